@@ -1,0 +1,441 @@
+#include "InkRenderer.h"
+
+#include "platform/DrawingSurface.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Points further out than this cannot be on any page; clamping keeps 1/256-pixel arithmetic
+// inside 32 bits for damaged input.
+constexpr LONG kCoordinateLimit = 1 << 22;
+// A curve between two pen samples is never longer than a few thousand pixels; this bound
+// only stops a damaged stroke from sampling for minutes.
+constexpr LONG kMaxCurveSamples = 1 << 18;
+
+LONG Chebyshev(LONG dx, LONG dy)
+{
+    return std::max(std::abs(dx), std::abs(dy));
+}
+
+LONG ClampCoordinate(LONG v)
+{
+    return std::clamp(v, -kCoordinateLimit, kCoordinateLimit);
+}
+
+bool WithinOnePixel(LONG x, LONG y, POINT p)
+{
+    return std::abs(x - p.x) < 2 && std::abs(y - p.y) < 2;
+}
+
+// Distance of each nib offset from the centre, indexed [dy + 6][dx + 6].
+struct OffsetDistances {
+    double value[InkRenderer::kNibSize][InkRenderer::kNibSize];
+    OffsetDistances()
+    {
+        for (int dy = -InkRenderer::kNibReach; dy <= InkRenderer::kNibReach; ++dy)
+            for (int dx = -InkRenderer::kNibReach; dx <= InkRenderer::kNibReach; ++dx)
+                value[dy + InkRenderer::kNibReach][dx + InkRenderer::kNibReach] = std::sqrt(double(dx * dx + dy * dy));
+    }
+};
+const OffsetDistances g_distance;
+
+struct Templates {
+    InkRenderer::NibMask mask[5];
+    Templates()
+    {
+        for (int i = 1; i <= 4; ++i)
+            mask[i] = InkRenderer::DirectionTemplate(i);
+    }
+};
+const Templates g_templates;
+
+}  // namespace
+
+InkRenderer::NibMask InkRenderer::DirectionTemplate(int index)
+{
+    NibMask mask{};
+    for (int r = 0; r < kNibSize; ++r) {
+        const DWORD growing = (1u << (r + 1)) - 1;             // r + 1 bits
+        const DWORD shrinking = (1u << (kNibSize - r)) - 1;    // 13 - r bits
+        switch (index) {
+        case 1: mask[r] = growing << (12 - r); break;          // r + 1 highest bits
+        case 2: mask[r] = growing; break;                      // r + 1 lowest bits
+        case 3: mask[r] = shrinking; break;                    // 13 - r lowest bits
+        case 4: mask[r] = shrinking << r; break;               // 13 - r highest bits
+        default: break;
+        }
+    }
+    return mask;
+}
+
+void InkRenderer::Setup(SHORT& width, COLORREF color, LONG pressureMax, float zoom)
+{
+    m_nearCorner = 0;
+    if (pressureMax > 256)
+        width = SHORT(width / 2);
+    // Widths outside 0..255 would drive m_softness to zero and below.
+    width = std::clamp<SHORT>(width, 0, 255);
+    m_red = GetRValue(color);
+    m_green = GetGValue(color);
+    m_blue = GetBValue(color);
+    if (!(zoom > 0))
+        zoom = 1.0f;
+    if (zoom >= 1.0f) {
+        m_zoomUp = LONG(zoom);
+        m_zoomDown = 1;
+    } else {
+        m_zoomUp = 1;
+        m_zoomDown = LONG(1 / zoom);
+    }
+}
+
+LONG InkRenderer::DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LONG y1, SHORT width,
+                              COLORREF color, LONG phase, LONG pressureMax, float zoom)
+{
+    Setup(width, color, pressureMax, zoom);
+    x0 = ClampCoordinate(x0);
+    y0 = ClampCoordinate(y0);
+    x1 = ClampCoordinate(x1);
+    y1 = ClampCoordinate(y1);
+
+    if (phase == 0) {
+        StartStroke(dc, x1, y1, width);
+        return 0;
+    }
+    if (m_started == 0) {
+        StartCurve(x0, y0, x1, y1, width);
+        return 0;
+    }
+    if (x0 == x1 && y0 == y1)
+        return 0;
+    m_parity = (m_parity + 1) % 2;
+    if (m_parity == 0)
+        TakeControlPoint(dc, x1, y1, width, phase);
+    else
+        TakeMidPoint(dc, x1, y1, width, phase);
+    return 0;
+}
+
+// Phase 0: a disc at the first point.
+void InkRenderer::StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width)
+{
+    m_started = 0;
+    m_curMask = m_emptyMask;
+    m_ptEnd = {x1, y1};
+    m_width = m_widthEnd = width;
+    StampDisc(dc, x1, y1, width);
+    m_ptCorner = {0, 0};
+}
+
+// The second point only starts the curve state; nothing is drawn.
+void InkRenderer::StartCurve(LONG x0, LONG y0, LONG x1, LONG y1, LONG width)
+{
+    m_ptEnd = {x0, y0};
+    m_fxEnd = {x0 * 256, y0 * 256};
+    m_ptLast = {x1, y1};
+    m_started = m_parity = 1;
+    m_curveDrawn = 0;
+    m_widthNext = width;
+    m_steps = Chebyshev(x1 - x0, y1 - y0);
+}
+
+// Every other point becomes the control point of the next curve.
+void InkRenderer::TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase)
+{
+    if (phase != 2 && WithinOnePixel(x1, y1, m_ptLast)) {
+        m_parity = 1;  // the next point is again a control point candidate
+        return;
+    }
+    m_widthStart = m_widthEnd;
+    m_ptStart = m_ptEnd;
+    m_fxStart = m_fxEnd;
+    m_widthMid = m_widthNext;
+    m_widthEnd = width;
+    m_ptPrevControl = m_ptControl;
+    m_ptControl = m_ptLast;
+    m_ptEnd = {x1, y1};
+    m_steps += Chebyshev(x1 - m_ptControl.x, y1 - m_ptControl.y);
+    if (phase != 2)
+        return;
+    m_fxEnd = {x1 * 256, y1 * 256};
+    if (width > 30)
+        m_widthEnd = 30;  // strokes taper at their end
+    DrawCurve(dc);
+}
+
+// The other points close the pending curve at the midpoint towards them.
+void InkRenderer::TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase)
+{
+    if (phase != 2 && WithinOnePixel(x1, y1, m_ptEnd)) {
+        m_parity = 2;  // the next point is again a midpoint candidate
+        return;
+    }
+    m_widthNext = width;
+    m_ptEnd = {(m_ptControl.x + x1) / 2, (m_ptControl.y + y1) / 2};
+    m_fxEnd = {((m_ptControl.x + x1) * 256) / 2, ((m_ptControl.y + y1) * 256) / 2};
+    m_ptLast = {x1, y1};
+    if (m_ptEnd == m_ptControl || m_ptEnd == m_ptLast) {
+        m_parity = 2;
+        return;
+    }
+    if (phase == 2) {
+        m_ptEnd = {x1, y1};
+        m_fxEnd = {x1 * 256, y1 * 256};
+        m_steps = 2 * Chebyshev(m_ptStart.x - x1, m_ptStart.y - y1);
+        if (m_widthEnd > 30)
+            m_widthEnd = 30;
+    }
+    DrawCurve(dc);
+}
+
+void InkRenderer::DrawCurve(DrawingSurface* dc)
+{
+    if (std::abs(m_ptStart.x - m_ptControl.x) < 3 && std::abs(m_ptStart.y - m_ptControl.y) < 3
+        && std::abs(m_ptControl.x - m_ptEnd.x) < 3 && std::abs(m_ptControl.y - m_ptEnd.y) < 3
+        && m_widthMid > 70)
+        StampTinyCurve(dc);
+
+    const LONG angleC = TurnAngle(m_ptStart, m_ptControl, m_ptEnd);
+    const LONG angleS = TurnAngle(m_ptPrevControl, m_ptStart, m_ptControl);
+    if (angleC < 130 || angleS < 130) {
+        m_ptCorner = angleC < 130 ? m_ptControl : m_ptStart;
+        RestampCorner(dc);
+    }
+    SampleCurve(dc, angleC, angleS);
+
+    m_curveDrawn = 1;
+    m_steps = Chebyshev(m_ptLast.x - m_ptEnd.x, m_ptLast.y - m_ptEnd.y);
+    m_lastAngle = angleC;
+}
+
+// A wide nib on a curve of a few pixels: discs at its points and between them.
+void InkRenderer::StampTinyCurve(DrawingSurface* dc)
+{
+    StampDisc(dc, m_ptStart.x, m_ptStart.y, m_widthStart);
+    StampDisc(dc, m_ptControl.x, m_ptControl.y, m_widthMid);
+    StampDisc(dc, m_ptEnd.x, m_ptEnd.y, m_widthEnd);
+    const POINT m1 = {(m_ptStart.x + m_ptControl.x) / 2, (m_ptStart.y + m_ptControl.y) / 2};
+    if (m1 != m_ptStart && m1 != m_ptControl)
+        StampDisc(dc, m1.x, m1.y, (m_widthMid + m_widthStart) / 2);
+    const POINT m2 = {(m_ptEnd.x + m_ptControl.x) / 2, (m_ptEnd.y + m_ptControl.y) / 2};
+    if (m2 != m_ptControl && m2 != m_ptEnd)
+        StampDisc(dc, m2.x, m2.y, (m_widthMid + m_widthEnd) / 2);
+}
+
+// Wide samples just before a sharp turn are stamped again as discs to round the corner.
+void InkRenderer::RestampCorner(DrawingSurface* dc)
+{
+    for (LONG k = 1; k <= 3; ++k) {
+        if (m_historyCount <= k)
+            break;
+        const HistoryEntry& entry = m_history[size_t((m_historyIndex - k + kHistorySize) % kHistorySize)];
+        const LONG reach = 255 / m_softness + 6;
+        if (entry.width >= 151 && std::abs(entry.pixel.x - m_ptCorner.x) < reach
+            && std::abs(entry.pixel.y - m_ptCorner.y) < reach)
+            StampDisc(dc, entry.pixel.x, entry.pixel.y, entry.width);
+    }
+}
+
+void InkRenderer::PushHistory(POINT fixed, POINT pixel, LONG width)
+{
+    m_historyIndex = (m_historyIndex + 1) % kHistorySize;
+    m_history[size_t(m_historyIndex)] = {fixed, pixel, width};
+    m_historyCount = std::min<LONG>(m_historyCount + 1, kHistorySize);
+}
+
+void InkRenderer::SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS)
+{
+    LONG n = m_steps < 20 ? m_steps * 4 : m_steps * 3;
+    n = std::min(n, kMaxCurveSamples);
+    m_steps = n;
+    const POINT control = {m_ptControl.x * 256, m_ptControl.y * 256};
+    POINT prev = m_fxStart;
+    POINT prevPixel = {m_fxStart.x >> 8, m_fxStart.y >> 8};
+    int discsLeft = 3;
+    for (LONG i = 1; i < n; ++i) {
+        const float t = float(i) / float(n - 1);
+        const POINT s = Bezier(m_fxStart, control, m_fxEnd, t);
+        const LONG x = s.x >> 8;
+        const LONG y = s.y >> 8;
+        if (x == prevPixel.x && y == prevPixel.y)
+            continue;
+        m_width = m_widthStart + ((m_widthEnd - m_widthStart) * i) / n;
+        PushHistory(s, {x, y}, m_width);
+        if (m_curveDrawn == 0 && discsLeft > 0) {
+            --discsLeft;
+            StampDisc(dc, x, y, m_width);
+            m_discDone = 1;
+        }
+        m_softness = 100 + ((255 - m_width) * 200) / 255;
+        UpdateNibMasks(prevPixel.x, prevPixel.y, x, y, s.x - prev.x, s.y - prev.y);
+        StampSample(dc, s, prev, x, y, angleC, angleS);
+        prev = s;
+        prevPixel = {x, y};
+    }
+}
+
+// Stamps the nib across the direction of motion, or round near a sharp corner.
+void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC,
+                              LONG angleS)
+{
+    const LONG stepX = s.x - prev.x;
+    const LONG stepY = s.y - prev.y;
+    const LONG a = std::abs(stepX);
+    const LONG b = std::abs(stepY);
+    const LONG sx = stepX < 0 ? -1 : 1;
+    const LONG sy = stepY < 0 ? -1 : 1;
+    LONG kx, ky;
+    if (a <= b) {
+        const double theta = std::atan2(double(a), double(b));
+        kx = LONG(std::cos(theta) * m_softness);
+        ky = LONG(std::sin(theta) * m_softness);
+    } else {
+        const double theta = std::atan2(double(b), double(a));
+        kx = LONG(std::sin(theta) * m_softness);
+        ky = LONG(std::cos(theta) * m_softness);
+    }
+    const LONG d0 = ((s.y & 0xFF) * ky * sy - (s.x & 0xFF) * kx * sx) >> 8;
+
+    const LONG reach = 255 / m_softness + 3;
+    const bool nearCorner = std::abs(x - m_ptCorner.x) < reach && std::abs(y - m_ptCorner.y) < reach;
+    const bool allSmooth = m_lastAngle >= 130 && angleC >= 130 && angleS >= 130;
+    if (m_width > 70 && nearCorner && !allSmooth) {
+        if (m_width < 151) {
+            m_cornerStamp = 1;
+            StampNib(dc, x, y, d0, sx, sy, kx, ky);
+            m_cornerStamp = 0;
+        } else {
+            StampDisc(dc, x, y, m_width);
+            m_curMask = m_emptyMask;
+        }
+        m_nearCorner = 1;
+    } else {
+        StampNib(dc, x, y, d0, sx, sy, kx, ky);
+        m_nearCorner = 0;
+    }
+}
+
+void InkRenderer::PlotPixel(DrawingSurface* dc, LONG x, LONG y, LONG d)
+{
+    if (m_zoomDown > 1 && ((x + 1) % m_zoomDown == 0 || (y + 1) % m_zoomDown == 0))
+        return;
+    LONG a = std::abs(d) + (-3 * m_width) / 2;
+    if (a < 0)
+        a = 0;
+    if (a > 255)
+        return;
+    const COLORREF old = dc->GetPixel(x * m_zoomUp / m_zoomDown, y * m_zoomUp / m_zoomDown);
+    if (old == CLR_INVALID)
+        return;  // outside the surface: the write below would land nowhere as well
+    const auto blend = [a](LONG oldChannel, LONG ink) { return BYTE(((oldChannel * a + ink * (255 - a)) >> 8) & 0xFF); };
+    const COLORREF color = RGB(blend(GetRValue(old), m_red), blend(GetGValue(old), m_green),
+                               blend(GetBValue(old), m_blue));
+    if (m_zoomUp > 1)
+        dc->FillSolidRect(CRect(m_zoomUp * x, m_zoomUp * y, m_zoomUp * x + m_zoomUp, m_zoomUp * y + m_zoomUp), color);
+    else
+        dc->SetPixel(x / m_zoomDown, y / m_zoomDown, color);
+}
+
+void InkRenderer::StampDisc(DrawingSurface* dc, LONG x, LONG y, LONG w)
+{
+    m_newMask.fill(0x1FFF);
+    m_softness = 100 + ((255 - w) * 200) / 255;
+    StampNib(dc, x, y, 0, 0, 0, m_softness, m_softness);
+}
+
+void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky)
+{
+    LONG reach;
+    if (m_nearCorner || m_cornerStamp) {
+        reach = 255 / m_softness + std::max<LONG>(0, m_width - 175) / 25;
+    } else {
+        reach = 255 / m_softness + 1;
+        if (m_width >= 70)
+            reach += m_width / 70;
+    }
+    reach = std::min<LONG>(reach, kNibReach);
+
+    PlotPixel(dc, x, y, d0);
+    const bool round = sx == 0 && sy == 0;
+    for (LONG dy = -reach; dy <= reach; ++dy) {
+        const DWORD row = m_newMask[size_t(dy + kNibReach)];
+        if (row == 0)
+            continue;
+        for (LONG dx = -reach; dx <= reach; ++dx) {
+            const int bit = kNibReach - dx;
+            if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
+                continue;
+            LONG d;
+            if (round) {
+                d = LONG(g_distance.value[dy + kNibReach][dx + kNibReach] * ky) + d0;
+                if (std::abs(d) < m_width + 255)
+                    m_curMask[size_t(dy + kNibReach)] |= 1u << bit;
+            } else {
+                d = dx * sx * kx - dy * sy * ky + d0;
+            }
+            PlotPixel(dc, x + dx, y + dy, d);
+        }
+    }
+}
+
+void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf)
+{
+    m_prevMask = m_curMask;
+    int index;
+    if (dxf <= 0)
+        index = dyf > 0 ? 3 : 2;
+    else
+        index = dyf <= 0 ? 1 : 4;
+    m_curMask = g_templates.mask[index];
+    if (m_discDone) {
+        m_discDone = 0;
+        for (int r = 0; r < kNibSize; ++r)
+            m_prevMask[size_t(r)] |= m_curMask[size_t(r)];
+    }
+
+    // Move the previous coverage into the current sample's frame.
+    const LONG shiftX = x - px;
+    const LONG shiftY = y - py;
+    NibMask moved{};
+    for (int r = 0; r < kNibSize; ++r) {
+        const LONG from = r + shiftY;
+        if (from < 0 || from >= kNibSize)
+            continue;
+        DWORD row = m_prevMask[size_t(from)];
+        if (shiftX >= kNibSize || shiftX <= -kNibSize)
+            row = 0;
+        else if (shiftX > 0)
+            row = (row << shiftX) & 0x1FFF;
+        else if (shiftX < 0)
+            row >>= -shiftX;
+        moved[size_t(r)] = row;
+    }
+    m_prevMask = moved;
+    for (int r = 0; r < kNibSize; ++r)
+        m_newMask[size_t(r)] = m_curMask[size_t(r)] & ~m_prevMask[size_t(r)] & 0x1FFF;
+}
+
+LONG InkRenderer::TurnAngle(POINT p1, POINT p2, POINT p3) const
+{
+    const auto degrees = [this](double radians) {
+        LONG d = LONG(radians * 180 / m_pi);
+        return d < 0 ? d + 360 : d;
+    };
+    const LONG a1 = degrees(std::atan2(double(p2.y - p1.y), double(p1.x - p2.x)));
+    const LONG a2 = degrees(std::atan2(double(p2.y - p3.y), double(p3.x - p2.x)));
+    const LONG diff = std::abs(a1 - a2);
+    return diff <= 180 ? diff : 360 - diff;
+}
+
+POINT InkRenderer::Bezier(POINT p0, POINT p1, POINT p2, float t)
+{
+    const float u = 1.0f - t;
+    const auto coordinate = [&](LONG a, LONG b, LONG c) {
+        if (a == b && b == c)
+            return a;
+        return LONG(u * u * float(a) + 2 * t * u * float(b) + t * t * float(c));
+    };
+    return {coordinate(p0.x, p1.x, p2.x), coordinate(p0.y, p1.y, p2.y)};
+}

@@ -1,0 +1,122 @@
+#pragma once
+// The pencil and brush ink renderer. It thins the input points, smooths them with quadratic
+// Bézier curves from midpoint to midpoint, samples each curve, and stamps a small anti-aliased
+// nib at every sample, blending each pixel with what the surface already shows.
+//
+// Units: input points and surfaces are pixels (page pixels at zoom 1.0, or the same points
+// drawn on a zoomed window); curve positions are kept in 1/256 pixel; widths are distance
+// units where one pixel is m_softness units (100..300) wide. Callers give widths 0..255.
+//
+// One renderer serves one stroke at a time: DrawSegment with phase 0 starts a stroke.
+
+#include "platform/ColorRef.h"
+#include "platform/Rect.h"
+
+#include <array>
+#include <cmath>
+
+class DrawingSurface;
+
+class InkRenderer {
+public:
+    static constexpr int kNibSize = 13;       // nib masks are 13 × 13 pixels
+    static constexpr int kNibReach = 6;       // offsets -6..6 around the sample
+    static constexpr int kHistorySize = 20;
+
+    using NibMask = std::array<DWORD, kNibSize>;  // row r: dy = r - 6; bit b: dx = 6 - b
+
+    struct HistoryEntry {
+        POINT fixed;  // 1/256 pixel
+        POINT pixel;
+        LONG width = 0;
+    };
+
+    // Takes input point (x1, y1), whose predecessor is (x0, y0), and draws what it completes.
+    // phase 0: first point of a stroke, 1: further point, 2: last point. Widths above 255 are
+    // halved first when pressureMax > 256. zoom scales page pixels onto dc (0.5, 1, 2, 4).
+    // Returns 0.
+    LONG DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LONG y1, SHORT width, COLORREF color,
+                     LONG phase, LONG pressureMax, float zoom);
+
+    // Blends the pixel (x, y) (page pixels) d distance units from the ink's centre line.
+    void PlotPixel(DrawingSurface* dc, LONG x, LONG y, LONG d);
+    // Stamps a whole round nib of width w at pixel (x, y).
+    void StampDisc(DrawingSurface* dc, LONG x, LONG y, LONG w);
+    // Stamps the pixels of m_newMask around (x, y); d0 is the centre's distance, (sx, sy) the
+    // direction signs (0, 0 for a round nib) and (kx, ky) the direction scales.
+    void StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky);
+    // Recomputes m_newMask for the step from pixel (px, py) to (x, y); (dxf, dyf) is the step in
+    // 1/256 pixel.
+    void UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf);
+    // The angle at p2 between p1 and p3 in whole degrees, 0..180; 180 is a straight line.
+    LONG TurnAngle(POINT p1, POINT p2, POINT p3) const;
+    // The point at t on the quadratic curve p0, p1, p2.
+    static POINT Bezier(POINT p0, POINT p1, POINT p2, float t);
+
+    // The direction templates 1..4 of the nib masks.
+    static NibMask DirectionTemplate(int index);
+
+    // State readable by tests and the canvas.
+    const NibMask& CurMask() const { return m_curMask; }
+    const NibMask& NewMask() const { return m_newMask; }
+    const NibMask& PrevMask() const { return m_prevMask; }
+    LONG Softness() const { return m_softness; }
+    LONG Width() const { return m_width; }
+    LONG ZoomUp() const { return m_zoomUp; }
+    LONG ZoomDown() const { return m_zoomDown; }
+    LONG WidthEnd() const { return m_widthEnd; }
+    void SetWidth(LONG width) { m_width = width; }
+    void SetSoftness(LONG softness) { m_softness = softness; }
+    void SetNewMask(const NibMask& mask) { m_newMask = mask; }
+    void SetCurMask(const NibMask& mask) { m_curMask = mask; }
+    void SetDiscDone(bool done) { m_discDone = done ? 1 : 0; }
+
+private:
+    void Setup(SHORT& width, COLORREF color, LONG pressureMax, float zoom);
+    void StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width);
+    void StartCurve(LONG x0, LONG y0, LONG x1, LONG y1, LONG width);
+    void TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase);
+    void TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase);
+    void DrawCurve(DrawingSurface* dc);
+    void StampTinyCurve(DrawingSurface* dc);
+    void RestampCorner(DrawingSurface* dc);
+    void SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS);
+    void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
+    void PushHistory(POINT fixed, POINT pixel, LONG width);
+
+    NibMask m_prevMask{};
+    NibMask m_curMask{};
+    NibMask m_emptyMask{};
+    NibMask m_newMask{};
+    POINT m_ptStart;
+    POINT m_ptControl;
+    POINT m_ptPrevControl;
+    POINT m_ptEnd;
+    POINT m_ptLast;
+    POINT m_ptCorner;
+    POINT m_fxStart;  // 1/256 pixel
+    POINT m_fxEnd;    // 1/256 pixel
+    SHORT m_red = 255;
+    SHORT m_green = 132;
+    SHORT m_blue = 0;
+    LONG m_zoomUp = 1;
+    LONG m_zoomDown = 1;
+    LONG m_parity = 1;
+    LONG m_softness = 100;
+    LONG m_width = 0;
+    LONG m_widthStart = 0;
+    LONG m_widthMid = 0;
+    LONG m_widthEnd = 0;
+    LONG m_widthNext = 0;
+    LONG m_steps = 0;
+    LONG m_lastAngle = 180;
+    double m_pi = 4 * std::atan2(1.0, 1.0);
+    LONG m_discDone = 0;
+    LONG m_nearCorner = 0;
+    LONG m_cornerStamp = 0;
+    LONG m_started = 1;
+    LONG m_curveDrawn = 1;
+    std::array<HistoryEntry, kHistorySize> m_history{};
+    LONG m_historyIndex = -1;  // newest entry; -1 while empty
+    LONG m_historyCount = 0;
+};

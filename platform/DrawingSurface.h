@@ -1,0 +1,174 @@
+#pragma once
+// The drawing surface: a bitmap (QImage, Format_RGB32) with the state a device context keeps
+// while something draws on it — viewport origin, raster operation for pen lines, the selected
+// pen and brush, the current position. All coordinates handed to it are logical; device pixel
+// = logical point + viewport origin. Nothing ever reads or writes outside the bitmap: GetPixel
+// answers CLR_INVALID there and writes are clipped.
+//
+// Pixel reads and writes are inline and go straight to the image rows: the ink renderer calls
+// them millions of times per page.
+
+#include "ColorRef.h"
+#include "RasterOp.h"
+#include "Rect.h"
+
+#include <QImage>
+
+#include <span>
+
+enum PenStyle : int {
+    PS_SOLID = 0,
+    PS_NULL = 5,
+    PS_INSIDEFRAME = 6,
+};
+
+struct Pen {
+    PenStyle style = PS_SOLID;
+    int width = 1;  // pixels; 0 and 1 draw one-pixel lines
+    COLORREF color = 0;
+};
+
+class DrawingSurface {
+public:
+    DrawingSurface() = default;  // no bitmap: every operation does nothing
+    explicit DrawingSurface(QImage bitmap);
+    DrawingSurface(const DrawingSurface&) = delete;  // would share the cached row pointers
+    DrawingSurface& operator=(const DrawingSurface&) = delete;
+    DrawingSurface(DrawingSurface&& other) noexcept;
+    DrawingSurface& operator=(DrawingSurface&& other) noexcept;
+
+    // A new bitmap of the given size, black like a fresh compatible bitmap.
+    static QImage CreateBitmap(int width, int height);
+
+    // Puts bitmap into the surface and hands back the one it held before.
+    QImage SelectBitmap(QImage bitmap);
+    // The pixels. A copy taken from here shares them until the next write to the surface.
+    const QImage& Bitmap() const;
+    int DeviceWidth() const { return m_width; }
+    int DeviceHeight() const { return m_height; }
+    bool IsNull() const { return m_width == 0 || m_height == 0; }
+
+    POINT SetViewportOrg(LONG x, LONG y);  // returns the previous origin
+    POINT GetViewportOrg() const { return m_org; }
+    RasterOp SetROP2(RasterOp op);          // returns the previous operation
+    RasterOp GetROP2() const { return m_rop2; }
+    Pen SelectPen(const Pen& pen);          // returns the previous pen
+    const Pen& GetPen() const { return m_pen; }
+    COLORREF SelectBrush(COLORREF solid);   // returns the previous solid brush colour
+    COLORREF GetBrush() const { return m_brush; }
+
+    COLORREF GetPixel(LONG x, LONG y) const
+    {
+        const LONG dx = x + m_org.x;
+        const LONG dy = y + m_org.y;
+        if (!InDevice(dx, dy))
+            return CLR_INVALID;
+        return QRgbToColorRef(reinterpret_cast<const QRgb*>(m_constBits + qsizetype(dy) * m_bpl)[dx]);
+    }
+    // Writes the colour as it is; pixel writes ignore the raster operation.
+    void SetPixel(LONG x, LONG y, COLORREF color)
+    {
+        const LONG dx = x + m_org.x;
+        const LONG dy = y + m_org.y;
+        if (!InDevice(dx, dy))
+            return;
+        DeviceRow(dy)[dx] = ColorRefToQRgb(color);
+    }
+
+    void FillSolidRect(const RECT& rect, COLORREF color);
+    // Fills the rectangle with the selected brush, combined by a ternary raster operation.
+    void PatBlt(LONG x, LONG y, LONG width, LONG height, DWORD rop);
+
+    // Pen lines with the selected pen and raster operation. One-pixel lines leave out their
+    // last pixel; wider lines are filled with round ends, every covered pixel touched once.
+    void MoveTo(LONG x, LONG y);
+    POINT GetCurrentPosition() const { return m_pos; }
+    void LineTo(LONG x, LONG y);
+    void Polyline(std::span<const POINT> points);
+
+    // Fills with the selected brush from (x, y) outwards through 4-connected pixels, stopping
+    // at pixels of the border colour. Returns false when (x, y) is outside or on the border.
+    bool FloodFill(LONG x, LONG y, COLORREF border);
+
+    // Copies width × height pixels from src at (sx, sy) to (x, y), combined by rop.
+    void BitBlt(LONG x, LONG y, LONG width, LONG height, const DrawingSurface& src, LONG sx,
+                LONG sy, DWORD rop);
+    // Scales src's rectangle onto this one keeping whole source pixels (nearest neighbour).
+    void StretchBlt(LONG x, LONG y, LONG width, LONG height, const DrawingSurface& src, LONG sx,
+                    LONG sy, LONG srcWidth, LONG srcHeight, DWORD rop);
+
+private:
+    bool InDevice(LONG dx, LONG dy) const
+    {
+        return unsigned(dx) < unsigned(m_width) && unsigned(dy) < unsigned(m_height);
+    }
+    QRgb* DeviceRow(LONG dy)
+    {
+        if (!m_writable)
+            MakeWritable();
+        return reinterpret_cast<QRgb*>(m_bits + qsizetype(dy) * m_bpl);
+    }
+    const QRgb* ConstDeviceRow(LONG dy) const
+    {
+        return reinterpret_cast<const QRgb*>(m_constBits + qsizetype(dy) * m_bpl);
+    }
+    void MakeWritable();
+    void AttachPointers();
+    CRect DeviceClip(LONG x, LONG y, LONG width, LONG height) const;
+    void CombinePenPixel(LONG dx, LONG dy);
+    void ThinLine(LONG x0, LONG y0, LONG x1, LONG y1);
+    void WideLine(LONG x0, LONG y0, LONG x1, LONG y1);
+
+    QImage m_image;
+    mutable bool m_writable = false;  // m_bits may be written without sharing pixels
+    uchar* m_bits = nullptr;
+    const uchar* m_constBits = nullptr;
+    qsizetype m_bpl = 0;
+    int m_width = 0;
+    int m_height = 0;
+
+    POINT m_org;
+    POINT m_pos;
+    RasterOp m_rop2 = R2_COPYPEN;
+    Pen m_pen;
+    COLORREF m_brush = RGB(255, 255, 255);
+};
+
+// Restores the viewport origin when it goes out of scope.
+class ScopedViewportOrg {
+public:
+    ScopedViewportOrg(DrawingSurface& dc, LONG x, LONG y) : m_dc(dc), m_old(dc.SetViewportOrg(x, y)) {}
+    ~ScopedViewportOrg() { m_dc.SetViewportOrg(m_old.x, m_old.y); }
+    ScopedViewportOrg(const ScopedViewportOrg&) = delete;
+    ScopedViewportOrg& operator=(const ScopedViewportOrg&) = delete;
+
+private:
+    DrawingSurface& m_dc;
+    POINT m_old;
+};
+
+// Restores the raster operation when it goes out of scope.
+class ScopedRop2 {
+public:
+    ScopedRop2(DrawingSurface& dc, RasterOp op) : m_dc(dc), m_old(dc.SetROP2(op)) {}
+    ~ScopedRop2() { m_dc.SetROP2(m_old); }
+    ScopedRop2(const ScopedRop2&) = delete;
+    ScopedRop2& operator=(const ScopedRop2&) = delete;
+
+private:
+    DrawingSurface& m_dc;
+    RasterOp m_old;
+};
+
+// Restores the previously selected pen when it goes out of scope.
+class ScopedPen {
+public:
+    ScopedPen(DrawingSurface& dc, const Pen& pen) : m_dc(dc), m_old(dc.SelectPen(pen)) {}
+    ~ScopedPen() { m_dc.SelectPen(m_old); }
+    ScopedPen(const ScopedPen&) = delete;
+    ScopedPen& operator=(const ScopedPen&) = delete;
+
+private:
+    DrawingSurface& m_dc;
+    Pen m_old;
+};
