@@ -118,15 +118,35 @@ LONG InkRenderer::DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LON
     return 0;
 }
 
-// Phase 0: a disc at the first point.
+// Phase 0: a disc at the first point. What the previous stroke left behind (its control
+// points, turn angle and samples) is forgotten first, so a stroke looks the same every time it
+// is drawn, whatever was drawn before it.
 void InkRenderer::StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width)
 {
+    ForgetPreviousStroke();
     m_started = 0;
     m_curMask = m_emptyMask;
     m_ptEnd = {x1, y1};
     m_width = m_widthEnd = width;
     StampDisc(dc, x1, y1, width);
     m_ptCorner = {0, 0};
+}
+
+void InkRenderer::ForgetPreviousStroke()
+{
+    const InkRenderer fresh;
+    m_ptStart = fresh.m_ptStart;
+    m_ptControl = fresh.m_ptControl;
+    m_ptPrevControl = fresh.m_ptPrevControl;
+    m_ptLast = fresh.m_ptLast;
+    m_fxStart = fresh.m_fxStart;
+    m_lastAngle = fresh.m_lastAngle;
+    m_discDone = fresh.m_discDone;
+    m_cornerStamp = fresh.m_cornerStamp;
+    m_prevMask = fresh.m_prevMask;
+    m_newMask = fresh.m_newMask;
+    m_historyIndex = fresh.m_historyIndex;
+    m_historyCount = fresh.m_historyCount;
 }
 
 // The second point only starts the curve state; nothing is drawn.

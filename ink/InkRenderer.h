@@ -74,6 +74,7 @@ public:
 private:
     void Setup(SHORT& width, COLORREF color, LONG pressureMax, float zoom);
     void StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width);
+    void ForgetPreviousStroke();
     void StartCurve(LONG x0, LONG y0, LONG x1, LONG y1, LONG width);
     void TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase);
     void TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase);

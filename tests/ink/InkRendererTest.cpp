@@ -1,0 +1,319 @@
+#include "InkTestSupport.h"
+
+#include "ink/InkRenderer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs a whole stroke through the renderer: phase 0, 1, ..., 2.
+void DrawStroke(InkRenderer& r, DrawingSurface& dc, const std::vector<POINT>& points, SHORT width,
+                LONG pressureMax = 0, float zoom = 1.0f, COLORREF color = kBlack)
+{
+    for (size_t i = 0; i < points.size(); ++i) {
+        const POINT prev = i == 0 ? POINT{0, 0} : points[i - 1];
+        const LONG phase = i == 0 ? 0 : (i + 1 == points.size() ? 2 : 1);
+        r.DrawSegment(&dc, prev.x, prev.y, points[i].x, points[i].y, width, color, phase, pressureMax, zoom);
+    }
+}
+
+// Prepares colour, width scale and zoom without touching the surface.
+void SetUpRenderer(InkRenderer& r, float zoom, COLORREF color = kBlack)
+{
+    DrawingSurface none;
+    r.DrawSegment(&none, 0, 0, 0, 0, 0, color, 0, 0, zoom);
+}
+
+}  // namespace
+
+TEST(InkRendererTemplates, rows_match_the_direction_table)
+{
+    const DWORD expected[5][3] = {{}, {0x1000, 0x1FC0, 0x1FFF}, {0x0001, 0x007F, 0x1FFF},
+                                  {0x1FFF, 0x007F, 0x0001}, {0x1FFF, 0x1FC0, 0x1000}};
+    for (int t = 1; t <= 4; ++t) {
+        const auto mask = InkRenderer::DirectionTemplate(t);
+        EXPECT_EQ(mask[0], expected[t][0]) << "template " << t;
+        EXPECT_EQ(mask[6], expected[t][1]) << "template " << t;
+        EXPECT_EQ(mask[12], expected[t][2]) << "template " << t;
+        for (DWORD row : mask)
+            EXPECT_EQ(row & ~0x1FFFu, 0u);
+    }
+}
+
+TEST(InkRendererSetup, width_is_halved_only_above_256_pressure_levels)
+{
+    DrawingSurface dc = WhiteSurface(16, 16);
+    InkRenderer r;
+    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, 0, 1023, 1.0f);
+    EXPECT_EQ(r.Width(), 127);
+    EXPECT_EQ(r.Softness(), 200);
+    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, 0, 255, 1.0f);
+    EXPECT_EQ(r.Width(), 255);
+    EXPECT_EQ(r.Softness(), 100);  // hard, wide ink
+    r.DrawSegment(&dc, 0, 0, 8, 8, 0, kBlack, 0, 255, 1.0f);
+    EXPECT_EQ(r.Softness(), 300);
+}
+
+TEST(InkRendererSetup, zoom_becomes_whole_magnification_or_reduction)
+{
+    const struct {
+        float zoom;
+        LONG up, down;
+    } cases[] = {{0.5f, 1, 2}, {0.4f, 1, 2}, {1.0f, 1, 1}, {1.5f, 1, 1}, {2.0f, 2, 1}, {4.0f, 4, 1}};
+    for (const auto& c : cases) {
+        InkRenderer r;
+        SetUpRenderer(r, c.zoom);
+        EXPECT_EQ(r.ZoomUp(), c.up) << c.zoom;
+        EXPECT_EQ(r.ZoomDown(), c.down) << c.zoom;
+    }
+}
+
+TEST(InkRendererSetup, widths_outside_the_caller_range_are_clamped)
+{
+    // A damaged stroke may carry any 16-bit width; the nib must stay well defined.
+    DrawingSurface dc = WhiteSurface(32, 32);
+    for (SHORT width : {SHORT(30000), SHORT(383), SHORT(-500)}) {
+        InkRenderer r;
+        DrawStroke(r, dc, {{4, 4}, {10, 12}, {16, 8}, {24, 20}, {28, 28}}, width);
+        EXPECT_GE(r.Softness(), 100) << width;
+        EXPECT_LE(r.Softness(), 300) << width;
+    }
+}
+
+TEST(InkRendererPixels, plot_blends_the_ink_by_distance)
+{
+    DrawingSurface dc = WhiteSurface(8, 8);
+    InkRenderer r;
+    SetUpRenderer(r, 1.0f);
+    r.SetWidth(0);
+    r.PlotPixel(&dc, 1, 1, 0);
+    r.PlotPixel(&dc, 2, 1, 128);
+    r.PlotPixel(&dc, 3, 1, -128);
+    r.PlotPixel(&dc, 4, 1, 256);
+    EXPECT_EQ(dc.GetPixel(1, 1), kBlack);
+    EXPECT_EQ(dc.GetPixel(2, 1), RGB(127, 127, 127));
+    EXPECT_EQ(dc.GetPixel(3, 1), RGB(127, 127, 127));
+    EXPECT_EQ(dc.GetPixel(4, 1), kWhite);  // beyond the fade: untouched
+
+    // A wider nib is fully inked up to 1.5 × width units from the centre.
+    r.SetWidth(100);
+    r.PlotPixel(&dc, 5, 1, 150);
+    EXPECT_EQ(dc.GetPixel(5, 1), kBlack);
+}
+
+TEST(InkRendererPixels, plot_blends_each_channel_with_the_ink_colour)
+{
+    DrawingSurface dc = WhiteSurface(4, 4);
+    dc.SetPixel(1, 1, RGB(200, 100, 50));
+    InkRenderer r;
+    SetUpRenderer(r, 1.0f, RGB(0, 255, 100));
+    r.SetWidth(0);
+    r.PlotPixel(&dc, 1, 1, 100);
+    // new = (old × a + ink × (255 − a)) >> 8 with a = 100
+    EXPECT_EQ(dc.GetPixel(1, 1), RGB((200 * 100 + 0 * 155) >> 8, (100 * 100 + 255 * 155) >> 8,
+                                     (50 * 100 + 100 * 155) >> 8));
+}
+
+TEST(InkRendererPixels, half_zoom_draws_every_second_row_and_column)
+{
+    DrawingSurface dc = WhiteSurface(8, 8);
+    InkRenderer r;
+    SetUpRenderer(r, 0.5f);
+    r.SetWidth(0);
+    r.PlotPixel(&dc, 0, 0, 0);
+    r.PlotPixel(&dc, 2, 2, 0);
+    r.PlotPixel(&dc, 5, 2, 0);  // x + 1 even: skipped
+    r.PlotPixel(&dc, 4, 3, 0);  // y + 1 even: skipped
+    EXPECT_EQ(dc.GetPixel(0, 0), kBlack);
+    EXPECT_EQ(dc.GetPixel(1, 1), kBlack);
+    EXPECT_EQ(dc.GetPixel(2, 1), kWhite);
+    EXPECT_EQ(dc.GetPixel(2, 2), kWhite);
+    EXPECT_EQ(InkedPixels(dc), 2);
+}
+
+TEST(InkRendererPixels, double_zoom_fills_two_by_two_squares)
+{
+    DrawingSurface dc = WhiteSurface(12, 12);
+    InkRenderer r;
+    SetUpRenderer(r, 2.0f);
+    r.SetWidth(0);
+    r.PlotPixel(&dc, 3, 4, 0);
+    for (int y = 8; y < 10; ++y)
+        for (int x = 6; x < 8; ++x)
+            EXPECT_EQ(dc.GetPixel(x, y), kBlack);
+    EXPECT_EQ(InkedPixels(dc), 4);
+}
+
+TEST(InkRendererStroke, single_point_stamps_one_round_disc)
+{
+    DrawingSurface dc = WhiteSurface(20, 20);
+    InkRenderer r;
+    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, 0, 0, 1.0f);
+    // Width 255: softness 100, full ink within 3.82 pixels, fading out by 6.37 pixels.
+    EXPECT_EQ(dc.GetPixel(8, 8), kBlack);
+    EXPECT_EQ(dc.GetPixel(11, 8), kBlack);
+    EXPECT_EQ(dc.GetPixel(13, 8), RGB(117, 117, 117));
+    EXPECT_EQ(dc.GetPixel(14, 8), RGB(217, 217, 217));
+    EXPECT_EQ(dc.GetPixel(15, 8), kWhite);
+    EXPECT_EQ(dc.GetPixel(13, 13), kWhite);
+    for (int dy = -7; dy <= 7; ++dy)
+        for (int dx = -7; dx <= 7; ++dx)
+            EXPECT_EQ(dc.GetPixel(8 + dx, 8 + dy), dc.GetPixel(8 - dx, 8 - dy)) << dx << "," << dy;
+}
+
+TEST(InkRendererStroke, second_point_only_starts_the_curve)
+{
+    DrawingSurface one = WhiteSurface(24, 24);
+    DrawingSurface two = WhiteSurface(24, 24);
+    InkRenderer a, b;
+    DrawStroke(a, one, {{8, 8}}, 160);
+    DrawStroke(b, two, {{8, 8}, {16, 12}}, 160);
+    EXPECT_EQ(one.Bitmap(), two.Bitmap());
+}
+
+TEST(InkRendererStroke, points_within_a_pixel_are_skipped_until_the_last)
+{
+    DrawingSurface with = WhiteSurface(80, 40);
+    DrawingSurface without = WhiteSurface(80, 40);
+    InkRenderer a, b;
+    DrawStroke(a, with, {{10, 10}, {20, 14}, {30, 10}, {31, 11}, {40, 16}, {50, 10}, {60, 20}}, 160);
+    DrawStroke(b, without, {{10, 10}, {20, 14}, {30, 10}, {40, 16}, {50, 10}, {60, 20}}, 160);
+    EXPECT_EQ(with.Bitmap(), without.Bitmap());
+}
+
+TEST(InkRendererStroke, last_curve_tapers_to_at_most_30)
+{
+    DrawingSurface dc = WhiteSurface(80, 40);
+    InkRenderer r;
+    DrawStroke(r, dc, {{10, 10}, {20, 20}, {30, 10}, {40, 20}, {50, 10}}, 200);
+    EXPECT_LE(r.WidthEnd(), 30);
+    InkRenderer odd;
+    DrawStroke(odd, dc, {{10, 10}, {20, 20}, {30, 10}, {40, 20}, {50, 10}, {60, 20}}, 200);
+    EXPECT_LE(odd.WidthEnd(), 30);
+}
+
+TEST(InkRendererStroke, a_line_of_points_leaves_unbroken_ink_along_it_and_nothing_far_away)
+{
+    DrawingSurface dc = WhiteSurface(100, 60);
+    InkRenderer r;
+    DrawStroke(r, dc, LinePoints({10, 30}, {90, 30}), 160);
+    for (int x = 14; x <= 86; ++x)
+        EXPECT_NE(dc.GetPixel(x, 30), kWhite) << x;
+    for (int x = 0; x < 100; ++x) {
+        EXPECT_EQ(dc.GetPixel(x, 20), kWhite) << x;
+        EXPECT_EQ(dc.GetPixel(x, 40), kWhite) << x;
+    }
+}
+
+TEST(InkRendererStroke, double_zoom_turns_every_page_pixel_into_four)
+{
+    DrawingSurface page = WhiteSurface(100, 60);
+    DrawingSurface zoomed = WhiteSurface(200, 120);
+    InkRenderer a, b;
+    const auto points = LinePoints({10, 20}, {90, 40});
+    DrawStroke(a, page, points, 160);
+    DrawStroke(b, zoomed, points, 160, 0, 2.0f);
+    EXPECT_EQ(InkedPixels(zoomed), 4 * InkedPixels(page));
+}
+
+TEST(InkRendererStroke, strokes_across_the_edges_stay_inside_the_surface)
+{
+    DrawingSurface dc = WhiteSurface(16, 16);
+    InkRenderer r;
+    DrawStroke(r, dc, {{-6, -6}, {0, 0}, {8, 3}, {15, 15}, {22, 9}, {40, -3}}, 255);
+    EXPECT_EQ(dc.Bitmap().size(), QSize(16, 16));
+    EXPECT_NE(dc.GetPixel(0, 0), kWhite);
+    EXPECT_GT(InkedPixels(dc), 40);
+}
+
+TEST(InkRendererStroke, far_away_points_finish_without_touching_the_surface)
+{
+    // Damaged input: coordinates far off any page must neither overflow nor sample for ever.
+    DrawingSurface dc = WhiteSurface(16, 16);
+    InkRenderer r;
+    DrawStroke(r, dc, {{100, 100}, {2000000000, 5}, {-2000000000, 1900000000}, {7, 2000000000}, {300, 300}},
+               160);
+    EXPECT_EQ(InkedPixels(dc), 0);
+}
+
+TEST(InkRendererGeometry, turn_angle_is_180_for_straight_and_small_for_sharp)
+{
+    InkRenderer r;
+    EXPECT_EQ(r.TurnAngle({0, 0}, {10, 0}, {20, 0}), 180);
+    EXPECT_EQ(r.TurnAngle({0, 0}, {10, 0}, {10, 10}), 90);
+    EXPECT_EQ(r.TurnAngle({0, 0}, {10, 0}, {0, 0}), 0);
+    EXPECT_EQ(r.TurnAngle({0, 10}, {10, 0}, {20, 10}), 90);
+    EXPECT_EQ(r.TurnAngle({0, 0}, {10, 10}, {20, 20}), 180);
+}
+
+TEST(InkRendererGeometry, bezier_truncates_and_keeps_equal_coordinates_exact)
+{
+    EXPECT_EQ(InkRenderer::Bezier({0, 0}, {256, 512}, {512, 0}, 0.5f), (POINT{256, 256}));
+    EXPECT_EQ(InkRenderer::Bezier({0, 0}, {256, 512}, {512, 0}, 0.0f), (POINT{0, 0}));
+    EXPECT_EQ(InkRenderer::Bezier({0, 0}, {256, 512}, {512, 0}, 1.0f), (POINT{512, 0}));
+    EXPECT_EQ(InkRenderer::Bezier({0, 0}, {0, 0}, {10, 0}, 0.5f).x, 2);  // 2.5 truncated
+    for (float t : {0.1f, 0.3f, 0.7f, 0.9f}) {
+        const POINT p = InkRenderer::Bezier({7777, 3}, {7777, 900}, {7777, 17}, t);
+        EXPECT_EQ(p.x, 7777) << t;
+    }
+}
+
+TEST(InkRendererMasks, step_right_shifts_previous_coverage_to_the_high_bits)
+{
+    InkRenderer r;
+    InkRenderer::NibMask centre{};
+    centre[6] = 1u << 6;
+    r.SetCurMask(centre);
+    r.UpdateNibMasks(0, 0, 1, 0, 256, 0);
+    EXPECT_EQ(r.CurMask(), InkRenderer::DirectionTemplate(1));
+    EXPECT_EQ(r.PrevMask()[6], 1u << 7);
+    EXPECT_EQ(r.NewMask()[6], 0x1FC0u & ~(1u << 7));
+    EXPECT_EQ(r.NewMask()[0], InkRenderer::DirectionTemplate(1)[0]);
+}
+
+TEST(InkRendererMasks, step_down_moves_previous_coverage_towards_row_zero)
+{
+    InkRenderer r;
+    InkRenderer::NibMask centre{};
+    centre[6] = 1u << 6;
+    r.SetCurMask(centre);
+    r.UpdateNibMasks(0, 0, 0, 1, 0, 256);
+    EXPECT_EQ(r.CurMask(), InkRenderer::DirectionTemplate(3));
+    EXPECT_EQ(r.PrevMask()[5], 1u << 6);
+    EXPECT_EQ(r.PrevMask()[6], 0u);
+    // Moving up-left instead picks template 2 and pushes coverage the other way.
+    r.SetCurMask(centre);
+    r.UpdateNibMasks(5, 5, 3, 4, -512, -256);
+    EXPECT_EQ(r.CurMask(), InkRenderer::DirectionTemplate(2));
+    EXPECT_EQ(r.PrevMask()[7], 1u << 4);
+}
+
+TEST(InkRendererMasks, a_fresh_disc_also_covers_the_new_template)
+{
+    InkRenderer r;
+    r.SetCurMask({});
+    r.SetDiscDone(true);
+    r.UpdateNibMasks(0, 0, 0, 0, 256, 256);
+    // The disc already inked everything the template would stamp: nothing is new.
+    for (DWORD row : r.NewMask())
+        EXPECT_EQ(row, 0u);
+}
+
+TEST(InkRendererMasks, stamp_nib_plots_only_pixels_of_the_new_mask)
+{
+    DrawingSurface dc = WhiteSurface(20, 20);
+    InkRenderer r;
+    SetUpRenderer(r, 1.0f);
+    r.SetWidth(255);
+    r.SetSoftness(100);
+    InkRenderer::NibMask onlyRight{};
+    for (auto& row : onlyRight)
+        row = 0x003F;  // dx = 1..6
+    r.SetNewMask(onlyRight);
+    r.StampNib(&dc, 10, 10, 0, 0, 0, 100, 100);
+    EXPECT_EQ(dc.GetPixel(10, 10), kBlack);  // the centre is always plotted
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(dc.GetPixel(x, y), kWhite) << x << "," << y;
+    EXPECT_NE(dc.GetPixel(12, 10), kWhite);
+}
