@@ -45,6 +45,8 @@ public:
     const StrokePoint& GetPoint(int index) const;
     const std::vector<StrokePoint>& Points() const { return m_points; }
     void RemoveAllPoints();
+    // The renderer that draws this stroke.
+    const InkRenderer& Renderer() const { return m_renderer; }
     // Gives back spare capacity once the stroke is complete.
     void Compact() { m_points.shrink_to_fit(); }
 

@@ -224,6 +224,7 @@ void InkRenderer::DrawCurve(DrawingSurface* dc)
         RestampCorner(dc);
     }
     SampleCurve(dc, angleC, angleS);
+    ++m_curvesDrawn;
 
     m_curveDrawn = 1;
     m_steps = Chebyshev(m_ptLast.x - m_ptEnd.x, m_ptLast.y - m_ptEnd.y);
@@ -291,6 +292,7 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS)
         m_softness = 100 + ((255 - m_width) * 200) / 255;
         UpdateNibMasks(prevPixel.x, prevPixel.y, x, y, s.x - prev.x, s.y - prev.y);
         StampSample(dc, s, prev, x, y, angleC, angleS);
+        ++m_samplesStamped;
         prev = s;
         prevPixel = {x, y};
     }

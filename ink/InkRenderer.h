@@ -32,8 +32,8 @@ public:
     };
 
     // Takes input point (x1, y1), whose predecessor is (x0, y0), and draws what it completes.
-    // phase 0: first point of a stroke, 1: further point, 2: last point. Widths above 255 are
-    // halved first when pressureMax > 256. zoom scales page pixels onto dc (0.5, 1, 2, 4).
+    // phase 0: first point of a stroke, 1: further point, 2: last point. Widths are halved
+    // first when pressureMax > 256. zoom scales page pixels onto dc (0.5, 1, 2, 4).
     // Returns 0.
     LONG DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LONG y1, SHORT width, COLORREF color,
                      LONG phase, LONG pressureMax, float zoom);
@@ -70,6 +70,10 @@ public:
     void SetNewMask(const NibMask& mask) { m_newMask = mask; }
     void SetCurMask(const NibMask& mask) { m_curMask = mask; }
     void SetDiscDone(bool done) { m_discDone = done ? 1 : 0; }
+    // Running totals since construction, for measuring: curves drawn and curve samples that
+    // landed on a new pixel (each stamps one nib).
+    DWORD CurvesDrawn() const { return m_curvesDrawn; }
+    DWORD SamplesStamped() const { return m_samplesStamped; }
 
 private:
     void Setup(SHORT& width, COLORREF color, LONG pressureMax, float zoom);
@@ -120,4 +124,6 @@ private:
     std::array<HistoryEntry, kHistorySize> m_history{};
     LONG m_historyIndex = -1;  // newest entry; -1 while empty
     LONG m_historyCount = 0;
+    DWORD m_curvesDrawn = 0;
+    DWORD m_samplesStamped = 0;
 };

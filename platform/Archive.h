@@ -59,7 +59,12 @@ public:
     {
         static_assert(std::is_integral_v<T>, "only fixed-size integers are stored");
         const T le = qToLittleEndian(value);
-        Write(&le, sizeof le);
+        if (m_mode == store && m_buffer.size() - m_pos >= sizeof le) {
+            std::memcpy(m_buffer.data() + m_pos, &le, sizeof le);
+            m_pos += sizeof le;
+        } else {
+            Write(&le, sizeof le);
+        }
         return *this;
     }
     template <typename T>
