@@ -12,25 +12,13 @@ namespace {
 
 QByteArray Store(CLine& line)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        CArchive ar(&buffer, CArchive::store);
-        line.Serialize(ar);
-        ar.Close();
-    }
-    return bytes;
+    return StoreToBytes(line);
 }
 
 std::unique_ptr<CLine> Load(const QByteArray& bytes)
 {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::load);
     auto line = std::make_unique<CLine>();
-    line->Serialize(ar);
+    LoadFromBytes(*line, bytes);
     return line;
 }
 

@@ -16,21 +16,12 @@ constexpr WORD kMarker = 4;
 
 QByteArray Store(CLines& lines)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    CArchive ar(&buffer, CArchive::store);
-    lines.Serialize(ar);
-    ar.Close();
-    return bytes;
+    return StoreToBytes(lines);
 }
 
-void Load(CLines& lines, QByteArray bytes)
+void Load(CLines& lines, const QByteArray& bytes)
 {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::load);
-    lines.Serialize(ar);
+    LoadFromBytes(lines, bytes);
 }
 
 // Pencil strokes tagged by colour so tests can tell which survived.
