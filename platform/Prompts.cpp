@@ -35,3 +35,13 @@ IPrompts* SetPrompts(IPrompts* services)
     g_prompts = services;
     return previous;
 }
+
+WaitCursor::WaitCursor()
+{
+    prompts().SetWaitCursor(true);
+}
+
+WaitCursor::~WaitCursor()
+{
+    prompts().SetWaitCursor(false);
+}

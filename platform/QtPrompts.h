@@ -3,6 +3,9 @@
 
 #include "Prompts.h"
 
+#include <QColor>
+#include <QStringList>
+
 class QWidget;
 
 class QtPrompts : public IPrompts {
@@ -12,7 +15,16 @@ public:
     void SetParent(QWidget* parent) { m_parent = parent; }
 
     int MessageBox(const QString& text, const QString& caption, UINT type = MB_OK) override;
+    QString GetFileName(const FileDialogRequest& request) override;
+    std::optional<COLORREF> ChooseColor(COLORREF initial) override;
+    void SetWaitCursor(bool waiting) override;
+
+    // "Name|*.a;*.b|Other|*.c||" as Qt name filters: "Name (*.a *.b)", "Other (*.c)".
+    static QStringList NameFilters(const QString& filter);
+    // The name with the extension of the chosen filter, or defaultExtension, when it has none.
+    static QString WithExtension(const QString& path, const QString& nameFilter, const QString& defaultExtension);
 
 private:
     QWidget* m_parent;
+    QColor m_lastColor;
 };

@@ -1,0 +1,71 @@
+#pragma once
+// The page as it is rendered: its rectangle in page pixels, the back buffer holding it at
+// scale 1, and the ruling. Background and ruled lines go in first, then the pictures in
+// stacking order, then the strokes. Windows only ever show this buffer, scaled.
+
+#include "platform/DrawingSurface.h"
+
+#include "document/IDocumentView.h"
+
+class CLines;
+class CPictureList;
+
+class CanvasPage {
+public:
+    // A new page is as wide as the desktop and 4/3 of that tall.
+    static CRect NewPageRect(const CRect& desktop);
+
+    explicit CanvasPage(const CRect& desktop);
+
+    // Colours and line height from the settings file.
+    void ReadSettings(const QString& settingsFile);
+    // The strokes and pictures drawn over the ruling; either may be null.
+    void SetContent(CLines* lines, CPictureList* pictures);
+
+    const CRect& Desktop() const { return m_desktop; }
+    void SetDesktop(const CRect& desktop) { m_desktop = desktop; }
+
+    // Page pixels.
+    const CRect& PageRect() const { return m_rcPage; }
+    LONG PageWidth() const { return m_rcPage.Width(); }
+    LONG PageHeight() const { return m_rcPage.Height(); }
+    // Sets the page rectangle and rebuilds the buffer when its size changes. The content is
+    // undefined until the page is drawn.
+    void SetPageRect(const RECT& rect);
+    // Back to a new page's size.
+    void ResetPageRect();
+    // The settings a note stores, and taking them from a note.
+    PageSettings GetPageSettings() const;
+    void SetPageSettings(const PageSettings& settings);
+    // (Re)creates the back buffer at the page size.
+    void CreatePageBuffer();
+
+    DrawingSurface& Surface() { return m_dcPage; }
+    const DrawingSurface& Surface() const { return m_dcPage; }
+
+    // Paints the whole page; with content also the pictures and strokes.
+    void DrawRuledLines(bool withContent);
+    // Paints rect grown by 5 on every side, with pictures and strokes.
+    void RedrawPageRect(const RECT& rect);
+
+    // Line spacing in steps of 10 between 40 and the page height. Return whether it changed;
+    // a change repaints the page without content.
+    bool IncreaseLineHeight();
+    bool DecreaseLineHeight();
+    // Lengthens the page by one new page height and repaints it with content.
+    void AddPageLength();
+
+    COLORREF m_crBack = 0xCCE2E5;
+    COLORREF m_crLine = 0xACC0C5;
+    COLORREF m_crPen = 0x800000;
+    int m_nLineHeight = 90;
+
+private:
+    void DrawLine(LONG x0, LONG x1, LONG y);
+
+    CRect m_desktop;
+    CRect m_rcPage;
+    DrawingSurface m_dcPage;
+    CLines* m_lines = nullptr;
+    CPictureList* m_pictures = nullptr;
+};

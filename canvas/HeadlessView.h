@@ -1,0 +1,34 @@
+#pragma once
+// A view of a note without a window: the page buffer rendered exactly as on screen, for the
+// command-line tool. It scrolls nowhere, has no tablet and shows titles to nobody.
+
+#include "CanvasPage.h"
+
+#include "document/CScrivaDoc.h"
+
+class HeadlessView : public IDocumentView {
+public:
+    // The page geometry follows a screen of this size; settings from settingsFile.
+    HeadlessView(CScrivaDoc& document, const CRect& screen, const QString& settingsFile);
+
+    CanvasPage& Page() { return m_page; }
+    bool HasInk() const { return m_hasInk; }
+
+    PageSettings GetPageSettings() const override { return m_page.GetPageSettings(); }
+    void SetPageSettings(const PageSettings& settings) override { m_page.SetPageSettings(settings); }
+    void DrawRuledLines(bool withContent) override { m_page.DrawRuledLines(withContent); }
+    DrawingSurface& PageSurface() override { return m_page.Surface(); }
+    void ResetPage() override;
+    void ScrollToOrigin() override {}
+    void SetHasInk(bool hasInk) override { m_hasInk = hasInk; }
+    void ScheduleDeviceImport(const QString&) override {}
+    int FrameMode() const override { return 0; }
+    void TitleChanged(const QString&) override {}
+    void ParkTablet() override {}
+    void ReopenTablet() override {}
+
+private:
+    CScrivaDoc& m_document;
+    CanvasPage m_page;
+    bool m_hasInk = false;
+};

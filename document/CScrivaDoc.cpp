@@ -1,0 +1,343 @@
+#include "CScrivaDoc.h"
+
+#include "pictures/ImageFiles.h"
+#include "platform/Archive.h"
+#include "platform/DrawingSurface.h"
+#include "platform/Prompts.h"
+#include "platform/Settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString kAppTitle = QStringLiteral("Inkleaf");
+const QString kUntitled = QStringLiteral("Untitled");
+constexpr LONG kEmptyExtent = 300;
+constexpr LONG kExtentMargin = 20;
+
+enum FrameMode { kLetter = 0, kDesktop = 1, kInking = 2 };
+
+void ShowMessage(const QString& text)
+{
+    prompts().MessageBox(text, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Whether the first occurrence of needle in text is at its very end.
+bool EndsWithFirst(const QString& text, const QString& needle)
+{
+    const qsizetype at = text.indexOf(needle);
+    return at >= 0 && at == text.size() - needle.size();
+}
+
+}  // namespace
+
+CScrivaDoc::CScrivaDoc() : m_strTitle(kUntitled) {}
+
+void CScrivaDoc::SetView(IDocumentView* view)
+{
+    m_pView = view;
+}
+
+void CScrivaDoc::SetTitle(const QString& title)
+{
+    m_strTitle = title;
+    if (m_pView)
+        m_pView->TitleChanged(title);
+}
+
+void CScrivaDoc::ClearFolderFiles()
+{
+    m_folderFiles.clear();
+}
+
+bool CScrivaDoc::OnNewDocument()
+{
+    m_lines.RemoveAll();
+    m_lines.ClearRedo();
+    m_pictures.RemoveAll();
+    SetModifiedFlag(false);
+    m_strPathName.clear();
+    if (m_pView) {
+        m_pView->ScrollToOrigin();
+        m_pView->ResetPage();
+        m_pView->DrawRuledLines(false);
+    }
+    m_currentPath.clear();
+    m_pendingDeviceFile.clear();
+    m_openedPath.clear();
+    SetTitle(kUntitled);
+    return true;
+}
+
+bool CScrivaDoc::OnOpenDocument(const QString& path)
+{
+    m_openedPath = path;
+    m_reloadFolder = 1;
+    const QString upper = path.toUpper();
+    const bool note = upper.contains(QLatin1String(".ILF"));
+    if (!note && !upper.contains(QLatin1String(".QVN")))
+        return false;
+    if (note && !LoadNote(path))
+        return false;
+    if (m_pView) {
+        m_pView->DrawRuledLines(true);
+        if (m_lines.GetCount() > 0 || m_pictures.GetCount() > 0)
+            m_pView->SetHasInk(true);
+    }
+    m_lines.ClearRedo();
+    m_currentPath = path;
+    SetTitle(QFileInfo(path).fileName());
+    if (note) {
+        SetModifiedFlag(false);
+        m_strPathName = path;
+        if (m_addToRecent)
+            m_addToRecent(path);
+    } else {
+        // The device file is replayed onto the page once the window has settled.
+        m_pendingDeviceFile = path;
+        if (m_pView)
+            m_pView->ScheduleDeviceImport(path);
+    }
+    return true;
+}
+
+bool CScrivaDoc::LoadNote(const QString& path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        ShowMessage(QStringLiteral("Failed to open document."));
+        return false;
+    }
+    try {
+        CArchive ar(&file, CArchive::load);
+        Serialize(ar);
+    } catch (const CArchiveException&) {
+        ShowMessage(QStringLiteral("Unexpected file format."));
+        return false;
+    }
+    return true;
+}
+
+void CScrivaDoc::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        const PageSettings page = m_pView ? m_pView->GetPageSettings() : PageSettings{};
+        ar << page.background << page.lineColor << page.lineHeight << page.page.left << page.page.top
+           << page.page.right << page.page.bottom;
+        m_lines.Serialize(ar);
+        m_pictures.Serialize(ar);
+        return;
+    }
+    PageSettings page;
+    ar >> page.background >> page.lineColor >> page.lineHeight >> page.page.left >> page.page.top >> page.page.right
+        >> page.page.bottom;
+    if (!PageSettings::IsPageAllowed(page.page))
+        throw CArchiveException(CArchiveException::genericException, "the note's page size is not usable");
+    if (page.lineHeight < Settings::LineHeight.minimum)
+        page.lineHeight = Settings::LineHeight.defaultValue;  // would rule lines for ever
+    // Everything is read before anything is replaced, so a damaged note leaves the page alone.
+    CLines lines;
+    lines.Serialize(ar);
+    CPictureList pictures;
+    pictures.Serialize(ar);
+    if (m_pView)
+        m_pView->SetPageSettings(page);
+    m_lines = std::move(lines);
+    m_pictures = std::move(pictures);
+}
+
+bool CScrivaDoc::OnSaveDocument(const QString& path)
+{
+    m_openedPath = path;
+    const QString upper = path.toUpper();
+    if (EndsWithFirst(upper, QStringLiteral(".QVN"))) {
+        ShowMessage(QStringLiteral("Writing device files is not available yet; the note was not saved."));
+        return false;
+    }
+    if (m_saveAsImage)
+        return ExportImage(path);
+    if (m_sendingMail)
+        return true;  // the mail attachment is written by the mail flow itself
+    return SaveNote(path);
+}
+
+bool CScrivaDoc::SaveNote(const QString& path)
+{
+    // Written beside the target and renamed over it only when complete, so a failed save
+    // leaves the previous file as it was.
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        try {
+            CArchive ar(&file, CArchive::store);
+            Serialize(ar);
+            ar.Close();
+        } catch (const CArchiveException&) {
+            written = false;
+        }
+    }
+    if (!written || !file.commit()) {
+        ShowMessage(QStringLiteral("Failed to save document."));
+        return false;
+    }
+    SetModifiedFlag(false);
+    m_strPathName = path;
+    if (m_addToRecent)
+        m_addToRecent(path);
+    return true;
+}
+
+SIZE CScrivaDoc::ExportExtent() const
+{
+    const SIZE pictures = m_pictures.GetExtent();
+    const CRect strokes = m_lines.GetBounds();
+    LONG width = std::max(pictures.cx, strokes.right);
+    LONG height = std::max(pictures.cy, strokes.bottom);
+    if (width == 0)
+        width = kEmptyExtent;
+    if (height == 0)
+        height = kEmptyExtent;
+    width += kExtentMargin;
+    height += kExtentMargin;
+    if (m_pView) {
+        const CRect page = m_pView->GetPageSettings().page;
+        width = std::min(width, page.Width());
+        height = std::min(height, page.Height());
+    }
+    return {width, height};
+}
+
+bool CScrivaDoc::ExportImage(const QString& path)
+{
+    if (!m_pView)
+        return false;
+    const SIZE extent = ExportExtent();
+    DrawingSurface image(DrawingSurface::CreateBitmap(extent.cx, extent.cy));
+    image.BitBlt(0, 0, extent.cx, extent.cy, m_pView->PageSurface(), 0, 0, SRCCOPY);
+    const PageSettings page = m_pView->GetPageSettings();
+    if (!CreateAttachment(&image, image.Bitmap(), path, int(m_imageFormat), page.background, page.lineColor)) {
+        ShowMessage(QStringLiteral("Failed to save document."));
+        return false;
+    }
+    return true;
+}
+
+QString CScrivaDoc::DatedPrefix(const QDate& date)
+{
+    QString prefix = QStringLiteral("%1%2%3-").arg(date.month()).arg(date.day()).arg(date.year());
+    if (date.month() < 10)
+        prefix.insert(0, QLatin1Char('0'));
+    if (!date.isValid() || date.day() < 10)
+        prefix.insert(2, QLatin1Char('0'));
+    return prefix;
+}
+
+QString CScrivaDoc::SuggestedName(const QString& prefix, const QString& recordDate)
+{
+    long long serial = 1;
+    if (recordDate.contains(prefix)) {
+        long long number = 0;
+        long long power = 1;
+        const QString digits = recordDate.mid(9);
+        for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+            if (!digits[i].isDigit())
+                continue;
+            number += digits[i].digitValue() * power;
+            power *= 10;
+        }
+        serial = number + 1;
+    }
+    return prefix + QString::number(serial);
+}
+
+void CScrivaDoc::OnFileSave()
+{
+    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
+    if (mode == kDesktop && m_pView)
+        m_pView->ParkTablet();
+
+    const char* filter = mode == kLetter ? kNoteFilterLetter : mode == kDesktop ? kNoteFilterDesktop : kNoteFilterInking;
+    QString suggested;
+    if (m_bAlternativeUi)
+        suggested = SuggestedName(DatedPrefix(QDate::currentDate()), ReadSetting(Settings::RecordDate));
+    const FileDialogRequest request{true, QString::fromLatin1(filter), QStringLiteral("Ilf"),
+                                    m_currentPath.isEmpty() ? suggested : m_currentPath, true};
+    const QString path = prompts().GetFileName(request);
+    if (!path.isEmpty()) {
+        ClearFolderFiles();
+        m_reloadFolder = 1;
+        m_currentPath = QFileInfo(path).fileName();
+        SetTitle(m_currentPath);
+        if (EndsWithFirst(path, QStringLiteral("jpg")))
+            m_saveAsImage = 1;
+        OnSaveDocument(path);
+        m_saveAsImage = 0;
+        if (m_bAlternativeUi && !suggested.isEmpty() && m_currentPath.contains(suggested))
+            WriteSetting(Settings::RecordDate, suggested);
+    }
+
+    if (mode == kDesktop && m_pView)
+        m_pView->ReopenTablet();
+}
+
+void CScrivaDoc::OnFileOpen()
+{
+    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
+    if (mode == kDesktop && m_pView)
+        m_pView->ParkTablet();
+    const FileDialogRequest request{false, QString::fromLatin1(kOpenFilter), QStringLiteral("Ilf"), QString(), true};
+    const QString path = prompts().GetFileName(request);
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+    if (mode == kDesktop && m_pView)
+        m_pView->ReopenTablet();
+}
+
+bool CScrivaDoc::OpenDocumentFile(const QString& path)
+{
+    // Opening another note never drops unsaved strokes without asking.
+    if (!SaveModified())
+        return false;
+    ClearFolderFiles();
+    m_reloadFolder = 1;
+    if (path.toUpper().contains(QLatin1String(".QVN")))
+        OnNewDocument();
+    return OnOpenDocument(path);
+}
+
+bool CScrivaDoc::OnFileNew()
+{
+    return SaveModified() && OnNewDocument();
+}
+
+bool CScrivaDoc::SaveModified()
+{
+    if (!IsModified())
+        return true;
+    const int answer = prompts().MessageBox(QStringLiteral("Save changes to %1?").arg(m_strTitle), kAppTitle,
+                                            MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+    if (answer == IDCANCEL)
+        return false;
+    if (answer == IDNO)
+        return true;
+    if (m_strPathName.toUpper().contains(QLatin1String(".ILF")))
+        return OnSaveDocument(m_strPathName);
+    const FileDialogRequest request{true, QString::fromLatin1(kNoteFilterDesktop), QStringLiteral("Ilf"),
+                                    m_currentPath.isEmpty() ? m_strTitle : m_currentPath, true};
+    const QString path = prompts().GetFileName(request);
+    return !path.isEmpty() && SaveNote(path);
+}
+
+bool CScrivaDoc::CanCloseFrame()
+{
+    ClearFolderFiles();
+    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
+    if (desktop)
+        m_pView->ParkTablet();
+    const bool result = SaveModified();
+    if (desktop && !result)
+        m_pView->ReopenTablet();
+    return result;
+}

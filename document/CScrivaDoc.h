@@ -1,0 +1,95 @@
+#pragma once
+// The note: its strokes and pictures, the page settings it carries (kept by the view), where
+// it came from, and the flows that open, save, export and start notes.
+
+#include "IDocumentView.h"
+
+#include "ink/CLines.h"
+#include "pictures/CPictureList.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class CArchive;
+
+class CScrivaDoc {
+public:
+    static constexpr const char* kNoteFilterLetter = "Inkleaf(*.Ilf)|*.Ilf|Tavlos(*.QVN)|*.QVN|JPG File (*.jpg)|*.jpg||";
+    static constexpr const char* kNoteFilterDesktop = "Inkleaf(*.Ilf)|*.Ilf||";
+    static constexpr const char* kNoteFilterInking = "Inkleaf(*.Ilf)|*.Ilf|JPG File (*.jpg)|*.jpg||";
+    static constexpr const char* kOpenFilter = "Inkleaf Files(*.Ilf;*.QVN)|*.Ilf;*.QVN||";
+
+    CScrivaDoc();
+
+    // The view must outlive the document's use of it.
+    void SetView(IDocumentView* view);
+    // The alternative interface names new notes by date and serial.
+    void SetAlternativeInterface(bool on) { m_bAlternativeUi = on; }
+    // Told of every note opened or saved, for the recent-file list.
+    void SetRecentFileSink(std::function<void(const QString&)> sink) { m_addToRecent = std::move(sink); }
+
+    CLines m_lines;
+    CPictureList m_pictures;
+
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    const QString& GetTitle() const { return m_strTitle; }
+    void SetTitle(const QString& title);
+    const QString& GetPathName() const { return m_strPathName; }
+    const QString& CurrentPath() const { return m_currentPath; }
+    const QString& OpenedPath() const { return m_openedPath; }
+    const QString& PendingDeviceFile() const { return m_pendingDeviceFile; }
+    bool ReloadFolder() const { return m_reloadFolder != 0; }
+
+    bool OnNewDocument();
+    bool OnOpenDocument(const QString& path);
+    bool OnSaveDocument(const QString& path);
+    // Reads or writes the note format. A load that fails raises the archive error and
+    // leaves the note as it was.
+    void Serialize(CArchive& ar);
+
+    // Commands.
+    void OnFileSave();
+    void OnFileOpen();
+    // New: asks to save a modified note first. Returns false when the user cancelled.
+    bool OnFileNew();
+    // Opens path as a document (shell, drop, command line), asking to save changes first.
+    bool OpenDocumentFile(const QString& path);
+    // Asks to save a modified note: true to go on (saved or discarded), false to stay.
+    bool SaveModified();
+    // Closing the frame: the save question, with the tablet parked around it.
+    bool CanCloseFrame();
+
+    // The name offered for a new note when the alternative interface is on: the date as
+    // MMDDYYYY- and the next serial of that day after recordDate.
+    static QString DatedPrefix(const QDate& date);
+    static QString SuggestedName(const QString& prefix, const QString& recordDate);
+
+    // The JPEG export's image size: content extent (300 when empty) + 20, within the page.
+    SIZE ExportExtent() const;
+
+private:
+    bool SaveNote(const QString& path);
+    bool LoadNote(const QString& path);
+    bool ExportImage(const QString& path);
+    void ClearFolderFiles();
+
+    IDocumentView* m_pView = nullptr;
+    DWORD m_imageFormat = 1;  // JPEG
+    QStringList m_folderFiles;
+    QString m_openedPath;
+    BYTE m_reloadFolder = 0;
+    QString m_currentPath;
+    BYTE m_sendingMail = 0;
+    BYTE m_saveAsImage = 0;
+
+    bool m_bModified = false;
+    QString m_strTitle;
+    QString m_strPathName;
+    QString m_pendingDeviceFile;
+    bool m_bAlternativeUi = false;
+    std::function<void(const QString&)> m_addToRecent;
+};

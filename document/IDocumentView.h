@@ -1,0 +1,57 @@
+#pragma once
+// What the note document needs of the view that shows it, and no more: the page settings a
+// note carries, repainting, and the few view actions that follow opening or starting a note.
+// The canvas view implements it on screen; the headless tool implements it without a window.
+
+#include "platform/ColorRef.h"
+#include "platform/Rect.h"
+
+#include <QString>
+#include <QtGlobal>
+
+class DrawingSurface;
+
+// The page settings stored at the head of a note file.
+struct PageSettings {
+    COLORREF background = 0;
+    COLORREF lineColor = 0;
+    LONG lineHeight = 0;  // page pixels
+    RECT page{};          // page pixels
+
+    // Pages whose buffer would exceed this many pixels are refused: a damaged note, or a page
+    // lengthened past any memory.
+    static constexpr qint64 kMaxPagePixels = qint64(1) << 28;
+    static bool IsPageAllowed(const RECT& rect)
+    {
+        const qint64 width = qint64(rect.right) - rect.left;
+        const qint64 height = qint64(rect.bottom) - rect.top;
+        return width > 0 && height > 0 && width <= 65536 && width * height <= kMaxPagePixels;
+    }
+};
+
+class IDocumentView {
+public:
+    virtual ~IDocumentView() = default;
+
+    virtual PageSettings GetPageSettings() const = 0;
+    // Takes a note's page settings; the page buffer follows the page's size.
+    virtual void SetPageSettings(const PageSettings& settings) = 0;
+    // Paints the whole page anew; with content also the pictures and strokes.
+    virtual void DrawRuledLines(bool withContent) = 0;
+    // The page back buffer, page pixels at scale 1.
+    virtual DrawingSurface& PageSurface() = 0;
+    // A new note: the page gets its new size and the pen state is cleared.
+    virtual void ResetPage() = 0;
+    virtual void ScrollToOrigin() = 0;
+    // The page has ink (or pictures): the line spacing can no longer change.
+    virtual void SetHasInk(bool hasInk) = 0;
+    // The device file to import once the window has settled (after 250 ms).
+    virtual void ScheduleDeviceImport(const QString& path) = 0;
+    // The frame's mode: 0 letter, 1 desktop, 2 inking.
+    virtual int FrameMode() const = 0;
+    // The document's title changed (the frame shows it).
+    virtual void TitleChanged(const QString& title) = 0;
+    // Dialogs must not have the pen captured by a system-wide tablet context.
+    virtual void ParkTablet() = 0;
+    virtual void ReopenTablet() = 0;
+};

@@ -1,0 +1,279 @@
+#include "ArchiveBytes.h"
+#include "QtPrinting.h"
+#include "ScriptedPrompts.h"
+
+#include "canvas/HeadlessView.h"
+#include "document/CScrivaDoc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const CRect kScreen(0, 0, 1024, 768);
+constexpr COLORREF kBack = 0xCCE2E5;
+constexpr COLORREF kLine = 0xACC0C5;
+
+// A note document shown by a window-less view on a 1024 × 768 screen with default settings.
+class NoteTest : public ::testing::Test {
+protected:
+    NoteTest() : m_view(m_doc, kScreen, m_dir.filePath("KSTPVX.ini")) {}
+
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    void AddStroke(POINT a, POINT b, COLORREF color = RGB(0, 0, 128))
+    {
+        auto line = std::make_unique<CLine>();
+        line->SetColor(color);
+        line->SetPenType(2, 1);
+        for (int i = 0; i <= 10; ++i)
+            line->AddPoint(a.x + (b.x - a.x) * i / 10, a.y + (b.y - a.y) * i / 10, 160);
+        m_doc.m_lines.Add(std::move(line));
+        m_doc.SetModifiedFlag(true);
+    }
+
+    static QByteArray Contents(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static void Write(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    COLORREF PagePixel(int x, int y) { return m_view.Page().Surface().GetPixel(x, y); }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompts m_prompts;
+    CScrivaDoc m_doc;
+    HeadlessView m_view;
+};
+
+}  // namespace
+
+TEST_F(NoteTest, new_page_is_ruled_every_90_pixels_down_a_page_4_3_of_the_screen_tall)
+{
+    EXPECT_EQ(m_view.Page().PageRect(), CRect(0, 0, 1024, 1365));
+    int lines = 0;
+    for (int y = 1; y < 1365; ++y)
+        lines += PagePixel(500, y) == kLine && PagePixel(500, y - 1) != kLine;
+    EXPECT_EQ(lines, 15);
+    EXPECT_EQ(PagePixel(0, 89), kLine);   // each line is two pixels: 89 and 90
+    EXPECT_EQ(PagePixel(1023, 90), kLine);
+    EXPECT_EQ(PagePixel(500, 91), kBack);
+    EXPECT_EQ(PagePixel(500, 1350), kLine);
+    EXPECT_EQ(PagePixel(500, 1364), kBack);
+}
+
+TEST_F(NoteTest, redrawing_a_rectangle_starts_one_spacing_below_its_grown_top)
+{
+    CanvasPage& page = m_view.Page();
+    page.RedrawPageRect(CRect(100, 95, 200, 300));  // grown: (95, 90) .. (205, 305)
+    EXPECT_EQ(page.Surface().GetPixel(150, 90), kBack);  // the line at the top is not redrawn
+    EXPECT_EQ(page.Surface().GetPixel(150, 89), kLine);  // outside the rectangle
+    EXPECT_EQ(page.Surface().GetPixel(95, 179), kLine);
+    EXPECT_EQ(page.Surface().GetPixel(204, 180), kLine);
+    page.Surface().FillSolidRect(CRect(0, 0, 300, 200), RGB(1, 2, 3));
+    page.RedrawPageRect(CRect(10, -20, 50, 60));  // grown top is negative: first line at 90
+    EXPECT_EQ(page.Surface().GetPixel(20, 0), kBack);
+    EXPECT_EQ(page.Surface().GetPixel(20, 64), kBack);
+    EXPECT_EQ(page.Surface().GetPixel(20, 65), RGB(1, 2, 3));
+}
+
+TEST_F(NoteTest, line_spacing_moves_in_tens_between_40_and_the_page_height)
+{
+    CanvasPage& page = m_view.Page();
+    page.m_nLineHeight = 50;
+    EXPECT_TRUE(page.DecreaseLineHeight());
+    EXPECT_EQ(page.m_nLineHeight, 40);
+    EXPECT_FALSE(page.DecreaseLineHeight());
+    EXPECT_EQ(PagePixel(500, 40), kLine);
+    page.m_nLineHeight = 1365;
+    EXPECT_TRUE(page.IncreaseLineHeight());
+    EXPECT_FALSE(page.IncreaseLineHeight());
+    EXPECT_EQ(page.m_nLineHeight, 1375);
+}
+
+TEST_F(NoteTest, add_line_lengthens_the_page_and_a_new_note_shrinks_it_back)
+{
+    AddStroke({100, 100}, {300, 120});
+    for (int i = 0; i < 3; ++i)
+        m_view.Page().AddPageLength();
+    EXPECT_EQ(m_view.Page().PageHeight(), 5460);
+    EXPECT_EQ(m_view.Page().Surface().DeviceHeight(), 5460);
+    EXPECT_EQ(PagePixel(500, 5400), kLine);
+    EXPECT_NE(PagePixel(200, 110), kBack);  // the ink is drawn again
+    m_doc.SetModifiedFlag(false);
+    EXPECT_TRUE(m_doc.OnFileNew());
+    EXPECT_EQ(m_view.Page().PageHeight(), 1365);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+}
+
+TEST_F(NoteTest, an_empty_note_is_the_page_head_and_two_zero_counts)
+{
+    const QByteArray bytes = StoreToBytes(m_doc);
+    ASSERT_EQ(bytes.size(), 32 + 4);
+    EXPECT_EQ(bytes, QByteArray::fromHex("e5e2cc00" "c5c0ac00" "5a000000" "00000000" "00000000" "00040000"
+                                         "55050000" "00000000" "00000000"));
+}
+
+TEST_F(NoteTest, a_saved_note_opens_with_its_strokes_page_and_title)
+{
+    AddStroke({50, 50}, {400, 300});
+    m_view.Page().AddPageLength();
+    m_view.Page().m_crBack = RGB(255, 255, 240);
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("a.Ilf")));
+    EXPECT_FALSE(m_doc.IsModified());
+
+    CScrivaDoc other;
+    HeadlessView view(other, kScreen, Path("KSTPVX.ini"));
+    ASSERT_TRUE(other.OnOpenDocument(Path("a.Ilf")));
+    EXPECT_EQ(other.m_lines.GetCount(), 1);
+    EXPECT_EQ(view.Page().PageHeight(), 2730);
+    EXPECT_EQ(view.Page().Surface().DeviceHeight(), 2730);
+    EXPECT_EQ(view.Page().Surface().GetPixel(10, 10), RGB(255, 255, 240));
+    EXPECT_NE(view.Page().Surface().GetPixel(225, 175), RGB(255, 255, 240));
+    EXPECT_TRUE(view.HasInk());
+    EXPECT_EQ(other.GetTitle(), "a.Ilf");
+    m_view.DrawRuledLines(true);
+    EXPECT_EQ(view.Page().Surface().Bitmap(), m_view.Page().Surface().Bitmap());
+    EXPECT_EQ(Contents(Path("a.Ilf")), StoreToBytes(other));
+}
+
+TEST_F(NoteTest, the_name_decides_between_note_device_file_and_nothing)
+{
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("a.ILF.BAK")));
+    EXPECT_TRUE(m_doc.OnOpenDocument(Path("a.ILF.BAK")));
+    EXPECT_TRUE(m_doc.PendingDeviceFile().isEmpty());
+
+    EXPECT_TRUE(m_doc.OnOpenDocument(Path("x.qvn")));
+    EXPECT_EQ(m_doc.PendingDeviceFile(), Path("x.qvn"));
+    EXPECT_EQ(m_doc.GetTitle(), "x.qvn");
+
+    EXPECT_FALSE(m_doc.OnOpenDocument(Path("picture.png")));
+    EXPECT_TRUE(m_prompts.Messages().empty());
+}
+
+TEST_F(NoteTest, damaged_notes_are_refused_and_the_page_stays)
+{
+    AddStroke({10, 10}, {90, 90});
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("good.Ilf")));
+    const QByteArray good = Contents(Path("good.Ilf"));
+    AddStroke({100, 10}, {190, 90});  // the page now differs from the file
+
+    QByteArray lying = good;
+    const LONG count = qToLittleEndian<LONG>(2000000000);
+    std::memcpy(lying.data() + 28, &count, 4);
+    QByteArray hugePage = good;
+    const LONG bottom = qToLittleEndian<LONG>(2000000000);
+    std::memcpy(hugePage.data() + 24, &bottom, 4);
+    QByteArray random(5000, '\0');
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    const QList<QByteArray> damaged = {good.left(good.size() - 3), good.left(20), lying, hugePage, random};
+    int n = 0;
+    for (const QByteArray& bytes : damaged)
+        Write(Path(QStringLiteral("bad%1.Ilf").arg(n++)), bytes);
+    QDir(m_dir.path()).mkdir("folder.Ilf");
+
+    const QImage before = m_view.Page().Surface().Bitmap().copy();
+    for (const QString& name : {"bad0.Ilf", "bad1.Ilf", "bad2.Ilf", "bad3.Ilf", "bad4.Ilf", "folder.Ilf", "gone.Ilf"})
+        EXPECT_FALSE(m_doc.OnOpenDocument(Path(name))) << name;
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(m_view.Page().Surface().Bitmap(), before);
+    ASSERT_EQ(m_prompts.Messages().size(), 7u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Unexpected file format.");
+    EXPECT_EQ(m_prompts.Messages()[6].text, "Failed to open document.");
+}
+
+TEST_F(NoteTest, a_zero_line_height_in_a_note_reads_as_90)
+{
+    QByteArray bytes = StoreToBytes(m_doc);
+    std::memset(bytes.data() + 8, 0, 4);
+    Write(Path("zero.Ilf"), bytes);
+    ASSERT_TRUE(m_doc.OnOpenDocument(Path("zero.Ilf")));
+    EXPECT_EQ(m_view.Page().m_nLineHeight, 90);
+}
+
+TEST_F(NoteTest, a_failed_save_keeps_the_old_file_and_says_so)
+{
+    AddStroke({10, 10}, {90, 90});
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("keep.Ilf")));
+    const QByteArray old = Contents(Path("keep.Ilf"));
+    AddStroke({100, 10}, {190, 90});
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("taken.Ilf"));
+    EXPECT_FALSE(m_doc.OnSaveDocument(Path("taken.Ilf")));
+    EXPECT_FALSE(m_doc.OnSaveDocument(Path("no-such-folder/keep.Ilf")));
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(Contents(Path("keep.Ilf")), old);
+    ASSERT_EQ(m_prompts.Messages().size(), 2u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
+}
+
+TEST_F(NoteTest, only_a_lower_case_jpg_ending_exports_an_image)
+{
+    m_prompts.QueueFileName(Path("page.jpg"));
+    m_doc.OnFileSave();
+    const QImage image(Path("page.jpg"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(320, 320));  // an empty page: 300 + 20
+
+    m_prompts.QueueFileName(Path("note.JPG"));
+    m_doc.OnFileSave();
+    EXPECT_EQ(Contents(Path("note.JPG")).size(), 36);  // a note file under that name
+    ASSERT_EQ(m_prompts.FileDialogs().size(), 2u);
+    EXPECT_EQ(m_prompts.FileDialogs()[0].filter, CScrivaDoc::kNoteFilterLetter);
+    EXPECT_EQ(m_prompts.FileDialogs()[1].initialName, "page.jpg");  // the bare name of the last save
+}
+
+TEST_F(NoteTest, export_extent_covers_the_content_within_the_page)
+{
+    AddStroke({100, 200}, {700, 900});
+    EXPECT_EQ(m_doc.ExportExtent(), (SIZE{720, 920}));
+    AddStroke({100, 200}, {1500, 3000});
+    EXPECT_EQ(m_doc.ExportExtent(), (SIZE{1024, 1365}));
+}
+
+TEST_F(NoteTest, opening_asks_before_dropping_unsaved_strokes)
+{
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("other.Ilf")));
+    AddStroke({10, 10}, {90, 90});
+
+    m_prompts.QueueFileName(Path("other.Ilf"));
+    m_prompts.QueueAnswer(IDCANCEL);
+    m_doc.OnFileOpen();
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].type & MB_TYPEMASK, UINT(MB_YESNOCANCEL));
+
+    m_prompts.QueueFileName(Path("other.Ilf"));
+    m_prompts.QueueAnswer(IDYES);  // saved to the note it came from, which then opens again
+    m_doc.OnFileOpen();
+    EXPECT_EQ(Contents(Path("other.Ilf")).size(), 36 + 32 + 11 * 10);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_FALSE(m_doc.IsModified());
+
+    AddStroke({10, 10}, {90, 90});
+    m_prompts.QueueAnswer(IDNO);
+    EXPECT_TRUE(m_doc.OnFileNew());
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+}
+
+TEST(DatedNames, prefix_is_month_day_year_with_zeros_and_serial_follows_the_record)
+{
+    EXPECT_EQ(CScrivaDoc::DatedPrefix(QDate(2006, 3, 6)), "03062006-");
+    EXPECT_EQ(CScrivaDoc::DatedPrefix(QDate(2006, 11, 5)), "11052006-");
+    EXPECT_EQ(CScrivaDoc::DatedPrefix(QDate(2026, 12, 25)), "12252026-");
+    EXPECT_EQ(CScrivaDoc::SuggestedName("03062006-", ""), "03062006-1");
+    EXPECT_EQ(CScrivaDoc::SuggestedName("03062006-", "03062006-4"), "03062006-5");
+    EXPECT_EQ(CScrivaDoc::SuggestedName("03062006-", "03062006-19"), "03062006-20");
+    EXPECT_EQ(CScrivaDoc::SuggestedName("03072006-", "03062006-4"), "03072006-1");
+}
