@@ -394,6 +394,10 @@ void DrawingSurface::StretchBlt(LONG x, LONG y, LONG width, LONG height, const D
     const CRect target = DeviceClip(x, y, width, height);
     const LONG dx0 = x + m_org.x, dy0 = y + m_org.y;
     const LONG sx0 = sx + src.m_org.x, sy0 = sy + src.m_org.y;
+    // Each target column takes one whole source column; work the columns out once.
+    std::vector<LONG> columns(size_t(std::max<LONG>(0, target.Width())));
+    for (LONG dx = target.left; dx < target.right; ++dx)
+        columns[size_t(dx - target.left)] = sx0 + LONG((int64_t(dx - dx0) * srcWidth) / width);
     for (LONG dy = target.top; dy < target.bottom; ++dy) {
         const LONG sRow = sy0 + LONG((int64_t(dy - dy0) * srcHeight) / height);
         if (sRow < 0 || sRow >= src.m_height)
@@ -401,7 +405,7 @@ void DrawingSurface::StretchBlt(LONG x, LONG y, LONG width, LONG height, const D
         const QRgb* s = src.ConstDeviceRow(sRow);
         QRgb* d = DeviceRow(dy);
         for (LONG dx = target.left; dx < target.right; ++dx) {
-            const LONG sCol = sx0 + LONG((int64_t(dx - dx0) * srcWidth) / width);
+            const LONG sCol = columns[size_t(dx - target.left)];
             if (sCol < 0 || sCol >= src.m_width)
                 continue;
             if (rop == SRCCOPY)

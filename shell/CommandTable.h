@@ -2,10 +2,21 @@
 // The accelerators, menus and dialog templates as data: the frame, the bars, the popups and
 // the dialogs build themselves from these.
 
-#include "CommandIds.h"
+#include "platform/CommandIds.h"
 
 #include <span>
 #include <vector>
+
+// Who handles a command; commands are offered to them in this order.
+enum class CommandTarget { View, Document, Frame, Application, Framework };
+
+struct CommandInfo {
+    UINT id;
+    CommandTarget handler;
+};
+
+// Every command with its handler.
+const CommandInfo* FindCommand(UINT id);
 
 struct Accelerator {
     char key;  // with Ctrl held

@@ -96,14 +96,3 @@ constexpr UINT IDS_DESKTOP_MODE_LOSES_DATA = 57667;
 
 // Menu resources.
 constexpr UINT IDR_PICTURE_MENU = 214;
-
-// Who handles a command; commands are offered to them in this order.
-enum class CommandTarget { View, Document, Frame, Application, Framework };
-
-struct CommandInfo {
-    UINT id;
-    CommandTarget handler;
-};
-
-// Every command with its handler.
-const CommandInfo* FindCommand(UINT id);

@@ -1,0 +1,274 @@
+#include "CScrivaView.h"
+
+#include "platform/CommandIds.h"
+#include "platform/Prompts.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/Settings.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace {
+constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
+constexpr LONG kScrollSlack = 30;  // the scrollable size stops short of the zoomed page
+constexpr LONG kUndoSlack = 7;
+constexpr LONG kRedoSlack = 5;
+}  // namespace
+
+CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
+    : QAbstractScrollArea(parent), m_document(document), m_page(ScreenMetrics::DesktopRect())
+{
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    m_importTimer.setSingleShot(true);
+    connect(&m_importTimer, &QTimer::timeout, this, &CScrivaView::OnTimer);
+
+    m_page.ReadSettings(SettingsFilePath());
+    m_page.SetContent(&document.m_lines, &document.m_pictures);
+    SetScrollSizesForZoom(int(m_fZoom));
+    m_page.DrawRuledLines(false);
+    document.SetView(this);
+}
+
+double CScrivaView::PixelRatio() const
+{
+    return devicePixelRatioF();
+}
+
+bool CScrivaView::OnCommand(UINT id)
+{
+    switch (id) {
+    case IDC_ZOOM_IN: OnZoomIn(); return true;
+    case IDC_ZOOM_OUT: OnZoomOut(); return true;
+    case IDC_ADD_LINE: AddPageLength(); return true;
+    case IDC_LINE_COLOR: OnSetLineColor(); return true;
+    case IDC_UNDO: OnUndo(); return true;
+    case IDC_REDO: OnRedo(); return true;
+    case IDC_MINIMIZE: OnMinimize(); return true;
+    case IDC_SCALE: OnToggleMaximize(); return true;
+    case IDC_TEST:
+    case IDC_HIDDEN: return true;  // accepted; they only hold the keyboard focus
+    default: return false;
+    }
+}
+
+void CScrivaView::SetScrollSizesForZoom(int zoom)
+{
+    const LONG w = m_page.PageWidth();
+    const LONG h = m_page.PageHeight();
+    if (zoom < 1)
+        m_totalSize = QSize(int(w * 0.5 - kScrollSlack), int(h * 0.5 - kScrollSlack));
+    else
+        m_totalSize = QSize(w * zoom - kScrollSlack, h * zoom - kScrollSlack);
+    UpdateScrollBars();
+}
+
+void CScrivaView::UpdateScrollBars()
+{
+    const QSize client = viewport()->size() * PixelRatio();
+    horizontalScrollBar()->setRange(0, std::max(0, m_totalSize.width() - client.width()));
+    verticalScrollBar()->setRange(0, std::max(0, m_totalSize.height() - client.height()));
+    horizontalScrollBar()->setPageStep(client.width());
+    verticalScrollBar()->setPageStep(client.height());
+    horizontalScrollBar()->setSingleStep(std::max(1, client.width() / 100));
+    verticalScrollBar()->setSingleStep(std::max(1, client.height() / 100));
+}
+
+QPoint CScrivaView::ScrollPosition() const
+{
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void CScrivaView::ScrollTo(int x, int y)
+{
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
+    viewport()->update();
+}
+
+POINT CScrivaView::WindowToPage(POINT client) const
+{
+    const QPoint scroll = ScrollPosition();
+    return {LONG((scroll.x() + client.x) / m_fZoom) - 2 * m_nPageMarginX, LONG((scroll.y() + client.y) / m_fZoom)};
+}
+
+void CScrivaView::OnZoomIn()
+{
+    if (m_fZoom >= 4.0f)
+        return;
+    m_fZoom *= 2;
+    SetScrollSizesForZoom(int(m_fZoom));
+    viewport()->update();
+}
+
+void CScrivaView::OnZoomOut()
+{
+    if (m_fZoom <= 0.5f)
+        return;
+    m_fZoom /= 2;
+    SetScrollSizesForZoom(int(m_fZoom));
+    if (m_fZoom == 0.5f)
+        ScrollTo(0, 0);
+    viewport()->update();
+}
+
+void CScrivaView::OnDraw(QImage& image)
+{
+    DrawingSurface window(std::move(image));
+    const LONG cw = window.DeviceWidth();
+    const LONG ch = window.DeviceHeight();
+    const QPoint scroll = ScrollPosition();
+    const DrawingSurface& page = m_page.Surface();
+    const LONG w = m_page.PageWidth();
+    const LONG h = m_page.PageHeight();
+
+    if (m_fZoom >= 1.0f) {
+        window.StretchBlt(0, 0, cw, ch, page, LONG(scroll.x() / m_fZoom), LONG(scroll.y() / m_fZoom),
+                          LONG(cw / m_fZoom), LONG(ch / m_fZoom), SRCCOPY);
+        // Beside or below a page narrower or shorter than the window: black.
+        const LONG pageRight = LONG(w * m_fZoom) - scroll.x();
+        const LONG pageBottom = LONG(h * m_fZoom) - scroll.y();
+        if (pageRight < cw && !m_bInkingLaunch)
+            window.FillSolidRect(CRect(pageRight, 0, cw, ch), RGB(0, 0, 0));
+        if (pageBottom < ch)
+            window.FillSolidRect(CRect(0, pageBottom, cw, ch), RGB(0, 0, 0));
+        m_nPageMarginX = 0;
+    } else {
+        const QSize screen = ScreenMetrics::ScreenSize();
+        const LONG s = screen.width();
+        const LONG t = screen.height();
+        m_nPageMarginX = int(s / 2.0 - s * m_fZoom * 0.5);
+        window.FillSolidRect(CRect(0, 0, cw, ch), kMarginGrey);  // also below a short page
+        ScopedViewportOrg scrolled(window, -scroll.x(), -scroll.y());
+        window.FillSolidRect(CRect(0, 0, m_nPageMarginX, t), kMarginGrey);
+        const LONG right = LONG(s * m_fZoom + m_nPageMarginX);
+        window.FillSolidRect(CRect(right, 0, right + s, t), kMarginGrey);
+        window.StretchBlt(m_nPageMarginX, 0, LONG(w * m_fZoom), LONG(h * m_fZoom), page, 0, 0, w, h, SRCCOPY);
+    }
+    image = window.SelectBitmap(QImage());
+}
+
+void CScrivaView::paintEvent(QPaintEvent* event)
+{
+    const double ratio = PixelRatio();
+    const QSize client = viewport()->size() * ratio;
+    if (m_window.size() != client)
+        m_window = DrawingSurface::CreateBitmap(client.width(), client.height());
+    OnDraw(m_window);
+    m_window.setDevicePixelRatio(ratio);
+    QPainter painter(viewport());
+    painter.drawImage(QPointF(0, 0), m_window);
+}
+
+void CScrivaView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CScrivaView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void CScrivaView::SetPageSettings(const PageSettings& settings)
+{
+    m_page.SetPageSettings(settings);
+    SetScrollSizesForZoom(int(m_fZoom));
+    viewport()->update();
+}
+
+void CScrivaView::DrawRuledLines(bool withContent)
+{
+    m_page.DrawRuledLines(withContent);
+    viewport()->update();
+}
+
+void CScrivaView::RedrawPageRect(const RECT& rect)
+{
+    m_page.RedrawPageRect(rect);
+}
+
+void CScrivaView::ResetPage()
+{
+    m_bHasInk = false;
+    m_bDiscardRedo = false;
+    m_page.ResetPageRect();
+    m_page.CreatePageBuffer();
+    SetScrollSizesForZoom(int(m_fZoom));
+}
+
+void CScrivaView::AddPageLength()
+{
+    const QPoint scroll = ScrollPosition();
+    m_page.AddPageLength();
+    SetScrollSizesForZoom(int(m_fZoom));
+    ScrollTo(scroll.x(), scroll.y() + m_page.Desktop().Width() * 2 / 3);
+}
+
+void CScrivaView::OnSetLineColor()
+{
+    const auto colour = prompts().ChooseColor(m_page.m_crLine);
+    if (!colour)
+        return;
+    m_page.m_crLine = *colour;
+    DrawRuledLines(true);
+}
+
+void CScrivaView::OnUndo()
+{
+    CRect rc = m_document.m_lines.Undo();
+    if (rc.IsRectEmpty())
+        return;
+    m_bDiscardRedo = true;
+    rc.InflateRect(kUndoSlack, kUndoSlack);
+    RedrawPageRect(rc);
+    m_document.m_lines.DrawInRect(&m_page.Surface(), rc);
+    viewport()->update();
+}
+
+void CScrivaView::OnRedo()
+{
+    CRect rc = m_document.m_lines.Redo(&m_page.Surface());
+    rc.InflateRect(kRedoSlack, kRedoSlack);
+    viewport()->update();
+}
+
+void CScrivaView::RefreshPictureArea()
+{
+    const CRect rc = m_document.m_pictures.Deselect();
+    if (rc.IsRectEmpty())
+        return;
+    RedrawPageRect(rc);
+    viewport()->update();
+}
+
+void CScrivaView::OnMinimize()
+{
+    window()->showMinimized();
+}
+
+void CScrivaView::OnToggleMaximize()
+{
+    if (window()->isMaximized())
+        window()->showNormal();
+    else
+        window()->showMaximized();
+}
+
+void CScrivaView::ScheduleDeviceImport(const QString&)
+{
+    m_importTimer.start(kImportDelayMs);
+}
+
+void CScrivaView::OnTimer()
+{
+    m_importTimer.stop();
+    ImportDeviceFile(m_document.PendingDeviceFile());
+}
+
+// Device files are replayed by the pen capture, which this window does not have yet; until
+// then a pending device file opens as an empty page.
+void CScrivaView::ImportDeviceFile(const QString&) {}

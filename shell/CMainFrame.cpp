@@ -1,0 +1,104 @@
+#include "CMainFrame.h"
+
+#include "CommandTable.h"
+
+#include "platform/ScreenMetrics.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QShortcut>
+
+CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::function<bool(UINT)> appCommands)
+    : m_document(document), m_view(new CScrivaView(document, this)), m_frameClass(frameClass),
+      m_appCommands(std::move(appCommands))
+{
+    setObjectName(frameClass);
+    setCentralWidget(m_view);
+    setAcceptDrops(true);
+    connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
+    UpdateCaption(document.GetTitle());
+    CreateAccelerators();
+}
+
+void CMainFrame::CreateAccelerators()
+{
+    for (const Accelerator& accelerator : AcceleratorTable()) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(accelerator.key)), this);
+        shortcut->setContext(Qt::ApplicationShortcut);  // whatever control has the focus
+        const UINT command = accelerator.command;
+        connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
+    }
+}
+
+bool CMainFrame::OnCommand(UINT id)
+{
+    return m_view->OnCommand(id) || OnDocumentCommand(id) || (m_appCommands && m_appCommands(id));
+}
+
+bool CMainFrame::OnDocumentCommand(UINT id)
+{
+    switch (id) {
+    case ID_FILE_OPEN: m_document.OnFileOpen(); return true;
+    case ID_FILE_SAVE: m_document.OnFileSave(); return true;
+    default: return false;
+    }
+}
+
+void CMainFrame::UpdateCaption(const QString& title)
+{
+    setWindowTitle(QStringLiteral("%1 - Inkleaf").arg(title));
+}
+
+void CMainFrame::ShowMaximized()
+{
+    // Without a window manager a maximise request does nothing: cover the work area first.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+    showMaximized();
+}
+
+void CMainFrame::RestoreToForeground()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::ShowTopmost()
+{
+    const QRect place = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    RestoreToForeground();
+    setGeometry(place);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_document.CanCloseFrame())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            m_document.OpenDocumentFile(url.toLocalFile());
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}

@@ -1,0 +1,74 @@
+#include "CScrivaApp.h"
+
+#include "StringTable.h"
+
+#include "platform/CommandIds.h"
+#include "platform/Settings.h"
+
+#include <QFileInfo>
+
+CScrivaApp::CScrivaApp() : m_recent(RecentFileList::DefaultFile()) {}
+
+CScrivaApp::~CScrivaApp()
+{
+    m_channel.reset();
+    m_frame.reset();
+    // A launch that handed over to another instance leaves that instance's flag alone.
+    if (m_running)
+        ClearInstanceFlag(m_session, m_bInkingLaunch);
+}
+
+QString CScrivaApp::FileArgument(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (!argument.startsWith(QLatin1Char('/')) && !argument.startsWith(QLatin1Char('-')))
+            return argument;
+        // A full path also starts with '/': take it when it names something that exists.
+        if (argument.startsWith(QLatin1Char('/')) && QFileInfo::exists(argument))
+            return argument;
+    }
+    return QString();
+}
+
+bool CScrivaApp::InitInstance(const QStringList& arguments)
+{
+    m_decision = DecideLaunch(arguments, m_session);
+    if (m_decision.exit)
+        return false;
+    m_running = true;
+    m_bInkingLaunch = m_decision.inkingLaunch;
+    m_bResourceLibrary = ReadSetting(Settings::NewInterface).contains(QLatin1Char('1'));
+
+    m_document = std::make_unique<CScrivaDoc>();
+    m_document->SetAlternativeInterface(m_bResourceLibrary);
+    m_document->SetRecentFileSink([this](const QString& path) { m_recent.Add(path); });
+    m_frame = std::make_unique<CMainFrame>(*m_document, m_decision.frameClass,
+                                           [this](UINT id) { return OnCommand(id); });
+    m_frame->View()->SetInkingLaunch(m_bInkingLaunch);
+    m_channel = std::make_unique<WindowChannel>(*m_frame);
+    m_channel->Listen(m_decision.frameClass);
+
+    const QString file = FileArgument(arguments);
+    if (file.isEmpty())
+        m_document->OnNewDocument();
+    else if (!m_document->OpenDocumentFile(file))
+        return false;
+
+    if (m_bInkingLaunch)
+        m_frame->setWindowTitle(LoadString(IDS_COMPANY));
+    m_frame->ShowMaximized();
+    return true;
+}
+
+bool CScrivaApp::OnCommand(UINT id)
+{
+    switch (id) {
+    case ID_FILE_NEW: OnFileNew(); return true;
+    default: return false;
+    }
+}
+
+void CScrivaApp::OnFileNew()
+{
+    m_document->OnFileNew();
+}

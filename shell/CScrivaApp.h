@@ -1,0 +1,46 @@
+#pragma once
+// The application: decides the launch mode and single instance, builds the note, the frame
+// and the view, opens the file named on the command line, and answers other instances.
+
+#include "CMainFrame.h"
+#include "LaunchMode.h"
+#include "RecentFileList.h"
+
+#include "document/CScrivaDoc.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class CScrivaApp {
+public:
+    CScrivaApp();
+    ~CScrivaApp();
+
+    // Start-up from the arguments after the program's name. False: this process ends now
+    // (another instance took over, or the file named could not be opened).
+    bool InitInstance(const QStringList& arguments);
+
+    bool m_bResourceLibrary = false;  // the alternative interface is in use
+    bool m_bInkingLaunch = false;
+
+    CScrivaDoc& Document() { return *m_document; }
+    CMainFrame* Frame() { return m_frame.get(); }
+    RecentFileList& RecentFiles() { return m_recent; }
+
+    // New and About.
+    bool OnCommand(UINT id);
+    void OnFileNew();
+
+    // The file to open among the arguments: the first that is not a switch.
+    static QString FileArgument(const QStringList& arguments);
+
+private:
+    bool m_running = false;  // this instance went on after the launch decision
+    InstanceSession m_session;
+    LaunchDecision m_decision;
+    RecentFileList m_recent;
+    std::unique_ptr<CScrivaDoc> m_document;
+    std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<WindowChannel> m_channel;
+};

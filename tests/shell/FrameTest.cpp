@@ -1,0 +1,114 @@
+// The main frame with its view and note, as the program builds it.
+
+#include "QtPrinting.h"
+#include "ScriptedPrompts.h"
+#include "TestApplication.h"
+
+#include "platform/CommandIds.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/Settings.h"
+#include "shell/CMainFrame.h"
+#include "shell/RecentFileList.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FrameTest : public ::testing::Test {
+protected:
+    FrameTest()
+    {
+        TestApplication();
+        ScreenMetrics::SetFixedScreen(QSize(1024, 768));
+        OverrideSettingsFolder(m_dir.path());
+        m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [this](UINT id) {
+            m_appCommands.push_back(id);
+            return id == ID_FILE_NEW;
+        });
+        m_doc.OnNewDocument();
+        m_frame->ShowMaximized();
+        m_frame->activateWindow();
+        QApplication::setActiveWindow(m_frame.get());
+    }
+    ~FrameTest() override { ScreenMetrics::SetFixedScreen(std::nullopt); }
+
+    void Press(Qt::Key key) { QTest::keyClick(m_frame->View()->viewport(), key, Qt::ControlModifier); }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompts m_prompts;
+    CScrivaDoc m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+    std::vector<UINT> m_appCommands;
+};
+
+}  // namespace
+
+TEST_F(FrameTest, accelerators_reach_the_view_the_document_and_the_application)
+{
+    Press(Qt::Key_O);  // the document's open dialog
+    ASSERT_EQ(m_prompts.FileDialogs().size(), 1u);
+    EXPECT_FALSE(m_prompts.FileDialogs()[0].save);
+    EXPECT_EQ(m_prompts.FileDialogs()[0].filter, CScrivaDoc::kOpenFilter);
+    Press(Qt::Key_S);
+    ASSERT_EQ(m_prompts.FileDialogs().size(), 2u);
+    EXPECT_TRUE(m_prompts.FileDialogs()[1].save);
+    Press(Qt::Key_N);
+    EXPECT_EQ(m_appCommands, (std::vector<UINT>{ID_FILE_NEW}));
+
+    auto line = std::make_unique<CLine>();
+    line->SetPenType(2, 1);
+    line->AddPoint(10, 10, 100);
+    line->AddPoint(50, 50, 100);
+    m_doc.m_lines.Add(std::move(line));
+    Press(Qt::Key_Z);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+    Press(Qt::Key_Y);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+}
+
+TEST_F(FrameTest, caption_follows_the_note_and_the_frame_has_no_menu_bar)
+{
+    EXPECT_EQ(m_frame->windowTitle(), "Untitled - Inkleaf");
+    m_doc.SetTitle("lecture.Ilf");
+    EXPECT_EQ(m_frame->windowTitle(), "lecture.Ilf - Inkleaf");
+    EXPECT_EQ(m_frame->objectName(), "LETTER");
+    EXPECT_EQ(m_frame->menuWidget(), nullptr);
+}
+
+TEST_F(FrameTest, closing_asks_to_save_a_modified_note)
+{
+    m_doc.SetModifiedFlag(true);
+    m_prompts.QueueAnswer(IDCANCEL);
+    EXPECT_FALSE(m_frame->close());
+    EXPECT_TRUE(m_frame->isVisible());
+    m_prompts.QueueAnswer(IDNO);
+    EXPECT_TRUE(m_frame->close());
+    EXPECT_EQ(m_prompts.Messages().size(), 2u);
+}
+
+TEST_F(FrameTest, another_instance_can_add_a_page_length_and_show_the_frame)
+{
+    m_frame->AddPageLength();
+    EXPECT_EQ(m_frame->View()->Page().PageHeight(), 2730);
+    m_frame->Minimize();
+    m_frame->RestoreToForeground();
+    EXPECT_FALSE(m_frame->isMinimized());
+    EXPECT_TRUE(m_frame->IsWindowVisible());
+}
+
+TEST(RecentFiles, four_newest_first_without_repeats)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("recent.ini");
+    {
+        RecentFileList recent(file);
+        for (const char* name : {"/n/a.Ilf", "/n/b.Ilf", "/n/c.Ilf", "/n/a.Ilf", "/n/d.Ilf", "/n/e.Ilf"})
+            recent.Add(name);
+        EXPECT_EQ(recent.Files(), (QStringList{"/n/e.Ilf", "/n/d.Ilf", "/n/a.Ilf", "/n/c.Ilf"}));
+    }
+    RecentFileList reread(file);
+    EXPECT_EQ(reread.Files(), (QStringList{"/n/e.Ilf", "/n/d.Ilf", "/n/a.Ilf", "/n/c.Ilf"}));
+}
