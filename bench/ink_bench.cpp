@@ -5,7 +5,7 @@
 // by a tablet whose pressure axis ends at 511, as the common 512-level tablets report it.
 // Times are wall-clock; the counters carry their unit in their name.
 
-#include "app/Handwriting.h"
+#include "Handwriting.h"
 #include "ink/CLine.h"
 #include "ink/CLines.h"
 #include "ink/InkRenderer.h"

@@ -163,6 +163,14 @@ bool CScrivaDoc::OnSaveDocument(const QString& path)
     return SaveNote(path);
 }
 
+bool CScrivaDoc::ExportPageImage(const QString& path)
+{
+    m_saveAsImage = 1;
+    const bool written = OnSaveDocument(path);
+    m_saveAsImage = 0;
+    return written;
+}
+
 bool CScrivaDoc::SaveNote(const QString& path)
 {
     // Written beside the target and renamed over it only when complete, so a failed save

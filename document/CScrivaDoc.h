@@ -68,6 +68,11 @@ public:
     static QString DatedPrefix(const QDate& date);
     static QString SuggestedName(const QString& prefix, const QString& recordDate);
 
+    // Writes the JPEG file that saving under a ".jpg" name writes (the export extent of the
+    // page buffer) to path, whatever its name. Returns false, after the message, when the
+    // file could not be written.
+    bool ExportPageImage(const QString& path);
+
     // The JPEG export's image size: content extent (300 when empty) + 20, within the page.
     SIZE ExportExtent() const;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Pen samples that move like handwriting: a run of cursive loops, sampled every few pixels
 // the way a tablet reports a moving pen, with pressure that rises at pen-down and fades at
-// pen-up. The welcome page and the benchmarks write with it.
+// pen-up. The benchmarks write with it.
 
 #include "platform/WinTypes.h"
 

@@ -1,0 +1,192 @@
+// Note files through the document, as File Save and File Open handle them: a note of 5,000
+// handwritten strokes of 200 points saved to a real file and opened again with a window-less
+// view of a 1024 × 768 screen. Opening renders the whole page; the load alone and the render
+// alone are timed too, to show where an open spends its time.
+//
+//   document_bench --write-note PATH STROKES POINTS
+// writes such a note (STROKES words of POINTS samples) and exits, for timing the whole
+// inkleaf-tool process on it.
+
+#include "Handwriting.h"
+#include "canvas/HeadlessView.h"
+#include "document/CScrivaDoc.h"
+#include "tools/PageSettingsView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const CRect kScreen(0, 0, 1024, 768);  // a new page of 1024 × 1365
+constexpr LONG kPageWidth = 1024;
+constexpr LONG kPageHeight = 1365;
+constexpr WORD kPencil = 2;
+constexpr SHORT kPencilWidth = 160;
+constexpr COLORREF kInk = RGB(20, 40, 110);
+
+constexpr int kNoteStrokes = 5000;
+constexpr int kNotePoints = 200;
+
+// Handwriting laid out on the page: loops 30 px high, two rows to each 90 px ruled line,
+// words 25 px apart, margins of 40 px.
+constexpr double kLetterSize = 30;
+constexpr LONG kRowPitch = 45;
+constexpr LONG kWordGap = 25;
+constexpr LONG kMargin = 40;
+
+// Words written left to right and down the page, one stroke a word. When the page is full the
+// writing goes on from the top again, as a long note's pages would if drawn on one sheet.
+void WriteWords(CLines& lines, int words, int pointsEach)
+{
+    const LONG rowsPerPage = std::max<LONG>(1, (kPageHeight - 2 * kMargin - LONG(kLetterSize)) / kRowPitch + 1);
+    LONG x = kMargin;
+    LONG row = 0;
+    for (int i = 0; i < words; ++i) {
+        const std::vector<PenSample> samples =
+            CursiveSamples(0, 0, pointsEach, CursiveStyle{kLetterSize, 0.9, 3, unsigned(i + 1)});
+        const auto byX = [](const PenSample& a, const PenSample& b) { return a.x < b.x; };
+        const auto [left, right] = std::minmax_element(samples.begin(), samples.end(), byX);
+        const LONG width = right->x - left->x;
+        if (x + width > kPageWidth - kMargin && x > kMargin) {
+            x = kMargin;
+            ++row;
+        }
+        const LONG dx = x - left->x;
+        const LONG dy = kMargin + (row % rowsPerPage) * kRowPitch;
+        auto line = std::make_unique<CLine>();
+        line->SetColor(kInk);
+        line->SetPenType(kPencil, 1);
+        for (const PenSample& s : samples)
+            line->AddPoint(s.x + dx, s.y + dy, kPencilWidth);
+        lines.Add(std::move(line));
+        x += width + kWordGap;
+    }
+}
+
+// A folder for the note and a settings file that does not exist, so every setting reads as
+// its default.
+struct Workspace {
+    QTemporaryDir dir;
+    QString Settings() const { return dir.filePath(QStringLiteral("KSTPVX.ini")); }
+    QString Note() const { return dir.filePath(QStringLiteral("handwriting.Ilf")); }
+};
+
+// Writes the note of the given size at path through the document; false when it failed.
+bool WriteNote(const QString& path, const QString& settings, int strokes, int points)
+{
+    CScrivaDoc doc;
+    HeadlessView view(doc, kScreen, settings);
+    WriteWords(doc.m_lines, strokes, points);
+    return doc.OnSaveDocument(path);
+}
+
+void BM_SaveNote(benchmark::State& state)
+{
+    Workspace work;
+    CScrivaDoc doc;
+    HeadlessView view(doc, kScreen, work.Settings());
+    WriteWords(doc.m_lines, kNoteStrokes, kNotePoints);
+    for (auto _ : state) {
+        if (!doc.OnSaveDocument(work.Note())) {
+            state.SkipWithError("the note was not saved");
+            break;
+        }
+    }
+    state.counters["file_MB"] = double(QFileInfo(work.Note()).size()) / 1e6;
+}
+
+// File Open into the document and view already there, as the program opens one note after
+// another: load, then the whole page rendered with its ink.
+void BM_OpenNote(benchmark::State& state)
+{
+    Workspace work;
+    if (!WriteNote(work.Note(), work.Settings(), kNoteStrokes, kNotePoints)) {
+        state.SkipWithError("the note was not written");
+        return;
+    }
+    CScrivaDoc doc;
+    HeadlessView view(doc, kScreen, work.Settings());
+    for (auto _ : state) {
+        if (!doc.OnOpenDocument(work.Note())) {
+            state.SkipWithError("the note did not open");
+            break;
+        }
+    }
+    if (doc.m_lines.GetCount() != kNoteStrokes)
+        state.SkipWithError("the note did not load whole");
+}
+
+// The same open with a view that keeps the page settings and renders nothing: the load alone.
+void BM_LoadNote(benchmark::State& state)
+{
+    Workspace work;
+    if (!WriteNote(work.Note(), work.Settings(), kNoteStrokes, kNotePoints)) {
+        state.SkipWithError("the note was not written");
+        return;
+    }
+    CScrivaDoc doc;
+    PageSettingsView view;
+    doc.SetView(&view);
+    for (auto _ : state) {
+        if (!doc.OnOpenDocument(work.Note())) {
+            state.SkipWithError("the note did not open");
+            break;
+        }
+    }
+    if (doc.m_lines.GetCount() != kNoteStrokes)
+        state.SkipWithError("the note did not load whole");
+}
+
+// The render an open ends with: background, ruled lines and every stroke on the whole page.
+void BM_RenderPage(benchmark::State& state)
+{
+    Workspace work;
+    CScrivaDoc doc;
+    HeadlessView view(doc, kScreen, work.Settings());
+    WriteWords(doc.m_lines, kNoteStrokes, kNotePoints);
+    for (auto _ : state) {
+        view.DrawRuledLines(true);
+        benchmark::ClobberMemory();
+    }
+}
+
+int WriteNoteCommand(int argc, char** argv)
+{
+    const int strokes = argc == 5 ? std::atoi(argv[3]) : 0;
+    const int points = argc == 5 ? std::atoi(argv[4]) : 0;
+    if (strokes <= 0 || points <= 0) {
+        std::fputs("usage: document_bench --write-note PATH STROKES POINTS\n", stderr);
+        return 2;
+    }
+    QTemporaryDir settings;
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    return WriteNote(path, settings.filePath(QStringLiteral("KSTPVX.ini")), strokes, points) ? 0 : 1;
+}
+
+}  // namespace
+
+BENCHMARK(BM_SaveNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OpenNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RenderPage)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--write-note") == 0)
+        return WriteNoteCommand(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The tool's command line: a command, its files and the options, checked before any file is
+// touched. Anything that does not fit is a usage error with a one-line reason.
+
+#include "platform/Rect.h"
+
+#include <QString>
+#include <QStringList>
+
+struct ToolCommand {
+    enum Kind { None, Help, Info, Render, Export, Convert };
+
+    Kind kind = None;
+    QStringList files;                // input first, then the output, if any
+    CRect screen{0, 0, 1024, 768};    // screen pixels; a new page is derived from it
+    bool listStrokes = false;         // info --strokes
+    QString error;                    // set for a usage error
+};
+
+// args without the program name.
+ToolCommand ParseCommandLine(const QStringList& args);
+
+// Reads "WxH"; false unless both are whole numbers and a page derived from that screen can
+// be held in memory.
+bool ParseScreenSize(const QString& text, CRect& screen);
+
+// Whether the name ends in .jpg or .jpeg, in any case.
+bool IsJpegName(const QString& path);
+
+// The usage text, ending in a newline.
+QString UsageText();
