@@ -9,6 +9,7 @@
 #include "platform/Settings.h"
 #include "shell/CMainFrame.h"
 #include "shell/RecentFileList.h"
+#include "shell/WindowShape.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,4 +112,29 @@ TEST(RecentFiles, four_newest_first_without_repeats)
     }
     RecentFileList reread(file);
     EXPECT_EQ(reread.Files(), (QStringList{"/n/e.Ilf", "/n/d.Ilf", "/n/a.Ilf", "/n/c.Ilf"}));
+}
+
+TEST(WindowShape, the_window_keeps_the_pixels_that_are_not_white)
+{
+    TestApplication();
+    QImage bitmap(6, 3, QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    for (int x = 1; x < 5; ++x)
+        bitmap.setPixel(x, 1, qRgb(0, 0, 0));
+    bitmap.setPixel(0, 0, qRgb(10, 200, 30));
+    bitmap.setPixel(5, 2, qRgb(255, 255, 254));  // nearly white still counts
+    const QRegion region = RegionFromBitmap(bitmap);
+    EXPECT_EQ(region.rectCount(), 3);
+    EXPECT_TRUE(region.contains(QPoint(0, 0)));
+    EXPECT_FALSE(region.contains(QPoint(1, 0)));
+    EXPECT_TRUE(region.contains(QPoint(4, 1)));
+    EXPECT_FALSE(region.contains(QPoint(5, 1)));
+    EXPECT_TRUE(region.contains(QPoint(5, 2)));
+
+    QWidget window;
+    EXPECT_TRUE(ShapeWindowFromBitmap(&window, bitmap));
+    EXPECT_EQ(window.mask(), region);
+    QImage blank(4, 4, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_FALSE(ShapeWindowFromBitmap(&window, blank));
 }

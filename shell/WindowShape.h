@@ -1,0 +1,16 @@
+#pragma once
+// Windows shaped like a picture: every pixel that is not the transparent colour belongs to
+// the window, the rest is see-through and lets the mouse through.
+
+#include "platform/ColorRef.h"
+
+#include <QImage>
+#include <QRegion>
+
+class QWidget;
+
+// The union of one-pixel-high runs of pixels that differ from transparent (pixels of bitmap).
+QRegion RegionFromBitmap(const QImage& bitmap, COLORREF transparent = RGB(255, 255, 255));
+
+// Gives window the shape of bitmap's non-white pixels. Returns false when the bitmap has none.
+bool ShapeWindowFromBitmap(QWidget* window, const QImage& bitmap);
