@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
@@ -171,6 +172,21 @@ void CScrivaView::resizeEvent(QResizeEvent* event)
 void CScrivaView::scrollContentsBy(int, int)
 {
     viewport()->update();
+}
+
+// Ctrl with the wheel zooms, as elsewhere on the desktop; the wheel alone scrolls.
+void CScrivaView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const int steps = event->angleDelta().y();
+    if (steps > 0)
+        OnZoomIn();
+    else if (steps < 0)
+        OnZoomOut();
+    event->accept();
 }
 
 void CScrivaView::SetPageSettings(const PageSettings& settings)

@@ -32,6 +32,16 @@ void CMainFrame::CreateAccelerators()
         const UINT command = accelerator.command;
         connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
     }
+    // The desktop's usual zoom keys as well (Ctrl++ and Ctrl+-).
+    const std::pair<QKeySequence::StandardKey, UINT> zoomKeys[] = {{QKeySequence::ZoomIn, IDC_ZOOM_IN},
+                                                                   {QKeySequence::ZoomOut, IDC_ZOOM_OUT}};
+    for (const auto& [key, command] : zoomKeys) {
+        for (const QKeySequence& sequence : QKeySequence::keyBindings(key)) {
+            auto* shortcut = new QShortcut(sequence, this);
+            shortcut->setContext(Qt::ApplicationShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this, command = command] { OnCommand(command); });
+        }
+    }
 }
 
 bool CMainFrame::OnCommand(UINT id)

@@ -68,6 +68,11 @@ TEST_F(FrameTest, accelerators_reach_the_view_the_document_and_the_application)
     EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
     Press(Qt::Key_Y);
     EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+
+    Press(Qt::Key_Plus);
+    EXPECT_EQ(m_frame->View()->Zoom(), 1.0f);
+    Press(Qt::Key_Minus);
+    EXPECT_EQ(m_frame->View()->Zoom(), 0.5f);
 }
 
 TEST_F(FrameTest, caption_follows_the_note_and_the_frame_has_no_menu_bar)
