@@ -31,6 +31,9 @@ CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
     SetScrollSizesForZoom(int(m_fZoom));
     m_page.DrawRuledLines(false);
     document.SetView(this);
+    viewport()->setMouseTracking(true);
+    OpenTablet();
+    UpdatePenCursor();
 }
 
 double CScrivaView::PixelRatio() const
@@ -49,9 +52,28 @@ bool CScrivaView::OnCommand(UINT id)
     case IDC_REDO: OnRedo(); return true;
     case IDC_MINIMIZE: OnMinimize(); return true;
     case IDC_SCALE: OnToggleMaximize(); return true;
+    case IDC_PENCIL: OnPencil(); return true;
+    case IDC_BRUSH: OnBrush(); return true;
+    case IDC_MARKER: OnMarker(); return true;
+    case IDC_ERASER: OnEraser(); return true;
+    case IDC_MOVE_PICTURE: OnMovePicture(); return true;
+    case IDC_INSERT_IMAGE: OnInsertImage(); return true;
+    case IDC_PENCIL_THICKNESS:
+    case IDC_BRUSH_THICKNESS:
+    case IDC_MARKER_THICKNESS: {
+        const int tool = id == IDC_PENCIL_THICKNESS ? kPencil : id == IDC_BRUSH_THICKNESS ? kBrush : kMarker;
+        m_penWidthPopupTool = m_penWidthPopupTool == tool ? 0 : tool;  // opens, or closes when open
+        return true;
+    }
     case IDC_TEST:
     case IDC_HIDDEN: return true;  // accepted; they only hold the keyboard focus
-    default: return false;
+    default:
+        if (id >= ID_PEN_WIDTH1 && id <= ID_PEN_WIDTH5) {
+            if (m_penWidthPopupTool)
+                SetToolWidth(m_penWidthPopupTool, int(id - ID_PEN_WIDTH1) + 1);
+            return true;
+        }
+        return OnPictureCommand(id);
     }
 }
 
@@ -86,7 +108,7 @@ void CScrivaView::ScrollTo(int x, int y)
 {
     horizontalScrollBar()->setValue(x);
     verticalScrollBar()->setValue(y);
-    viewport()->update();
+    Invalidate();
 }
 
 POINT CScrivaView::WindowToPage(POINT client) const
@@ -101,7 +123,7 @@ void CScrivaView::OnZoomIn()
         return;
     m_fZoom *= 2;
     SetScrollSizesForZoom(int(m_fZoom));
-    viewport()->update();
+    Invalidate();
 }
 
 void CScrivaView::OnZoomOut()
@@ -112,12 +134,18 @@ void CScrivaView::OnZoomOut()
     SetScrollSizesForZoom(int(m_fZoom));
     if (m_fZoom == 0.5f)
         ScrollTo(0, 0);
-    viewport()->update();
+    Invalidate();
 }
 
 void CScrivaView::OnDraw(QImage& image)
 {
     DrawingSurface window(std::move(image));
+    OnDraw(window);
+    image = window.SelectBitmap(QImage());
+}
+
+void CScrivaView::OnDraw(DrawingSurface& window)
+{
     const LONG cw = window.DeviceWidth();
     const LONG ch = window.DeviceHeight();
     const QPoint scroll = ScrollPosition();
@@ -148,19 +176,32 @@ void CScrivaView::OnDraw(QImage& image)
         window.FillSolidRect(CRect(right, 0, right + s, t), kMarginGrey);
         window.StretchBlt(m_nPageMarginX, 0, LONG(w * m_fZoom), LONG(h * m_fZoom), page, 0, 0, w, h, SRCCOPY);
     }
-    image = window.SelectBitmap(QImage());
 }
 
+void CScrivaView::Invalidate()
+{
+    m_windowDirty = true;
+    viewport()->update();
+}
+
+// The window keeps what was drawn on it (live ink) until it is invalidated; only then is it
+// rendered again from the page buffer.
 void CScrivaView::paintEvent(QPaintEvent* event)
 {
     const double ratio = PixelRatio();
     const QSize client = viewport()->size() * ratio;
-    if (m_window.size() != client)
-        m_window = DrawingSurface::CreateBitmap(client.width(), client.height());
-    OnDraw(m_window);
-    m_window.setDevicePixelRatio(ratio);
+    if (QSize(m_dcWindow.DeviceWidth(), m_dcWindow.DeviceHeight()) != client) {
+        QImage image = DrawingSurface::CreateBitmap(client.width(), client.height());
+        image.setDevicePixelRatio(ratio);
+        m_dcWindow.SelectBitmap(std::move(image));
+        m_windowDirty = true;
+    }
+    if (m_windowDirty) {
+        OnDraw(m_dcWindow);
+        m_windowDirty = false;
+    }
     QPainter painter(viewport());
-    painter.drawImage(QPointF(0, 0), m_window);
+    painter.drawImage(QPointF(0, 0), m_dcWindow.Bitmap());
 }
 
 void CScrivaView::resizeEvent(QResizeEvent* event)
@@ -171,7 +212,7 @@ void CScrivaView::resizeEvent(QResizeEvent* event)
 
 void CScrivaView::scrollContentsBy(int, int)
 {
-    viewport()->update();
+    Invalidate();
 }
 
 // Ctrl with the wheel zooms, as elsewhere on the desktop; the wheel alone scrolls.
@@ -193,13 +234,13 @@ void CScrivaView::SetPageSettings(const PageSettings& settings)
 {
     m_page.SetPageSettings(settings);
     SetScrollSizesForZoom(int(m_fZoom));
-    viewport()->update();
+    Invalidate();
 }
 
 void CScrivaView::DrawRuledLines(bool withContent)
 {
     m_page.DrawRuledLines(withContent);
-    viewport()->update();
+    Invalidate();
 }
 
 void CScrivaView::RedrawPageRect(const RECT& rect)
@@ -209,6 +250,10 @@ void CScrivaView::RedrawPageRect(const RECT& rect)
 
 void CScrivaView::ResetPage()
 {
+    m_nViewMode = 0;
+    m_bButtonDown = false;
+    m_bStroking = false;
+    m_pCurLine.reset();
     m_bHasInk = false;
     m_bDiscardRedo = false;
     m_page.ResetPageRect();
@@ -235,6 +280,7 @@ void CScrivaView::OnSetLineColor()
 
 void CScrivaView::OnUndo()
 {
+    m_penWidthPopupTool = 0;
     CRect rc = m_document.m_lines.Undo();
     if (rc.IsRectEmpty())
         return;
@@ -242,14 +288,15 @@ void CScrivaView::OnUndo()
     rc.InflateRect(kUndoSlack, kUndoSlack);
     RedrawPageRect(rc);
     m_document.m_lines.DrawInRect(&m_page.Surface(), rc);
-    viewport()->update();
+    Invalidate();
 }
 
 void CScrivaView::OnRedo()
 {
+    m_penWidthPopupTool = 0;
     CRect rc = m_document.m_lines.Redo(&m_page.Surface());
     rc.InflateRect(kRedoSlack, kRedoSlack);
-    viewport()->update();
+    Invalidate();
 }
 
 void CScrivaView::RefreshPictureArea()
@@ -258,7 +305,7 @@ void CScrivaView::RefreshPictureArea()
     if (rc.IsRectEmpty())
         return;
     RedrawPageRect(rc);
-    viewport()->update();
+    Invalidate();
 }
 
 void CScrivaView::OnMinimize()

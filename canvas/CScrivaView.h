@@ -6,14 +6,25 @@
 #include "CanvasPage.h"
 
 #include "document/CScrivaDoc.h"
+#include "ink/InkRenderer.h"
+#include "pictures/IPageView.h"
+#include "tablet/TabletBinding.h"
 
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <QImage>
 #include <QTimer>
 
-class CScrivaView : public QAbstractScrollArea, public IDocumentView {
+#include <memory>
+
+class CScrivaView : public QAbstractScrollArea, public IDocumentView, public IPageView {
     Q_OBJECT
 public:
+    // Tools: what the pen does.
+    enum Tool { kToolNone = 0, kEraser = 1, kPencil = 2, kBrush = 3, kMarker = 4 };
+    // Mouse flags as pictures read them.
+    static constexpr unsigned MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008;
+
     static constexpr UINT kImportTimer = 1;
     static constexpr int kImportDelayMs = 250;
 
@@ -35,13 +46,62 @@ public:
     void OnZoomOut();
     void OnUndo();
     void OnRedo();
+
+    // Tools and widths.
+    void OnPencil() { SelectTool(kPencil); }
+    void OnBrush() { SelectTool(kBrush); }
+    void OnMarker() { SelectTool(kMarker); }
+    void OnEraser() { SelectTool(kEraser); }
+    void OnMovePicture();
+    void SetToolWidth(int tool, int step);
+    int Tool() const { return m_nTool; }
+    int ToolWidth(int tool) const;
+    // The pen-width popup's tool (0 when closed); the popup window itself sits behind this.
+    int PenWidthPopupTool() const { return m_penWidthPopupTool; }
+    COLORREF PenColor() const { return m_page.m_crPen; }
+    void SetPenColor(COLORREF color);
+    // The width value a packet gets with the current tool in letter mode.
+    SHORT PacketWidth(DWORD pressure) const;
+    // The pen cursor's picture: a circle of the pen's colour and size on a transparent square.
+    static QImage PenCursorImage(COLORREF pen, int step, bool penTool, int size = 32);
+    static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2 - 3, size / 2 - 3); }
+    const QCursor& PenCursor() const { return m_hPenCursor; }
+    void UpdatePenCursor();
+
+    // Pictures.
+    void OnInsertImage();
+    bool OnPictureCommand(UINT id);
+
+    // The tablet.
+    HCTX TabletContext() const { return m_hTabletContext; }
+    int PressureMax() const { return m_nPressureMax; }
+    int PressureDivisor() const { return m_nPressureDivisor; }
+    void OpenTablet();
+    HCTX OpenTabletContext(bool system);
+    void ReadPressureAxis();
+    void ReopenTabletContext();
+    void RequestTabletReopen() { m_bReopenTablet = 1; }
+    // Takes the packets waiting for this view's context, up to 64 at a time.
+    void OnWtPacket();
+    // One packet in letter mode; false when it repeats the last point or is ignored.
+    bool CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure);
+    bool IsStroking() const { return m_bStroking; }
+    bool IsButtonDown() const { return m_bButtonDown; }
+    // The view's screen rectangle, physical pixels.
+    CRect ScreenRect() const;
+    // Screen pixels to page pixels.
+    POINT ScreenToPage(LONG x, LONG y) const;
+    // The window as drawn so far (live ink included).
+    const QImage& WindowImage() const { return m_dcWindow.Bitmap(); }
+    // Renders the whole window from the page buffer at the next paint.
+    void Invalidate();
     void OnSetLineColor();
     void AddPageLength();
     void OnMinimize();
     void OnToggleMaximize();
     // Takes the selection off the picture and repaints where it was.
     void RefreshPictureArea();
-    void RedrawPageRect(const RECT& rect);
+    void RedrawPageRect(const RECT& rect) override;
 
     // Client pixels (physical) to page pixels.
     POINT WindowToPage(POINT client) const;
@@ -52,6 +112,7 @@ public:
     void ScrollTo(int x, int y);
     // Renders what the window shows into image (client size, physical pixels).
     void OnDraw(QImage& image);
+    void OnDraw(DrawingSurface& window);
 
     // IDocumentView
     PageSettings GetPageSettings() const override { return m_page.GetPageSettings(); }
@@ -61,26 +122,45 @@ public:
     void ResetPage() override;
     void ScrollToOrigin() override { ScrollTo(0, 0); }
     void SetHasInk(bool hasInk) override { m_bHasInk = hasInk; }
+    bool HasInkFlag() const { return m_bHasInk; }
     void ScheduleDeviceImport(const QString& path) override;
     int FrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
-    void ParkTablet() override {}
-    void ReopenTablet() override {}
+    void ParkTablet() override;
+    void ReopenTablet() override;
+
+    // IPageView
+    DrawingSurface* PageBuffer() override { return &m_page.Surface(); }
+    void ShowPictureMenu() override { emit pictureMenuRequested(); }
 
 signals:
     void titleChanged(const QString& title);
+    // The frame shows the "Picture" menu; its commands come back through OnCommand.
+    void pictureMenuRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent* event) override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnTimer();
     void UpdateScrollBars();
     void ImportDeviceFile(const QString& path);
     double PixelRatio() const;
+    void SelectTool(int tool);
+    void EndStroke();
+    void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
+    unsigned MouseFlags(const QMouseEvent* event) const;
+    POINT PagePointOf(const QMouseEvent* event) const;
+    void CloseTabletContext();
 
     CScrivaDoc& m_document;
     CanvasPage m_page;
@@ -92,5 +172,30 @@ private:
     int m_frameMode = 0;
     QSize m_totalSize;
     QTimer m_importTimer;
-    QImage m_window;  // the client area as last painted
+    DrawingSurface m_dcWindow;    // the client area as shown, live ink included
+    bool m_windowDirty = true;    // re-render from the page buffer before the next paint
+
+    // Tablet and pen state.
+    int m_bReopenTablet = 0;
+    HCTX m_hTabletContext = 0;
+    LOGCONTEXT m_lcTablet;
+    int m_nPressureMax = 511;
+    int m_nPressureDivisor = 1;
+    int m_nTool = kPencil;
+    int m_nPencilWidth = 2;
+    int m_nBrushWidth = 2;
+    int m_nMarkerWidth = 2;
+    int m_penWidthPopupTool = 0;
+    short m_nViewMode = 0;
+    bool m_bButtonDown = false;
+    bool m_bPenDown = false;
+    bool m_bStroking = false;
+    bool m_bReplaying = false;
+    SHORT m_nLastWidth = 0;
+    POINT m_ptLast;
+    POINT m_ptPrev;
+    std::unique_ptr<CLine> m_pCurLine;
+    InkRenderer m_rendPage;
+    InkRenderer m_rendScreen;
+    QCursor m_hPenCursor;
 };

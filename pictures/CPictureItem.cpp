@@ -136,14 +136,14 @@ void CPictureItem::Track(IPageView& view, int hit, LONG x, LONG y)
     default: break;
     }
     m_ptLast = {x, y};
-    if (DrawingSurface* page = view.PageSurface())
+    if (DrawingSurface* page = view.PageBuffer())
         m_tracker.DrawTrackerRect(m_rectTrack, page);
 }
 
 bool CPictureItem::EndTrack(IPageView& view)
 {
     // A drag frame still showing is taken off the page in every case.
-    DrawingSurface* page = view.PageSurface();
+    DrawingSurface* page = view.PageBuffer();
     const bool frameErased = page && m_tracker.EraseTrackerRect(page);
     m_tracker.ForgetTrackerRect();
     if (m_nHit < 0 || m_rectTrack == m_rect)

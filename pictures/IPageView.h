@@ -13,7 +13,7 @@ public:
     // the pictures in stacking order, then the strokes.
     virtual void RedrawPageRect(const RECT& rect) = 0;
     // The page back buffer, page pixels at scale 1.
-    virtual DrawingSurface* PageSurface() = 0;
+    virtual DrawingSurface* PageBuffer() = 0;
     // Shows the "Picture" menu at the mouse; the chosen command reaches the view's handlers.
     virtual void ShowPictureMenu() = 0;
 };

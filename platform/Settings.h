@@ -51,6 +51,9 @@ inline constexpr IntSetting DeviceFilterOn{"QVN", "filteron", 1};
 inline constexpr IntSetting AboutLogoForLayout{"SETTING", "KESTROLOGO", 1};
 inline constexpr IntSetting AboutLogoForPaint{"SETTING", "KESTROLOGO", 0};
 
+// 1: without a tablet the mouse writes like a pen at half pressure; off unless the user asks.
+inline constexpr IntSetting MousePen{"TABLET", "MOUSEPEN", 0};
+
 // The tablet driver's description file, read only.
 inline constexpr TextSetting TabletManagerName{"Name", "ManagerName", "Tablet", 128};
 

@@ -1,6 +1,9 @@
 #include "CMainFrame.h"
 
 #include "CommandTable.h"
+#include "StringTable.h"
+
+#include "platform/Settings.h"
 
 #include "platform/ScreenMetrics.h"
 
@@ -10,7 +13,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QScreen>
+#include <QMenu>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
 
 CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::function<bool(UINT)> appCommands)
     : m_document(document), m_view(new CScrivaView(document, this)), m_frameClass(frameClass),
@@ -20,6 +26,10 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     setCentralWidget(m_view);
     setAcceptDrops(true);
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
+    connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
+    // A new screen size changes the tablet's output area: the context is opened anew.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::geometryChanged, this, [this] { m_view->RequestTabletReopen(); });
     UpdateCaption(document.GetTitle());
     CreateAccelerators();
 }
@@ -69,6 +79,26 @@ void CMainFrame::ShowMaximized()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
     showMaximized();
+}
+
+void CMainFrame::ShowNoTabletNotice()
+{
+    constexpr int kShownMs = 30000;
+    statusBar()->showMessage(
+        QStringLiteral("No pen tablet was found, so the pen cannot write. To write with the mouse, "
+                       "set MOUSEPEN=1 in the [TABLET] section of %1.").arg(SettingsFilePath()),
+        kShownMs);
+    QTimer::singleShot(kShownMs, this, [this] { setStatusBar(nullptr); });
+}
+
+void CMainFrame::ShowPictureMenu()
+{
+    QMenu menu(this);
+    for (const MenuItem& item : PictureMenu().items) {
+        const UINT command = item.command;
+        menu.addAction(LoadString(command), this, [this, command] { OnCommand(command); });
+    }
+    menu.exec(QCursor::pos());
 }
 
 void CMainFrame::RestoreToForeground()

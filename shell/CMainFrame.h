@@ -26,6 +26,10 @@ public:
     bool OnCommand(UINT id);
     // Shows the frame maximised over the work area.
     void ShowMaximized();
+    // Tells the user once, without stopping them, that no tablet was found.
+    void ShowNoTabletNotice();
+    // The "Picture" menu at the mouse; the chosen command runs.
+    void ShowPictureMenu();
 
     // IWindowRequests
     bool IsWindowVisible() override { return isVisible(); }

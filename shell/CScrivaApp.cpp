@@ -4,6 +4,7 @@
 
 #include "platform/CommandIds.h"
 #include "platform/Settings.h"
+#include "tablet/TabletBinding.h"
 
 #include <QFileInfo>
 
@@ -39,6 +40,11 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     m_bInkingLaunch = m_decision.inkingLaunch;
     m_bResourceLibrary = ReadSetting(Settings::NewInterface).contains(QLatin1Char('1'));
 
+    // The tablet is bound before the view opens its context; the mouse may stand in for it.
+    TabletBinding& tablet = TabletBinding::Instance();
+    tablet.SetMousePen(ReadSetting(Settings::MousePen) == 1);
+    tablet.LoadTabletInterface(true);
+
     m_document = std::make_unique<CScrivaDoc>();
     m_document->SetAlternativeInterface(m_bResourceLibrary);
     m_document->SetRecentFileSink([this](const QString& path) { m_recent.Add(path); });
@@ -57,6 +63,8 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     if (m_bInkingLaunch)
         m_frame->setWindowTitle(LoadString(IDS_COMPANY));
     m_frame->ShowMaximized();
+    if (!tablet.IsLoaded())
+        m_frame->ShowNoTabletNotice();
     return true;
 }
 

@@ -32,7 +32,7 @@ public:
         m_page.FillSolidRect(r, kPaper);
         m_pictures.DrawInRect(&m_page, r);
     }
-    DrawingSurface* PageSurface() override { return &m_page; }
+    DrawingSurface* PageBuffer() override { return &m_page; }
     void ShowPictureMenu() override { ++m_menus; }
 
     CPictureList& m_pictures;

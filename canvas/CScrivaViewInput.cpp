@@ -1,0 +1,528 @@
+// The view's pen and mouse: the tablet context, packet capture in letter mode, tools and
+// widths, the pen cursor, and pictures moved with the mouse.
+
+#include "CScrivaView.h"
+
+#include "pictures/CPictureItem.h"
+#include "platform/CommandIds.h"
+#include "platform/Prompts.h"
+#include "platform/ScreenMetrics.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QThread>
+
+namespace {
+
+// Exits from the page with the pen down alternate between ending the stroke at the first
+// packet outside and at the second (process-wide, like the batch count).
+BYTE g_bExitPending = 0;
+int g_batchCount = 0;
+
+constexpr WORD LowWord(DWORD value) { return WORD(value & 0xFFFF); }
+constexpr WORD HighWord(DWORD value) { return WORD(value >> 16); }
+constexpr COLORREF kCursorOutline = 0x808080;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Tablet context
+
+CRect CScrivaView::ScreenRect() const
+{
+    const double ratio = PixelRatio();
+    const QPoint origin = viewport()->mapToGlobal(QPoint(0, 0));
+    const QSize size = viewport()->size() * ratio;
+    const LONG left = LONG(origin.x() * ratio);
+    const LONG top = LONG(origin.y() * ratio);
+    return CRect(left, top, left + size.width(), top + size.height());
+}
+
+void CScrivaView::OpenTablet()
+{
+    if (!TabletBinding::Instance().IsLoaded())
+        return;
+    m_hTabletContext = OpenTabletContext(true);
+    ReadPressureAxis();
+}
+
+HCTX CScrivaView::OpenTabletContext(bool system)
+{
+    TabletBinding& tablet = TabletBinding::Instance();
+    if (!tablet.IsLoaded())
+        return 0;
+    m_lcTablet = tablet.DefaultContext();
+    std::snprintf(m_lcTablet.lcName, sizeof m_lcTablet.lcName, "Penvia");
+    m_lcTablet.lcOptions |= CXO_MESSAGES | (system ? CXO_SYSTEM : 0);
+    m_lcTablet.lcPktData = PK_TIME | PK_BUTTONS | PK_X | PK_Y | PK_NORMAL_PRESSURE;
+    m_lcTablet.lcPktMode = PK_BUTTONS;  // buttons come as press and release events
+    m_lcTablet.lcMoveMask = m_lcTablet.lcPktData;
+    m_lcTablet.lcBtnUpMask = m_lcTablet.lcBtnDnMask;
+    const QSize screen = ScreenMetrics::ScreenSize();
+    m_lcTablet.lcOutOrgX = 0;
+    m_lcTablet.lcOutOrgY = 0;
+    m_lcTablet.lcOutExtX = screen.width();
+    m_lcTablet.lcOutExtY = -screen.height();  // y grows downwards from the top of the screen
+    return tablet.WTOpen(this, m_lcTablet, true);
+}
+
+void CScrivaView::ReadPressureAxis()
+{
+    const LONG axis = TabletBinding::Instance().PressureAxisMaximum();
+    // An axis of fewer than 512 levels would make the divisor 0: it counts as 1.
+    m_nPressureDivisor = std::max<LONG>(1, (axis + 1) / 512);
+    m_nPressureMax = (axis + 1) / m_nPressureDivisor - 1;
+}
+
+void CScrivaView::CloseTabletContext()
+{
+    if (!m_hTabletContext)
+        return;
+    TabletBinding& tablet = TabletBinding::Instance();
+    tablet.WTEnable(m_hTabletContext, false);
+    tablet.WTOverlap(m_hTabletContext, false);
+    tablet.WTClose(m_hTabletContext);
+    m_hTabletContext = 0;
+}
+
+void CScrivaView::ReopenTabletContext()
+{
+    m_bReopenTablet = 0;
+    CloseTabletContext();
+    QThread::msleep(1000);  // the display has just changed: let it settle
+    const bool enabled = isEnabled();
+    m_hTabletContext = OpenTabletContext(true);
+    ReadPressureAxis();
+    TabletBinding::Instance().WTEnable(m_hTabletContext, enabled);
+    TabletBinding::Instance().WTOverlap(m_hTabletContext, enabled);
+}
+
+void CScrivaView::ParkTablet()
+{
+    CloseTabletContext();
+}
+
+void CScrivaView::ReopenTablet()
+{
+    m_hTabletContext = OpenTabletContext(true);
+}
+
+void CScrivaView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && m_hTabletContext && m_frameMode == 0) {
+        const bool active = isActiveWindow();
+        TabletBinding::Instance().WTEnable(m_hTabletContext, m_nViewMode != 0 || active);
+        if (active)
+            TabletBinding::Instance().WTOverlap(m_hTabletContext, true);
+    }
+    QAbstractScrollArea::changeEvent(event);
+}
+
+bool CScrivaView::event(QEvent* event)
+{
+    if (event->type() == WtPacketEvent::EventType()) {
+        OnWtPacket();
+        return true;
+    }
+    if (event->type() == QEvent::Resize) {
+        const bool result = QAbstractScrollArea::event(event);
+        // The context follows the window's size; a minimised window keeps the old one.
+        if (m_hTabletContext && width() >= 1 && height() >= 1) {
+            CloseTabletContext();
+            m_hTabletContext = OpenTabletContext(true);
+            ReadPressureAxis();
+        }
+        return result;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Packets
+
+void CScrivaView::OnWtPacket()
+{
+    if (m_bReopenTablet)
+        ReopenTabletContext();
+    if (g_batchCount != 0)
+        return;  // a batch is being handled: it takes this packet too
+    TabletBinding& tablet = TabletBinding::Instance();
+    if (!tablet.IsLoaded())
+        return;
+    PenPacket packets[TabletBinding::kMaxPacketsPerFetch];
+    const int count = tablet.WTPacketsGet(m_hTabletContext, TabletBinding::kMaxPacketsPerFetch, packets);
+    if (count <= 0)
+        return;
+    g_batchCount = count;
+    for (int i = 0; i < count; ++i) {
+        const PenPacket& p = packets[i];
+        if (m_nViewMode == 2)
+            continue;  // a screen capture selection takes the pen
+        if (m_nTool != kToolNone && m_frameMode == 0)
+            CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
+    }
+    g_batchCount = 0;
+}
+
+POINT CScrivaView::ScreenToPage(LONG x, LONG y) const
+{
+    const CRect w = ScreenRect();
+    const QPoint scroll = ScrollPosition();
+    return {LONG((scroll.x() - w.left + x) / m_fZoom) - 2 * m_nPageMarginX,
+            LONG((scroll.y() - w.top + y) / m_fZoom)};
+}
+
+SHORT CScrivaView::PacketWidth(DWORD pressure) const
+{
+    const bool tablet = TabletBinding::Instance().IsLoaded();
+    switch (m_nTool) {
+    case kPencil: return SHORT((m_nPressureMax / 255) * m_nPencilWidth * 40);
+    case kBrush: {
+        const DWORD scaled = tablet ? pressure / DWORD(m_nPressureDivisor) : pressure;
+        return SHORT(DWORD(m_nBrushWidth) * scaled / 5);
+    }
+    case kMarker: return SHORT(2 * m_nMarkerWidth);
+    default: return 1;  // the eraser's trail
+    }
+}
+
+void CScrivaView::DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width)
+{
+    ScopedRop2 mask(dc, R2_MASKPEN);
+    ScopedPen pen(dc, Pen{PS_INSIDEFRAME, width, m_page.m_crPen});
+    dc.MoveTo(from.x, from.y);
+    dc.LineTo(to.x, to.y);
+}
+
+bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure)
+{
+    const CRect window = ScreenRect();
+    if (m_fZoom == 0.5f && m_bReplaying)
+        x += m_nPageMarginX;
+    const WORD change = HighWord(buttons);
+    if (change == TBN_DOWN)
+        m_bPenDown = true;
+    else if (change == TBN_UP)
+        m_bPenDown = false;
+    // The tip is the left mouse button of the pen.
+    if (LowWord(buttons) == 0 && change == TBN_DOWN)
+        m_bButtonDown = true;
+    else if (LowWord(buttons) == 0 && change == TBN_UP)
+        m_bButtonDown = false;
+
+    bool inside = true;
+    bool pageTest = !m_bReplaying;
+    if (m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
+        inside = false;
+    if (m_bReplaying)
+        m_bPenDown = true;
+    if (pageTest) {
+        const bool overPage = m_fZoom < 1.0f
+            ? m_nPageMarginX <= x && x <= ScreenMetrics::ScreenSize().width() * m_fZoom + m_nPageMarginX
+            : x <= m_page.PageWidth() * m_fZoom;
+        if (overPage && inside) {
+            m_bPenDown = true;
+        } else if (m_bStroking && m_bPenDown) {
+            if (g_bExitPending) {
+                g_bExitPending = 0;
+                return true;  // this exit ends the stroke at the next packet outside
+            }
+            g_bExitPending = 1;
+            inside = false;
+            m_bPenDown = false;
+        } else {
+            return true;
+        }
+    }
+
+    if (!(m_bButtonDown && m_bPenDown && pressure != 0 && inside)) {
+        EndStroke();
+        return true;
+    }
+
+    const SHORT width = PacketWidth(pressure);
+    const COLORREF color = m_nTool == kEraser ? 0 : m_page.m_crPen;
+    if (m_bDiscardRedo) {
+        m_bDiscardRedo = false;
+        m_document.m_lines.ClearRedo();
+    }
+    const POINT page = ScreenToPage(x, y);
+    ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
+
+    if (!m_bStroking) {
+        m_ptLast = {x, y};
+        m_bStroking = true;
+        m_pCurLine = std::make_unique<CLine>();
+        m_pCurLine->SetColor(color);
+        m_pCurLine->SetPenType(WORD(m_nTool), m_nTool != kMarker);
+        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+        if (m_nTool == kMarker)
+            return true;
+        m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 0,
+                                 m_nPressureMax, m_fZoom);
+        viewport()->update();
+        if (m_nTool == kEraser)
+            return true;
+        m_rendPage.DrawSegment(&m_page.Surface(), 0, 0, page.x, page.y, width, m_page.m_crPen, 0, m_nPressureMax,
+                               1.0f);
+        return true;
+    }
+
+    if (m_nTool == kMarker) {
+        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, int(2 * m_nMarkerWidth * m_fZoom));
+        DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y), page, 2 * m_nMarkerWidth);
+        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+    } else {
+        if (x == m_ptLast.x && y == m_ptLast.y)
+            return false;
+        m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom),
+                                 LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 1, m_nPressureMax, m_fZoom);
+        if (m_nTool != kEraser) {
+            const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y);
+            m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
+                                   m_nPressureMax, 1.0f);
+        }
+        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+    }
+    viewport()->update();
+    m_ptPrev = m_ptLast;
+    m_ptLast = {x, y};
+    m_nLastWidth = width;
+    if (g_bExitPending)
+        m_bStroking = true;
+    return true;
+}
+
+// The pen has left the paper (or the page): the stroke goes to the note.
+void CScrivaView::EndStroke()
+{
+    if (!m_bStroking)
+        return;
+    SetHasInk(true);
+    m_bPenDown = false;
+    m_bStroking = false;
+    const int tool = m_pCurLine->GetPenType();
+    m_document.m_lines.Add(std::move(m_pCurLine));
+    if (tool == kEraser) {
+        CRect rc = m_document.m_lines.EraseByLasso();
+        if (!rc.IsRectEmpty()) {
+            m_document.SetModifiedFlag(true);
+            rc.InflateRect(5, 5);
+            RedrawPageRect(rc);
+        }
+        Invalidate();  // takes the eraser's trail off the window
+        return;
+    }
+    m_document.SetModifiedFlag(true);
+    if (tool == kMarker)
+        return;
+    // The last segment once more as the stroke's end, which tapers it.
+    const CRect window = ScreenRect();
+    {
+        ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
+        m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptPrev.x / m_fZoom), LONG(m_ptPrev.y / m_fZoom),
+                                 LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom), m_nLastWidth,
+                                 m_page.m_crPen, 2, m_nPressureMax, m_fZoom);
+    }
+    const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y);
+    const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y);
+    m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen, 2,
+                           m_nPressureMax, 1.0f);
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tools
+
+int CScrivaView::ToolWidth(int tool) const
+{
+    switch (tool) {
+    case kPencil: return m_nPencilWidth;
+    case kBrush: return m_nBrushWidth;
+    case kMarker: return m_nMarkerWidth;
+    default: return 0;
+    }
+}
+
+void CScrivaView::SelectTool(int tool)
+{
+    m_penWidthPopupTool = 0;
+    if (m_nTool == tool)
+        return;
+    m_nTool = tool;
+    RefreshPictureArea();
+    if (tool != kEraser)
+        UpdatePenCursor();
+}
+
+void CScrivaView::SetToolWidth(int tool, int step)
+{
+    switch (tool) {
+    case kPencil: m_nPencilWidth = step; break;
+    case kBrush: m_nBrushWidth = step; break;
+    case kMarker: m_nMarkerWidth = step; break;
+    default: return;
+    }
+    SelectTool(tool);
+    m_penWidthPopupTool = 0;
+    UpdatePenCursor();
+}
+
+void CScrivaView::SetPenColor(COLORREF color)
+{
+    m_page.m_crPen = color;
+    UpdatePenCursor();
+}
+
+void CScrivaView::OnMovePicture()
+{
+    if (m_nTool == kToolNone)
+        return;
+    m_penWidthPopupTool = 0;
+    m_nTool = kToolNone;
+    viewport()->setCursor(Qt::ArrowCursor);
+}
+
+QImage CScrivaView::PenCursorImage(COLORREF pen, int step, bool penTool, int size)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    const bool black = pen == RGB(0, 0, 0);
+    image.fill(black ? Qt::white : Qt::black);
+    if (penTool) {
+        QPainter painter(&image);
+        painter.setPen(QColor::fromRgb(ColorRefToQRgb(pen == kCursorOutline ? RGB(255, 255, 255) : kCursorOutline)));
+        painter.setBrush(QColor::fromRgb(ColorRefToQRgb(pen)));
+        const int radius = step + 3;
+        painter.drawEllipse(QPoint(size / 2, size / 2), radius, radius);
+    }
+    // The key colour is see-through: white around a black pen, black around any other.
+    const QRgb key = black ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+    QImage cursor = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < size; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(cursor.scanLine(y));
+        for (int x = 0; x < size; ++x)
+            if ((row[x] & 0x00FFFFFF) == (key & 0x00FFFFFF))
+                row[x] = 0;
+    }
+    return cursor;
+}
+
+void CScrivaView::UpdatePenCursor()
+{
+    const bool penTool = m_nTool >= kPencil && m_nTool <= kMarker;
+    const QPoint hot = PenCursorHotSpot();
+    m_hPenCursor = QCursor(QPixmap::fromImage(PenCursorImage(m_page.m_crPen, ToolWidth(m_nTool), penTool)), hot.x(),
+                           hot.y());
+    if (penTool)
+        viewport()->setCursor(m_hPenCursor);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse and pictures
+
+unsigned CScrivaView::MouseFlags(const QMouseEvent* event) const
+{
+    unsigned flags = 0;
+    if (event->buttons() & Qt::LeftButton)
+        flags |= MK_LBUTTON;
+    if (event->buttons() & Qt::RightButton)
+        flags |= MK_RBUTTON;
+    if (event->modifiers() & Qt::ShiftModifier)
+        flags |= MK_SHIFT;
+    if (event->modifiers() & Qt::ControlModifier)
+        flags |= MK_CONTROL;
+    return flags;
+}
+
+POINT CScrivaView::PagePointOf(const QMouseEvent* event) const
+{
+    const double ratio = PixelRatio();
+    return WindowToPage({LONG(event->position().x() * ratio), LONG(event->position().y() * ratio)});
+}
+
+void CScrivaView::mousePressEvent(QMouseEvent* event)
+{
+    const POINT p = PagePointOf(event);
+    if (event->button() == Qt::LeftButton) {
+        m_bButtonDown = true;
+        if (m_nTool == kToolNone && m_document.m_pictures.SelectAt(*this, MouseFlags(event), p.x, p.y))
+            Invalidate();
+    } else if (event->button() == Qt::RightButton) {
+        if (m_document.m_pictures.ShowContextMenu(*this, MouseFlags(event), p.x, p.y))
+            Invalidate();
+    }
+}
+
+void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_bButtonDown = false;
+    const POINT p = PagePointOf(event);
+    if (m_nTool == kToolNone && m_document.m_pictures.EndTrack(*this, MouseFlags(event), p.x, p.y))
+        Invalidate();
+}
+
+void CScrivaView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_bButtonDown = true;
+}
+
+void CScrivaView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_nTool != kToolNone) {
+        viewport()->setCursor(m_nTool == kEraser ? QCursor(Qt::CrossCursor) : m_hPenCursor);
+        return;
+    }
+    const POINT p = PagePointOf(event);
+    const unsigned flags = MouseFlags(event);
+    const int hit = m_document.m_pictures.OnMouseMove(*this, flags, p.x, p.y);
+    if (hit >= 0 && flags == MK_LBUTTON)
+        Invalidate();
+    switch (hit) {
+    case 0: case 2: viewport()->setCursor(Qt::SizeFDiagCursor); break;
+    case 1: case 3: viewport()->setCursor(Qt::SizeBDiagCursor); break;
+    case 4: case 6: viewport()->setCursor(Qt::SizeVerCursor); break;
+    case 5: case 7: viewport()->setCursor(Qt::SizeHorCursor); break;
+    default: viewport()->setCursor(Qt::ArrowCursor); break;
+    }
+}
+
+bool CScrivaView::OnPictureCommand(UINT id)
+{
+    CPictureList& pictures = m_document.m_pictures;
+    CRect rc;
+    switch (id) {
+    case ID_PICTURE_TO_FRONT: rc = pictures.MoveToFront(); break;
+    case ID_PICTURE_TO_BACK: rc = pictures.MoveToBack(); break;
+    case ID_PICTURE_FORWARD: rc = pictures.MoveForward(); break;
+    case ID_PICTURE_BACKWARD: rc = pictures.MoveBackward(); break;
+    case ID_PICTURE_DELETE: rc = pictures.DeleteSelected(); break;
+    default: return false;
+    }
+    if (!rc.IsRectEmpty()) {
+        RedrawPageRect(rc);
+        Invalidate();
+    }
+    return true;
+}
+
+void CScrivaView::OnInsertImage()
+{
+    const FileDialogRequest request{false, QStringLiteral("JPG File (*.jpg)|*.jpg|BMP File (*.bmp)|*.bmp||"),
+                                    QString(), QString(), false};
+    const QString path = prompts().GetFileName(request);
+    if (path.isEmpty())
+        return;
+    SetHasInk(true);
+    m_document.SetModifiedFlag(true);
+    auto picture = std::make_unique<CPictureItem>();
+    picture->LoadImageFile(path);
+    const CRect rect = picture->GetRect();
+    picture->Draw(&m_page.Surface());
+    m_document.m_pictures.Add(std::move(picture));
+    m_document.m_lines.DrawInRect(&m_page.Surface(), rect);
+    Invalidate();
+}
