@@ -58,6 +58,8 @@ bool CScrivaView::OnCommand(UINT id)
     case IDC_ERASER: OnEraser(); return true;
     case IDC_MOVE_PICTURE: OnMovePicture(); return true;
     case IDC_INSERT_IMAGE: OnInsertImage(); return true;
+    case ID_EDIT_COPY: OnEditCopy(); return true;
+    case ID_EDIT_PASTE: OnEditPaste(); return true;
     case IDC_PENCIL_THICKNESS:
     case IDC_BRUSH_THICKNESS:
     case IDC_MARKER_THICKNESS: {
@@ -77,8 +79,16 @@ bool CScrivaView::OnCommand(UINT id)
     }
 }
 
+void CScrivaView::UpdatePageMargin()
+{
+    // The same value painting works out: the page is centred on the screen at half zoom.
+    const LONG screen = ScreenMetrics::ScreenSize().width();
+    m_nPageMarginX = m_fZoom < 1.0f ? int(screen / 2.0 - screen * m_fZoom * 0.5) : 0;
+}
+
 void CScrivaView::SetScrollSizesForZoom(int zoom)
 {
+    UpdatePageMargin();
     const LONG w = m_page.PageWidth();
     const LONG h = m_page.PageHeight();
     if (zoom < 1)
@@ -281,8 +291,11 @@ void CScrivaView::OnSetLineColor()
 void CScrivaView::OnUndo()
 {
     m_penWidthPopupTool = 0;
+    // A straight horizontal or vertical stroke has bounds of no area: what tells whether a
+    // stroke was undone is the count, not the rectangle.
+    const int before = m_document.m_lines.GetCount();
     CRect rc = m_document.m_lines.Undo();
-    if (rc.IsRectEmpty())
+    if (m_document.m_lines.GetCount() == before)
         return;
     m_bDiscardRedo = true;
     rc.InflateRect(kUndoSlack, kUndoSlack);

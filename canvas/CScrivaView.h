@@ -70,6 +70,8 @@ public:
 
     // Pictures.
     void OnInsertImage();
+    void OnEditCopy();
+    void OnEditPaste();
     bool OnPictureCommand(UINT id);
 
     // The tablet.
@@ -155,6 +157,8 @@ private:
     void UpdateScrollBars();
     void ImportDeviceFile(const QString& path);
     double PixelRatio() const;
+    // Window to page conversions need the margin before the first paint at a zoom.
+    void UpdatePageMargin();
     void SelectTool(int tool);
     void EndStroke();
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);

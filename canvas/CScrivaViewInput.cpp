@@ -8,6 +8,8 @@
 #include "platform/Prompts.h"
 #include "platform/ScreenMetrics.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -524,5 +526,36 @@ void CScrivaView::OnInsertImage()
     picture->Draw(&m_page.Surface());
     m_document.m_pictures.Add(std::move(picture));
     m_document.m_lines.DrawInRect(&m_page.Surface(), rect);
+    Invalidate();
+}
+
+// Copies the selected picture as it shows on the page, ink included, at full size. With no
+// picture selected the clipboard gets an empty picture.
+void CScrivaView::OnEditCopy()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    const CRect r = m_document.m_pictures.GetSelectedRect();
+    DrawingSurface copy(DrawingSurface::CreateBitmap(r.Width(), r.Height()));
+    copy.BitBlt(0, 0, r.Width(), r.Height(), m_page.Surface(), r.left, r.top, SRCCOPY);
+    clipboard->setImage(copy.Bitmap());
+}
+
+// Places the clipboard's picture at the top-left of the page, over the other pictures and
+// under the ink. The note counts as changed, so closing asks to save it.
+void CScrivaView::OnEditPaste()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QImage image = clipboard ? clipboard->image() : QImage();
+    if (image.isNull())
+        return;
+    auto picture = std::make_unique<CPictureItem>();
+    picture->SetBitmap(image, image.width(), image.height());
+    const CRect rect = picture->GetRect();
+    picture->Draw(&m_page.Surface());
+    m_document.m_pictures.Add(std::move(picture));
+    m_document.m_lines.DrawInRect(&m_page.Surface(), rect);
+    m_document.SetModifiedFlag(true);
     Invalidate();
 }

@@ -1,0 +1,295 @@
+// Writing on the real view with pen packets, on a fixed 1024 × 768 screen: the packets go
+// through the tablet binding's queue to the view, as the pen's do.
+
+#include "QtPrinting.h"
+#include "ScriptedPrompts.h"
+#include "TestApplication.h"
+
+#include "canvas/CScrivaView.h"
+#include "platform/CommandIds.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/Settings.h"
+#include "tablet/TabletBinding.h"
+
+#include <QClipboard>
+#include <QPointingDevice>
+#include <QSignalSpy>
+#include <QTabletEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr COLORREF kBack = 0xCCE2E5;
+constexpr DWORD kFull = 1023;
+
+class CaptureTest : public ::testing::Test {
+protected:
+    CaptureTest()
+    {
+        TestApplication();
+        ScreenMetrics::SetFixedScreen(QSize(1024, 768));
+        OverrideSettingsFolder(m_dir.path());
+        TabletBinding::Instance().SetMousePen(true);  // binds without a tablet device
+        TabletBinding::Instance().LoadTabletInterface(true);
+        m_view = std::make_unique<CScrivaView>(m_doc);
+        m_view->setGeometry(0, 0, 1024, 768);
+        m_view->show();
+        QCoreApplication::processEvents();
+        m_doc.OnNewDocument();
+    }
+    ~CaptureTest() override
+    {
+        m_view.reset();
+        TabletBinding::Instance().SetMousePen(false);
+        ScreenMetrics::SetFixedScreen(std::nullopt);
+    }
+
+    void Packet(LONG x, LONG y, DWORD pressure, DWORD buttons = 0)
+    {
+        TabletBinding::Instance().QueuePacket({m_time += 5, buttons, x, y, pressure});
+        QCoreApplication::sendPostedEvents(m_view.get());
+    }
+    // A stroke along the points: pen down at the first, up after the last.
+    void Stroke(const std::vector<POINT>& points, DWORD pressure = 700)
+    {
+        for (size_t i = 0; i < points.size(); ++i)
+            Packet(points[i].x, points[i].y, pressure, i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
+        Packet(points.back().x, points.back().y, 0, MakeButtons(0, TBN_UP));
+    }
+    static std::vector<POINT> Line(POINT a, POINT b, int n = 30)
+    {
+        std::vector<POINT> points;
+        for (int i = 0; i <= n; ++i)
+            points.push_back({a.x + (b.x - a.x) * i / n, a.y + (b.y - a.y) * i / n});
+        return points;
+    }
+    static std::vector<POINT> Loop(const CRect& r, int perSide = 20)
+    {
+        std::vector<POINT> points;
+        const POINT corners[] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
+        for (int side = 0; side < 4; ++side) {
+            const auto part = Line(corners[side], corners[(side + 1) % 4], perSide);
+            points.insert(points.end(), part.begin(), part.end() - 1);
+        }
+        points.push_back(corners[0]);
+        return points;
+    }
+    COLORREF Page(POINT p) { return m_view->Page().Surface().GetPixel(p.x, p.y); }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompts m_prompts;
+    CScrivaDoc m_doc;
+    std::unique_ptr<CScrivaView> m_view;
+    DWORD m_time = 1000;
+};
+
+}  // namespace
+
+TEST_F(CaptureTest, a_pencil_stroke_lands_on_the_page_at_half_zoom)
+{
+    EXPECT_EQ(m_view->PressureMax(), 511);
+    EXPECT_EQ(m_view->PressureDivisor(), 2);
+    Stroke(Line({356, 100}, {556, 140}));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    const CLine& line = *m_doc.m_lines.GetAt(0);
+    EXPECT_EQ(line.GetPointCount(), 31);
+    EXPECT_EQ(line.GetPenType(), 2);
+    EXPECT_EQ(line.GetColor(), 0x800000u);
+    // 100 window pixels right of the 256-pixel margin is page x 200.
+    const CRect window = m_view->ScreenRect();
+    EXPECT_EQ(line.GetPoint(0).x, 200 - 2 * window.left);
+    EXPECT_EQ(line.GetPoint(0).y, 200 - 2 * window.top);
+    EXPECT_EQ(m_view->ScreenToPage(356 + window.left, 100 + window.top), (POINT{200, 200}));
+    EXPECT_EQ(line.GetPoint(0).width, 160);
+    EXPECT_EQ(line.GetPoint(0).pressure, 700u);
+    EXPECT_NE(Page(m_view->ScreenToPage(456, 120)), kBack);  // under the stroke's middle
+    EXPECT_EQ(Page(m_view->ScreenToPage(456, 160)), kBack);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(m_view->HasInkFlag());
+    EXPECT_FALSE(m_view->IsStroking());
+}
+
+TEST_F(CaptureTest, widths_follow_the_tool_and_pressure)
+{
+    EXPECT_EQ(m_view->PacketWidth(kFull), 160);  // pencil, step 2, 512 levels
+    m_view->OnCommand(IDC_BRUSH);
+    EXPECT_EQ(m_view->PacketWidth(kFull), 204);  // brush, step 2, full pressure
+    EXPECT_EQ(m_view->PacketWidth(kFull / 2), 102);
+    m_view->OnCommand(IDC_MARKER);
+    EXPECT_EQ(m_view->PacketWidth(kFull), 4);
+    m_view->OnCommand(IDC_MARKER_THICKNESS);  // the width popup opens for the marker
+    EXPECT_EQ(m_view->PenWidthPopupTool(), 4);
+    m_view->OnCommand(ID_PEN_WIDTH5);
+    EXPECT_EQ(m_view->PacketWidth(kFull), 10);
+    EXPECT_EQ(m_view->PenWidthPopupTool(), 0);
+}
+
+TEST_F(CaptureTest, every_zoom_and_scroll_writes_where_the_pen_is)
+{
+    for (int steps = 0; steps < 3; ++steps) {
+        m_doc.OnNewDocument();
+        for (int i = 0; i < steps; ++i)
+            m_view->OnZoomIn();
+        m_view->ScrollTo(steps * 100, steps * 150);
+        Stroke(Line({300, 300}, {500, 320}));
+        ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+        const POINT first = m_view->ScreenToPage(300, 300);
+        EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, first.x);
+        EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).y, first.y);
+        const POINT middle = m_view->ScreenToPage(400, 310);
+        EXPECT_NE(Page(middle), kBack) << "zoom " << m_view->Zoom();
+        for (int i = 0; i < steps; ++i)
+            m_view->OnZoomOut();
+    }
+}
+
+TEST_F(CaptureTest, undo_and_redo_move_strokes_and_a_new_stroke_drops_the_redo_list)
+{
+    Stroke(Line({300, 100}, {500, 100}));
+    Stroke(Line({300, 200}, {500, 200}));
+    const POINT second = m_view->ScreenToPage(400, 200);
+    EXPECT_NE(Page(second), kBack);
+    m_view->OnCommand(IDC_UNDO);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetRedoCount(), 1);
+    EXPECT_EQ(Page(second), kBack);
+    m_view->OnCommand(IDC_REDO);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_NE(Page(second), kBack);
+    m_view->OnCommand(IDC_UNDO);
+    Stroke(Line({300, 300}, {500, 300}));
+    EXPECT_EQ(m_doc.m_lines.GetRedoCount(), 0);
+    m_view->OnCommand(IDC_REDO);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 2);
+}
+
+TEST_F(CaptureTest, the_eraser_loop_takes_what_it_encloses_and_an_open_path_what_it_crosses)
+{
+    Stroke(Line({400, 150}, {440, 160}));  // inside the loop below
+    Stroke(Line({300, 400}, {600, 400}));  // crossed by the open path
+    Stroke(Line({650, 500}, {700, 500}));  // left alone
+    m_view->OnCommand(IDC_ERASER);
+    Stroke(Loop(CRect(380, 120, 480, 190)), 500);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(Page(m_view->ScreenToPage(420, 155)), kBack);
+    Stroke(Line({450, 350}, {460, 450}), 500);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, m_view->ScreenToPage(650, 500).x);
+}
+
+TEST_F(CaptureTest, leaving_the_page_ends_strokes_at_the_first_then_the_second_packet_outside)
+{
+    // At half zoom the page covers screen x 256 to 768.
+    for (int i = 0; i < 5; ++i)
+        Packet(600 + i * 20, 300, 600, i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
+    Packet(800, 300, 600);  // first packet outside: the stroke ends
+    EXPECT_FALSE(m_view->IsStroking());
+    Packet(820, 300, 0, MakeButtons(0, TBN_UP));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 5);
+
+    for (int i = 0; i < 5; ++i)
+        Packet(600 + i * 20, 400, 600, i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
+    Packet(800, 400, 600);  // this time the first packet outside is passed over
+    EXPECT_TRUE(m_view->IsStroking());
+    Packet(810, 400, 600);  // and the second ends the stroke
+    EXPECT_FALSE(m_view->IsStroking());
+    Packet(820, 400, 0, MakeButtons(0, TBN_UP));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(m_doc.m_lines.GetAt(1)->GetPointCount(), 5);
+}
+
+TEST_F(CaptureTest, the_marker_masks_the_page_and_keeps_its_first_point_undrawn)
+{
+    m_view->OnCommand(IDC_MARKER);
+    Packet(400, 300, 600, MakeButtons(0, TBN_DOWN));
+    const POINT at = m_view->ScreenToPage(400, 300);
+    EXPECT_EQ(Page(at), kBack);  // a marker's first point draws nothing
+    Packet(500, 300, 600);
+    Packet(500, 300, 0, MakeButtons(0, TBN_UP));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPenType(), 4);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetMaskPen(), 1);
+    EXPECT_EQ(Page(m_view->ScreenToPage(450, 300)), kBack & 0x800000u);  // pen AND paper
+}
+
+TEST_F(CaptureTest, real_tablet_events_reach_the_capture)
+{
+    QPointingDevice stylus(QStringLiteral("test stylus"), 77, QInputDevice::DeviceType::Stylus,
+                           QPointingDevice::PointerType::Pen,
+                           QInputDevice::Capability::Position | QInputDevice::Capability::Pressure, 1, 3);
+    QWidget* target = m_view->viewport();
+    const auto send = [&](QEvent::Type type, QPointF at, qreal pressure) {
+        const QPointF global = target->mapToGlobal(at);
+        QTabletEvent event(type, &stylus, at, global, pressure, 0, 0, 0, 0, 0, Qt::NoModifier,
+                           type == QEvent::TabletMove ? Qt::NoButton : Qt::LeftButton,
+                           type == QEvent::TabletRelease ? Qt::NoButton : Qt::LeftButton);
+        QApplication::sendEvent(target, &event);
+        QCoreApplication::sendPostedEvents(m_view.get());
+    };
+    send(QEvent::TabletPress, {300, 300}, 0.6);
+    for (int i = 1; i <= 20; ++i)
+        send(QEvent::TabletMove, {300.0 + i * 10, 300.0 + i * 2}, 0.6);
+    send(QEvent::TabletRelease, {500, 340}, 0.0);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 21);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).pressure, 614u);  // 0.6 of 1023
+}
+
+TEST_F(CaptureTest, the_pen_cursor_is_a_circle_of_the_pen_colour_on_a_see_through_square)
+{
+    const QImage black = CScrivaView::PenCursorImage(RGB(0, 0, 0), 2, true);
+    EXPECT_EQ(qAlpha(black.pixel(0, 0)), 0);            // white around a black pen is keyed out
+    EXPECT_EQ(black.pixel(16, 16), qRgb(0, 0, 0));      // the nib
+    EXPECT_EQ(black.pixel(21, 16), qRgb(128, 128, 128)); // its grey outline, radius 5
+    EXPECT_EQ(qAlpha(black.pixel(23, 16)), 0);
+
+    const QImage red = CScrivaView::PenCursorImage(RGB(255, 0, 0), 4, true);
+    EXPECT_EQ(qAlpha(red.pixel(0, 0)), 0);               // black is keyed out around colours
+    EXPECT_EQ(red.pixel(16, 16), qRgb(255, 0, 0));
+    EXPECT_EQ(red.pixel(23, 16), qRgb(128, 128, 128));   // radius 7
+    EXPECT_EQ(CScrivaView::PenCursorHotSpot(), QPoint(13, 13));
+
+    const QImage grey = CScrivaView::PenCursorImage(0x808080, 1, true);
+    EXPECT_EQ(grey.pixel(20, 16), qRgb(255, 255, 255));  // a grey pen gets a white outline
+}
+
+TEST_F(CaptureTest, with_move_picture_the_mouse_drags_pictures_and_the_right_button_asks_for_the_menu)
+{
+    auto picture = std::make_unique<CPictureItem>();
+    QImage bitmap(100, 60, QImage::Format_RGB32);
+    bitmap.fill(qRgb(200, 30, 30));
+    picture->SetBitmap(bitmap, 100, 60);
+    m_doc.m_pictures.Add(std::move(picture));
+    m_view->DrawRuledLines(true);
+    m_view->OnCommand(IDC_MOVE_PICTURE);
+    EXPECT_EQ(m_view->Tool(), 0);
+
+    QWidget* target = m_view->viewport();
+    // Page (50, 30) is window (256 + 25, 15) at half zoom.
+    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, QPoint(281, 15));
+    QTest::mouseMove(target, QPoint(301, 25));
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, QPoint(301, 25));
+    EXPECT_EQ(m_doc.m_pictures.GetAt(0)->GetRect(), CRect(40, 20, 140, 80));
+    EXPECT_EQ(Page({130, 70}), RGB(200, 30, 30));
+
+    // Copy takes the picture as the page shows it; paste puts a new one at the top-left.
+    m_view->OnCommand(ID_EDIT_COPY);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(100, 60));
+    m_doc.SetModifiedFlag(false);
+    m_view->OnCommand(ID_EDIT_PASTE);
+    ASSERT_EQ(m_doc.m_pictures.GetCount(), 2);
+    EXPECT_EQ(m_doc.m_pictures.GetAt(1)->GetRect(), CRect(0, 0, 100, 60));
+    EXPECT_TRUE(m_doc.IsModified());
+    m_doc.m_pictures.GetAt(1)->SetRect(CRect(600, 600, 700, 660));  // out of the way
+
+    QSignalSpy menu(m_view.get(), &CScrivaView::pictureMenuRequested);
+    QTest::mousePress(target, Qt::RightButton, Qt::NoModifier, QPoint(300, 30));
+    EXPECT_EQ(menu.count(), 1);
+    m_view->OnCommand(ID_PICTURE_DELETE);
+    EXPECT_EQ(m_doc.m_pictures.GetCount(), 1);
+    EXPECT_EQ(Page({130, 70}), kBack);
+}
