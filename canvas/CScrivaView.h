@@ -83,6 +83,8 @@ public:
     void ReadPressureAxis();
     void ReopenTabletContext();
     void RequestTabletReopen() { m_bReopenTablet = 1; }
+    // The screen-capture overlay lends the pen to itself while it is active.
+    void SetTabletActive(bool active);
     // Takes the packets waiting for this view's context, up to 64 at a time.
     void OnWtPacket();
     // One packet in letter mode; false when it repeats the last point or is ignored.

@@ -110,6 +110,14 @@ void CScrivaView::ReopenTablet()
     m_hTabletContext = OpenTabletContext(true);
 }
 
+void CScrivaView::SetTabletActive(bool active)
+{
+    if (!m_hTabletContext)
+        return;
+    TabletBinding::Instance().WTEnable(m_hTabletContext, active);
+    TabletBinding::Instance().WTOverlap(m_hTabletContext, active);
+}
+
 void CScrivaView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && m_hTabletContext && m_frameMode == 0) {
