@@ -334,17 +334,4 @@ void CScrivaView::OnToggleMaximize()
         window()->showMaximized();
 }
 
-void CScrivaView::ScheduleDeviceImport(const QString&)
-{
-    m_importTimer.start(kImportDelayMs);
-}
 
-void CScrivaView::OnTimer()
-{
-    m_importTimer.stop();
-    ImportDeviceFile(m_document.PendingDeviceFile());
-}
-
-// Device files are replayed by the pen capture, which this window does not have yet; until
-// then a pending device file opens as an empty page.
-void CScrivaView::ImportDeviceFile(const QString&) {}

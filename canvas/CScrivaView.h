@@ -6,6 +6,7 @@
 #include "CanvasPage.h"
 
 #include "document/CScrivaDoc.h"
+#include "document/DeviceFileIO.h"
 #include "ink/InkRenderer.h"
 #include "pictures/IPageView.h"
 #include "tablet/TabletBinding.h"
@@ -128,6 +129,13 @@ public:
     void SetHasInk(bool hasInk) override { m_bHasInk = hasInk; }
     bool HasInkFlag() const { return m_bHasInk; }
     void ScheduleDeviceImport(const QString& path) override;
+    bool WriteDeviceFile(const QString& path) override;
+
+    // Device files: replayed onto the page through the pen capture, or written from strokes.
+    bool ImportDeviceFile(const QString& path);
+    bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke);
+    DeviceGeometry Geometry() const;
+    bool IsReplaying() const { return m_bReplaying; }
     int FrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
@@ -157,7 +165,6 @@ protected:
 private:
     void OnTimer();
     void UpdateScrollBars();
-    void ImportDeviceFile(const QString& path);
     double PixelRatio() const;
     // Window to page conversions need the margin before the first paint at a zoom.
     void UpdatePageMargin();

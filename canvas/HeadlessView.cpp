@@ -1,5 +1,7 @@
 #include "HeadlessView.h"
 
+#include "document/DeviceFileIO.h"
+
 HeadlessView::HeadlessView(CScrivaDoc& document, const CRect& screen, const QString& settingsFile)
     : m_document(document), m_page(screen)
 {
@@ -13,4 +15,15 @@ void HeadlessView::ResetPage()
 {
     m_hasInk = false;
     m_page.ResetPageRect();
+}
+
+bool HeadlessView::WriteDeviceFile(const QString& path)
+{
+    DeviceGeometry geometry;
+    geometry.zoom = 0.5;
+    geometry.scrollWidth = int(m_page.PageWidth() * 0.5 - 30);
+    geometry.scrollHeight = int(m_page.PageHeight() * 0.5 - 30);
+    geometry.extentX = m_page.Desktop().Width();
+    geometry.extentY = m_page.Desktop().Height();
+    return ::WriteDeviceFile(path, m_document.m_lines, 0, m_document.m_lines.GetCount(), geometry);
 }

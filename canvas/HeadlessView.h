@@ -22,6 +22,8 @@ public:
     void ScrollToOrigin() override {}
     void SetHasInk(bool hasInk) override { m_hasInk = hasInk; }
     void ScheduleDeviceImport(const QString&) override {}
+    // As a new window at half zoom would write it.
+    bool WriteDeviceFile(const QString& path) override;
     int FrameMode() const override { return 0; }
     void TitleChanged(const QString&) override {}
     void ParkTablet() override {}

@@ -1,5 +1,7 @@
 #include "CScrivaDoc.h"
 
+#include "DeviceFile.h"
+
 #include "pictures/ImageFiles.h"
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
@@ -66,6 +68,7 @@ bool CScrivaDoc::OnNewDocument()
     }
     m_currentPath.clear();
     m_pendingDeviceFile.clear();
+    ResetDeviceState();
     m_openedPath.clear();
     SetTitle(kUntitled);
     return true;
@@ -96,6 +99,7 @@ bool CScrivaDoc::OnOpenDocument(const QString& path)
             m_addToRecent(path);
     } else {
         // The device file is replayed onto the page once the window has settled.
+        ResetDeviceState();
         m_pendingDeviceFile = path;
         if (m_pView)
             m_pView->ScheduleDeviceImport(path);
@@ -153,7 +157,9 @@ bool CScrivaDoc::OnSaveDocument(const QString& path)
     m_openedPath = path;
     const QString upper = path.toUpper();
     if (EndsWithFirst(upper, QStringLiteral(".QVN"))) {
-        ShowMessage(QStringLiteral("Writing device files is not available yet; the note was not saved."));
+        if (m_pView && m_pView->WriteDeviceFile(path))
+            return true;
+        ShowMessage(QStringLiteral("Failed to save document."));
         return false;
     }
     if (m_saveAsImage)

@@ -45,6 +45,8 @@ public:
     virtual void ScrollToOrigin() = 0;
     // The page has ink (or pictures): the line spacing can no longer change.
     virtual void SetHasInk(bool hasInk) = 0;
+    // Writes every stroke as a device file; false when it cannot be written.
+    virtual bool WriteDeviceFile(const QString& path) = 0;
     // The device file to import once the window has settled (after 250 ms).
     virtual void ScheduleDeviceImport(const QString& path) = 0;
     // The frame's mode: 0 letter, 1 desktop, 2 inking.

@@ -15,6 +15,7 @@ public:
     void ScrollToOrigin() override {}
     void SetHasInk(bool) override {}
     void ScheduleDeviceImport(const QString&) override {}
+    bool WriteDeviceFile(const QString&) override { return false; }  // notes only
     int FrameMode() const override { return 0; }
     void TitleChanged(const QString&) override {}
     void ParkTablet() override {}

@@ -1,0 +1,99 @@
+// Device files on the view: imported by replaying their packets through the pen capture, and
+// written from the strokes of the page.
+
+#include "CScrivaView.h"
+
+#include "platform/Prompts.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+namespace {
+// Files of more packets than this show their progress.
+constexpr qint64 kProgressFromBytes = 5000 * kDevicePacketBytes;
+constexpr int kRepaintEveryMs = 100;
+}  // namespace
+
+DeviceGeometry CScrivaView::Geometry() const
+{
+    const CRect window = ScreenRect();
+    DeviceGeometry geometry;
+    geometry.zoom = m_fZoom;
+    geometry.scrollWidth = m_totalSize.width();
+    geometry.scrollHeight = m_totalSize.height();
+    geometry.left = window.left;
+    geometry.top = window.top;
+    geometry.extentX = m_lcTablet.lcOutExtX ? m_lcTablet.lcOutExtX : m_page.Desktop().Width();
+    geometry.extentY = m_lcTablet.lcOutExtY ? std::abs(m_lcTablet.lcOutExtY) : m_page.Desktop().Height();
+    return geometry;
+}
+
+bool CScrivaView::ImportDeviceFile(const QString& path)
+{
+    if (!path.toUpper().contains(QLatin1String(".QVN"))) {
+        prompts().MessageBox(QStringLiteral("This file is not QVN file."), QStringLiteral("Open File Error"), MB_OK);
+        return false;
+    }
+    SetToolWidth(kBrush, 2);
+
+    const QFileInfo info(path);
+    std::unique_ptr<QProgressDialog> progress;
+    if (info.size() > kProgressFromBytes) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Reading %1").arg(info.fileName()), QString(), 0,
+                                                     1000, this);
+        progress->setWindowModality(Qt::NonModal);
+        progress->setMinimumDuration(0);
+        progress->setValue(0);
+    }
+    WaitCursor wait;
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+
+    DeviceFileReader reader;
+    const auto replay = [this](const PenPacket* packets, int count) {
+        m_bReplaying = true;
+        for (int i = 0; i < count; ++i) {
+            const PenPacket& p = packets[i];
+            m_bButtonDown = p.buttons == 1;
+            if (m_frameMode == 0)
+                CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        }
+        m_bReplaying = false;
+    };
+    const auto report = [&](qint64 done, qint64 total) {
+        if (!progress || sinceRepaint.elapsed() < kRepaintEveryMs)
+            return;
+        progress->setValue(int(done * 1000 / std::max<qint64>(1, total)));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // the page fills as it goes
+        sinceRepaint.restart();
+    };
+    const bool imported = reader.Import(path, Geometry(), replay, report);
+    m_bButtonDown = false;
+    if (imported)
+        m_document.SetModifiedFlag(false);
+    Invalidate();
+    return imported;
+}
+
+bool CScrivaView::WriteDeviceFile(const QString& path)
+{
+    return WriteDeviceFile(path, 0, m_document.m_lines.GetCount());
+}
+
+bool CScrivaView::WriteDeviceFile(const QString& path, int firstStroke, int endStroke)
+{
+    return ::WriteDeviceFile(path, m_document.m_lines, firstStroke, endStroke, Geometry());
+}
+
+void CScrivaView::ScheduleDeviceImport(const QString&)
+{
+    m_importTimer.start(kImportDelayMs);
+}
+
+void CScrivaView::OnTimer()
+{
+    m_importTimer.stop();
+    ImportDeviceFile(m_document.PendingDeviceFile());
+}
