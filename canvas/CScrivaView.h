@@ -132,8 +132,8 @@ public:
     bool WriteDeviceFile(const QString& path) override;
 
     // Device files: replayed onto the page through the pen capture, or written from strokes.
-    bool ImportDeviceFile(const QString& path);
-    bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke);
+    bool ImportDeviceFile(const QString& path) override;
+    bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;
     DeviceGeometry Geometry() const;
     bool IsReplaying() const { return m_bReplaying; }
     int FrameMode() const override { return m_frameMode; }

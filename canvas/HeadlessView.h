@@ -24,6 +24,9 @@ public:
     void ScheduleDeviceImport(const QString&) override {}
     // As a new window at half zoom would write it.
     bool WriteDeviceFile(const QString& path) override;
+    bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;
+    // Replaying needs the pen capture of a window: nothing is imported.
+    bool ImportDeviceFile(const QString&) override { return false; }
     int FrameMode() const override { return 0; }
     void TitleChanged(const QString&) override {}
     void ParkTablet() override {}

@@ -8,6 +8,7 @@
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -319,6 +320,45 @@ bool CScrivaDoc::OpenDocumentFile(const QString& path)
     if (path.toUpper().contains(QLatin1String(".QVN")))
         OnNewDocument();
     return OnOpenDocument(path);
+}
+
+QStringList CScrivaDoc::PagesOfFolder(const QString& folder)
+{
+    const QDir dir(folder);
+    QStringList pages;
+    for (const char* pattern : {"*.QVN", "*.Ilf"}) {
+        for (const QString& name : dir.entryList({QString::fromLatin1(pattern)}, QDir::Files))
+            pages << dir.filePath(name);
+    }
+    std::sort(pages.begin(), pages.end(), [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
+    return pages;
+}
+
+void CScrivaDoc::MovePage(int step)
+{
+    if (m_openedPath.isEmpty())
+        return;
+    if (m_reloadFolder) {
+        m_reloadFolder = 0;
+        m_folderFiles = PagesOfFolder(QFileInfo(m_openedPath).absolutePath());
+    }
+    const QString current = QFileInfo(m_openedPath).absoluteFilePath();
+    const qsizetype index = step < 0 ? m_folderFiles.lastIndexOf(current) : m_folderFiles.indexOf(current);
+    if (index < 0)
+        return;
+    const qsizetype count = m_folderFiles.size();
+    const QString target = m_folderFiles[(index + step + count) % count];
+
+    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
+    if (desktop)
+        m_pView->ParkTablet();
+    // Moving on never drops unsaved strokes without asking.
+    if (SaveModified()) {
+        OnNewDocument();
+        OnOpenDocument(target);
+    }
+    if (desktop)
+        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::OnFileNew()

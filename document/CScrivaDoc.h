@@ -3,6 +3,7 @@
 // it came from, and the flows that open, save, export and start notes.
 
 #include "IDocumentView.h"
+#include "ISplitDialog.h"
 
 #include "ink/CLines.h"
 #include "pictures/CPictureList.h"
@@ -58,10 +59,27 @@ public:
     bool OnFileNew();
     // Opens path as a document (shell, drop, command line), asking to save changes first.
     bool OpenDocumentFile(const QString& path);
+    // Page navigation through the notes and device files of the current file's folder.
+    void OnPrevPage() { MovePage(-1); }
+    void OnNextPage() { MovePage(+1); }
+    const QStringList& FolderFiles() const { return m_folderFiles; }
+    // The pages of folder: its device files and notes, extensions matched in any case,
+    // sorted by the bytes of their paths.
+    static QStringList PagesOfFolder(const QString& folder);
+
     // Asks to save a modified note: true to go on (saved or discarded), false to stay.
     bool SaveModified();
     // Closing the frame: the save question, with the tablet parked around it.
     bool CanCloseFrame();
+
+    // Device files. Split writes the page's strokes, cut in two where the split dialog says,
+    // as two device files; the page stays as it is. Merge replays a device file onto the page,
+    // so its strokes join those already there.
+    static constexpr const char* kDeviceFilter = "Tavlos(*.QVN)|*.QVN||";
+    void SetSplitDialog(ISplitDialog* dialog) { m_splitDialog = dialog; }
+    ISplitDialog* SplitDialog() const { return m_splitDialog; }
+    void OnSplit();
+    void OnMerge();
 
     // The name offered for a new note when the alternative interface is on: the date as
     // MMDDYYYY- and the next serial of that day after recordDate.
@@ -81,6 +99,7 @@ private:
     bool LoadNote(const QString& path);
     bool ExportImage(const QString& path);
     void ClearFolderFiles();
+    void MovePage(int step);
 
     IDocumentView* m_pView = nullptr;
     DWORD m_imageFormat = 1;  // JPEG
@@ -97,4 +116,5 @@ private:
     QString m_pendingDeviceFile;
     bool m_bAlternativeUi = false;
     std::function<void(const QString&)> m_addToRecent;
+    ISplitDialog* m_splitDialog = nullptr;  // not owned; none without a window
 };

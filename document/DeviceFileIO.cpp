@@ -13,6 +13,7 @@ namespace {
 constexpr DWORD kLongActiveAreaY = 4250;   // the notepad reports this, but writes within 4125
 constexpr DWORD kShortActiveAreaY = 4125;
 constexpr LONG kExtentMargin = 60;
+constexpr DWORD kNotePointPressure = 256;  // half of the notepad's 0..511
 const QString kReadFailCaption = QStringLiteral("Create File OK, but Fail to Read File.");
 
 void Message(const QString& text, const QString& caption)
@@ -132,9 +133,14 @@ bool WriteDeviceFile(const QString& path, const CLines& lines, int first, int en
             LONG devX = 0, devY = 0;
             PageToDevice(p.x, p.y, geometry.zoom, geometry.scrollWidth, geometry.scrollHeight, state.activeAreaX,
                          state.activeAreaY, devX, devY);
+            // Points read from a note file keep neither pressure nor the pen-down mark; written as
+            // they are, they would come back as no writing at all. They are written as the pen
+            // touching at half pressure instead.
+            const bool fromNote = p.isLive == 0;
+            const DWORD pressure = fromNote && p.pressure == 0 ? kNotePointPressure : p.pressure;
             // Points off the notepad's area are written at its edge rather than wrapped round.
             packet = EncodePacket(WORD(std::clamp<LONG>(devX, 0, 0xFFFF)), WORD(std::clamp<LONG>(devY, 0, 0xFFFF)),
-                                  p.pressure, p.isLive);
+                                  pressure, fromNote ? 1 : p.isLive);
             file.write(packet.data(), kDevicePacketBytes);
         }
         if (line.GetPointCount() > 0) {

@@ -47,6 +47,11 @@ public:
     virtual void SetHasInk(bool hasInk) = 0;
     // Writes every stroke as a device file; false when it cannot be written.
     virtual bool WriteDeviceFile(const QString& path) = 0;
+    // Writes strokes firstStroke..endStroke-1 as a device file; false when it cannot be written.
+    virtual bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) = 0;
+    // Replays a device file onto the page now, adding its strokes to those there. False, after
+    // any message, when the file could not be read or the view cannot replay.
+    virtual bool ImportDeviceFile(const QString& path) = 0;
     // The device file to import once the window has settled (after 250 ms).
     virtual void ScheduleDeviceImport(const QString& path) = 0;
     // The frame's mode: 0 letter, 1 desktop, 2 inking.

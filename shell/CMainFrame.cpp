@@ -19,9 +19,10 @@
 #include <QTimer>
 
 CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::function<bool(UINT)> appCommands)
-    : m_document(document), m_view(new CScrivaView(document, this)), m_frameClass(frameClass),
-      m_appCommands(std::move(appCommands))
+    : m_document(document), m_view(new CScrivaView(document, this)), m_splitDialog(new CSplitFileDialog(this)),
+      m_frameClass(frameClass), m_appCommands(std::move(appCommands))
 {
+    m_document.SetSplitDialog(m_splitDialog);
     setObjectName(frameClass);
     setCentralWidget(m_view);
     setAcceptDrops(true);
@@ -32,6 +33,12 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
         connect(screen, &QScreen::geometryChanged, this, [this] { m_view->RequestTabletReopen(); });
     UpdateCaption(document.GetTitle());
     CreateAccelerators();
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (m_document.SplitDialog() == m_splitDialog)
+        m_document.SetSplitDialog(nullptr);
 }
 
 void CMainFrame::CreateAccelerators()
@@ -64,6 +71,10 @@ bool CMainFrame::OnDocumentCommand(UINT id)
     switch (id) {
     case ID_FILE_OPEN: m_document.OnFileOpen(); return true;
     case ID_FILE_SAVE: m_document.OnFileSave(); return true;
+    case IDC_SPLIT: m_document.OnSplit(); return true;
+    case IDC_MERGE: m_document.OnMerge(); return true;
+    case IDC_PREV_PAGE: m_document.OnPrevPage(); return true;
+    case IDC_NEXT_PAGE: m_document.OnNextPage(); return true;
     default: return false;
     }
 }

@@ -4,6 +4,7 @@
 // document, the frame and the application, in that order. Other instances reach it through
 // the window channel.
 
+#include "CSplitFileDialog.h"
 #include "SingleInstance.h"
 
 #include "canvas/CScrivaView.h"
@@ -17,8 +18,11 @@ class CMainFrame : public QMainWindow, public IWindowRequests {
 public:
     // appCommands handles what the application object owns (New, About).
     CMainFrame(CScrivaDoc& document, const QString& frameClass, std::function<bool(UINT)> appCommands);
+    ~CMainFrame() override;
 
     CScrivaView* View() { return m_view; }
+    // The document's split dialog, installed while the frame lives.
+    CSplitFileDialog* SplitDialog() { return m_splitDialog; }
     const QString& FrameClass() const { return m_frameClass; }
     int Mode() const { return m_nMode; }
 
@@ -51,6 +55,7 @@ private:
 
     CScrivaDoc& m_document;
     CScrivaView* m_view;
+    CSplitFileDialog* m_splitDialog;
     QString m_frameClass;
     std::function<bool(UINT)> m_appCommands;
     int m_nMode = 0;  // 0 letter, 1 desktop, 2 inking

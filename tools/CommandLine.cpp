@@ -1,7 +1,10 @@
 #include "CommandLine.h"
 
+#include "ToolSupport.h"
+
 #include "canvas/CanvasPage.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -10,14 +13,17 @@ namespace {
 struct CommandShape {
     const char* name;
     ToolCommand::Kind kind;
-    int files;
+    int files;      // file names the command takes, the least when more may follow
+    bool moreFiles;
 };
 
 constexpr CommandShape kCommands[] = {
-    {"info", ToolCommand::Info, 1},
-    {"render", ToolCommand::Render, 2},
-    {"export", ToolCommand::Export, 2},
-    {"convert", ToolCommand::Convert, 2},
+    {"info", ToolCommand::Info, 1, false},
+    {"render", ToolCommand::Render, 2, false},
+    {"export", ToolCommand::Export, 2, false},
+    {"convert", ToolCommand::Convert, 2, false},
+    {"split", ToolCommand::Split, 4, false},   // the cut counts as a file name here
+    {"merge", ToolCommand::Merge, 3, true},
 };
 
 bool EndsWithAny(const QString& path, std::initializer_list<const char*> suffixes)
@@ -42,11 +48,49 @@ QString CheckOutputName(ToolCommand::Kind kind, const QString& output)
             return QStringLiteral("export writes .jpg files, not %1").arg(output);
         break;
     case ToolCommand::Convert:
-        if (!QFileInfo(output).fileName().toUpper().contains(QLatin1String(".ILF")))
-            return QStringLiteral("convert writes notes, whose names hold .Ilf, not %1").arg(output);
+        if (OutputKindOf(output) == FileKind::Other)
+            return QStringLiteral("convert writes notes, whose names hold .Ilf, or device files, whose names end "
+                                  "in .QVN, not %1")
+                .arg(output);
+        break;
+    case ToolCommand::Split:
+        if (OutputKindOf(output) != FileKind::Device)
+            return QStringLiteral("split writes device files, whose names end in .QVN, not %1").arg(output);
+        break;
+    case ToolCommand::Merge:
+        if (OutputKindOf(output) != FileKind::Note)
+            return QStringLiteral("merge writes a note, whose name holds .Ilf, not %1").arg(output);
         break;
     default:
         break;
+    }
+    return QString();
+}
+
+// Takes split's cut out of the file names: "split IN CUT OUT1 OUT2".
+QString TakeCut(ToolCommand& command)
+{
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]{1,9}$"));
+    const QString cut = command.files.takeAt(1);
+    if (!number.match(cut).hasMatch())
+        return QStringLiteral("split wants the number of strokes that go to the first file, not %1").arg(cut);
+    command.cut = cut.toInt();
+    return QString();
+}
+
+// convert --out-dir: no two inputs may be written to the same file.
+QString CheckBatch(const ToolCommand& command)
+{
+    if (command.kind != ToolCommand::Convert)
+        return QStringLiteral("only convert takes --out-dir");
+    if (command.files.isEmpty())
+        return QStringLiteral("convert --out-dir takes at least one file name");
+    QStringList outputs;
+    for (const QString& input : command.files) {
+        const QString output = command.BatchOutput(input);
+        if (outputs.contains(output, Qt::CaseInsensitive))
+            return QStringLiteral("two inputs would both be written to %1").arg(output);
+        outputs.append(output);
     }
     return QString();
 }
@@ -59,6 +103,12 @@ ToolCommand Failed(const QString& reason)
 }
 
 }  // namespace
+
+QString ToolCommand::BatchOutput(const QString& input) const
+{
+    const QString name = QFileInfo(input).completeBaseName() + QLatin1String(toDevice ? ".QVN" : ".Ilf");
+    return QDir(outDir).filePath(name);
+}
 
 bool IsJpegName(const QString& path)
 {
@@ -100,17 +150,35 @@ ToolCommand ParseCommandLine(const QStringList& args)
 
     ToolCommand command;
     command.kind = shape->kind;
+    QString to;
+    // The value of an option given as "--name value" or "--name=value"; false when missing.
+    const auto value = [&args](qsizetype& i, QString& value) {
+        if (args[i].contains(QLatin1Char('=')))
+            value = args[i].section(QLatin1Char('='), 1);
+        else if (i + 1 < args.size())
+            value = args[++i];
+        else
+            return false;
+        return true;
+    };
+    const auto isOption = [](const QString& arg, const char* name) {
+        return arg == QLatin1String(name) || arg.startsWith(QLatin1String(name) + QLatin1Char('='));
+    };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == QLatin1String("--strokes") && command.kind == ToolCommand::Info) {
             command.listStrokes = true;
-        } else if (arg == QLatin1String("--screen") || arg.startsWith(QLatin1String("--screen="))) {
-            QString value;
-            if (arg.contains(QLatin1Char('=')))
-                value = arg.section(QLatin1Char('='), 1);
-            else if (i + 1 < args.size())
-                value = args[++i];
-            if (!ParseScreenSize(value, command.screen))
+        } else if (isOption(arg, "--out-dir") && command.kind == ToolCommand::Convert) {
+            if (!value(i, command.outDir) || command.outDir.isEmpty())
+                return Failed(QStringLiteral("--out-dir wants a folder"));
+        } else if (isOption(arg, "--to") && command.kind == ToolCommand::Convert) {
+            if (!value(i, to) || (to.compare(QLatin1String("ilf"), Qt::CaseInsensitive) != 0
+                                  && to.compare(QLatin1String("qvn"), Qt::CaseInsensitive) != 0))
+                return Failed(QStringLiteral("--to wants ilf (notes) or qvn (device files)"));
+            command.toDevice = to.compare(QLatin1String("qvn"), Qt::CaseInsensitive) == 0;
+        } else if (isOption(arg, "--screen")) {
+            QString size;
+            if (!value(i, size) || !ParseScreenSize(size, command.screen))
                 return Failed(QStringLiteral("--screen wants WIDTHxHEIGHT in pixels, such as 1024x768"));
         } else if (arg.startsWith(QLatin1String("--"))) {
             return Failed(QStringLiteral("%1 does not take %2").arg(QLatin1String(shape->name), arg));
@@ -118,12 +186,27 @@ ToolCommand ParseCommandLine(const QStringList& args)
             command.files.append(arg);
         }
     }
-    if (command.files.size() != shape->files) {
-        return Failed(QStringLiteral("%1 takes %2 file name%3").arg(QLatin1String(shape->name)).arg(shape->files)
+    if (command.IsBatch()) {
+        const QString problem = CheckBatch(command);
+        return problem.isEmpty() ? command : Failed(problem);
+    }
+    if (!to.isEmpty())
+        return Failed(QStringLiteral("--to goes with --out-dir; otherwise the output's name says what to write"));
+    if (command.kind == ToolCommand::Split) {
+        if (command.files.size() != shape->files)
+            return Failed(QStringLiteral("split takes an input, a number of strokes and two outputs"));
+        const QString problem = TakeCut(command);
+        if (!problem.isEmpty())
+            return Failed(problem);
+    } else if (command.files.size() < shape->files || (!shape->moreFiles && command.files.size() > shape->files)) {
+        return Failed(QStringLiteral("%1 takes %2%3 file name%4")
+                          .arg(QLatin1String(shape->name), QLatin1String(shape->moreFiles ? "at least " : ""))
+                          .arg(shape->files)
                           .arg(QLatin1String(shape->files == 1 ? "" : "s")));
     }
-    if (command.files.size() > 1) {
-        const QString problem = CheckOutputName(command.kind, command.files[1]);
+    // The outputs: the second file name, and split's third.
+    for (qsizetype i = 1; i < command.files.size() && i < (command.kind == ToolCommand::Split ? 3 : 2); ++i) {
+        const QString problem = CheckOutputName(command.kind, command.files[i]);
         if (!problem.isEmpty())
             return Failed(problem);
     }
@@ -136,11 +219,26 @@ QString UsageText()
         "usage: inkleaf-tool COMMAND [--screen WxH] FILES\n"
         "  info NOTE [--strokes]      the note's page settings and counts as JSON; --strokes also\n"
         "                             lists every stroke and picture\n"
+        "  info DEVICE.QVN            the device file's header fields, its packets and the packets\n"
+        "                             with the pen down, as JSON\n"
         "  render NOTE OUT.png        the whole page as the program shows it after opening the\n"
         "                             note; OUT.jpg writes it as JPEG\n"
         "  export NOTE OUT.jpg        the JPEG file that saving the note as .jpg writes\n"
-        "  convert NOTE OUT.Ilf       opens the note and saves it again\n"
-        "  --screen WxH               the screen a new page is derived from (default 1024x768);\n"
-        "                             a note keeps the page it was saved with\n"
+        "  convert IN OUT             IN a note (.Ilf) or a device file (.QVN), OUT likewise: a\n"
+        "                             device file is replayed onto a new page as the program\n"
+        "                             imports it; a note is written as a device file of its strokes\n"
+        "  convert --out-dir DIR [--to ilf|qvn] IN...\n"
+        "                             converts every IN to DIR/NAME.Ilf (--to ilf, the default) or\n"
+        "                             DIR/NAME.QVN (--to qvn), NAME the input's name without its\n"
+        "                             last extension; goes on after a failed file\n"
+        "  split IN CUT OUT1.QVN OUT2.QVN\n"
+        "                             the first CUT strokes of IN (a note or a device file) to\n"
+        "                             OUT1, the rest to OUT2; CUT from 1 to the strokes less one\n"
+        "  merge BASE OUT.Ilf ADD.QVN...\n"
+        "                             BASE (a note or a device file) with every ADD replayed on\n"
+        "                             top, saved as a note\n"
+        "  --screen WxH               the screen a new page is derived from and device files are\n"
+        "                             replayed on (default 1024x768); a note keeps the page it\n"
+        "                             was saved with\n"
         "Exit status: 0 done, 1 a file could not be read or written, 2 a usage error.\n");
 }

@@ -8,13 +8,23 @@
 #include <QStringList>
 
 struct ToolCommand {
-    enum Kind { None, Help, Info, Render, Export, Convert };
+    enum Kind { None, Help, Info, Render, Export, Convert, Split, Merge };
 
     Kind kind = None;
-    QStringList files;                // input first, then the output, if any
+    // info: the file. render, export, convert: input, output. split: input, first output,
+    // second output. merge: base, output, then the device files added. convert --out-dir: the
+    // inputs.
+    QStringList files;
     CRect screen{0, 0, 1024, 768};    // screen pixels; a new page is derived from it
     bool listStrokes = false;         // info --strokes
+    int cut = 0;                      // split: strokes before it go to the first output
+    QString outDir;                   // convert --out-dir: outputs go here, named after the inputs
+    bool toDevice = false;            // convert --out-dir --to qvn: write device files, not notes
     QString error;                    // set for a usage error
+
+    bool IsBatch() const { return !outDir.isEmpty(); }
+    // convert --out-dir: where input i is written.
+    QString BatchOutput(const QString& input) const;
 };
 
 // args without the program name.

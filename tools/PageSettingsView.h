@@ -2,7 +2,9 @@
 // A view that keeps the page settings a note carries and draws nothing: enough to read a note
 // or store it again without allocating and rendering its page.
 
+#include "document/DeviceFileIO.h"
 #include "document/IDocumentView.h"
+#include "ink/CLines.h"
 #include "platform/DrawingSurface.h"
 
 class PageSettingsView : public IDocumentView {
@@ -16,6 +18,8 @@ public:
     void SetHasInk(bool) override {}
     void ScheduleDeviceImport(const QString&) override {}
     bool WriteDeviceFile(const QString&) override { return false; }  // notes only
+    bool WriteDeviceFile(const QString&, int, int) override { return false; }
+    bool ImportDeviceFile(const QString&) override { return false; }
     int FrameMode() const override { return 0; }
     void TitleChanged(const QString&) override {}
     void ParkTablet() override {}
@@ -24,4 +28,28 @@ public:
 private:
     PageSettings m_settings;
     DrawingSurface m_noPage;  // no bitmap: drawing on it does nothing
+};
+
+// The same, writing the strokes as a device file exactly as the window-less view does (a new
+// window at half zoom on screen), without rendering the page first.
+class DeviceWriterView : public PageSettingsView {
+public:
+    // screen: screen pixels, the tablet's extents for a file written without an import.
+    DeviceWriterView(const CLines& lines, const CRect& screen) : m_lines(lines), m_screen(screen) {}
+
+    bool WriteDeviceFile(const QString& path) override
+    {
+        const CRect page(GetPageSettings().page);
+        DeviceGeometry geometry;
+        geometry.zoom = 0.5;
+        geometry.scrollWidth = int(page.Width() * 0.5 - 30);
+        geometry.scrollHeight = int(page.Height() * 0.5 - 30);
+        geometry.extentX = m_screen.Width();
+        geometry.extentY = m_screen.Height();
+        return ::WriteDeviceFile(path, m_lines, 0, m_lines.GetCount(), geometry);
+    }
+
+private:
+    const CLines& m_lines;
+    CRect m_screen;
 };

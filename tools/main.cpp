@@ -1,17 +1,21 @@
-// inkleaf-tool: notes on the command line, without a window or a display. Notes are opened
-// through the program's own document and page rendering, so what the tool reports, renders
-// and writes is what the program would show and write.
+// inkleaf-tool: notes and device files on the command line, without a display. Notes are
+// opened through the program's own document and page rendering, and device files are replayed
+// through the program's own view on an offscreen screen, so what the tool reports, renders and
+// writes is what the program would show and write.
 
 #include "CommandLine.h"
+#include "DeviceInfo.h"
 #include "NoteInfo.h"
 #include "PageSettingsView.h"
+#include "ReplayCanvas.h"
+#include "ToolSupport.h"
 
 #include "canvas/HeadlessView.h"
 #include "document/CScrivaDoc.h"
 #include "pictures/ImageFiles.h"
-#include "platform/Prompts.h"
 #include "platform/Settings.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -21,60 +25,36 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;    // a file could not be read or written
-constexpr int kUsage = 2;
-
 constexpr int kJpegFormat = 1;  // CreateAttachment's format number for JPEG
-
-// The document's messages on standard error, counted, so the tool adds its own line only
-// when the document failed without saying why.
-class CountingPrompts : public ConsolePrompts {
-public:
-    int MessageBox(const QString& text, const QString& caption, UINT type) override
-    {
-        ++m_count;
-        return ConsolePrompts::MessageBox(text, caption, type);
-    }
-    int Count() const { return m_count; }
-
-private:
-    int m_count = 0;
-};
-
-void Complain(const QString& text)
-{
-    std::fprintf(stderr, "inkleaf-tool: %s\n", qUtf8Printable(text));
-}
 
 // Whether path may go to the document as a note; says why not. Folders and missing files are
 // left to the document, which has its own message for them.
-bool IsNoteInput(const QString& path)
+bool IsNoteInput(const QString& path, const char* command)
 {
-    const QString name = QFileInfo(path).fileName().toUpper();
-    if (!name.contains(QLatin1String(".ILF"))) {
-        if (name.contains(QLatin1String(".QVN")))
-            Complain(QStringLiteral("%1: device files (.QVN) are not supported by inkleaf-tool yet").arg(path));
-        else
-            Complain(QStringLiteral("%1: not a note (a note's name holds .Ilf)").arg(path));
+    switch (InputKindOf(path)) {
+    case FileKind::Note:
+        return IsSafeToRead(path);
+    case FileKind::Device:
+        Complain(QStringLiteral("%1: %2 takes notes; convert a device file (.QVN) to a note first")
+                     .arg(path, QLatin1String(command)));
+        return false;
+    default: {
+        const bool devicesToo = qstrcmp(command, "info") == 0 || qstrcmp(command, "convert") == 0;
+        Complain(QStringLiteral("%1: not a note (a note's name holds .Ilf)%2")
+                     .arg(path, devicesToo ? QStringLiteral(" nor a device file (.QVN)") : QString()));
         return false;
     }
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        // Reading a pipe or a device could wait or run for ever.
-        Complain(QStringLiteral("%1: not a regular file").arg(path));
-        return false;
     }
-    return true;
 }
 
 // Opens the note as the program's File Open does, with view attached to doc.
-bool OpenNote(CScrivaDoc& doc, const QString& path, const CountingPrompts& prompts)
+bool OpenNote(CScrivaDoc& doc, const QString& path, const CountingPrompts& prompts, const char* command)
 {
-    if (!IsNoteInput(path))
+    if (!IsNoteInput(path, command))
         return false;
     const int before = prompts.Count();
     if (doc.OnOpenDocument(path))
@@ -117,15 +97,10 @@ QString WriteImage(const QImage& image, const QString& path, const PageSettings&
     return file.commit() ? QString() : file.errorString();
 }
 
-int Info(const ToolCommand& command, const CountingPrompts& prompts)
+// JSON on standard output, one line.
+int PrintJson(const QJsonObject& object)
 {
-    CScrivaDoc doc;
-    PageSettingsView view;
-    doc.SetView(&view);
-    if (!OpenNote(doc, command.files[0], prompts))
-        return kFailed;
-    const QJsonObject info = NoteInfo(view.GetPageSettings(), doc.m_lines, doc.m_pictures, command.listStrokes);
-    const QByteArray text = QJsonDocument(info).toJson(QJsonDocument::Compact) + '\n';
+    const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     const bool written = std::fwrite(text.constData(), 1, size_t(text.size()), stdout) == size_t(text.size()) &&
                          std::fflush(stdout) == 0;
     if (!written) {
@@ -135,11 +110,28 @@ int Info(const ToolCommand& command, const CountingPrompts& prompts)
     return kDone;
 }
 
+int Info(const ToolCommand& command, const CountingPrompts& prompts)
+{
+    const QString& path = command.files[0];
+    if (InputKindOf(path) == FileKind::Device) {
+        DeviceFileSummary summary;
+        if (!ReadDeviceSummary(path, summary))
+            return kFailed;
+        return PrintJson(DeviceInfo(summary));
+    }
+    CScrivaDoc doc;
+    PageSettingsView view;
+    doc.SetView(&view);
+    if (!OpenNote(doc, path, prompts, "info"))
+        return kFailed;
+    return PrintJson(NoteInfo(view.GetPageSettings(), doc.m_lines, doc.m_pictures, command.listStrokes));
+}
+
 int Render(const ToolCommand& command, const CountingPrompts& prompts)
 {
     CScrivaDoc doc;
     HeadlessView view(doc, command.screen, SettingsFilePath());
-    if (!OpenNote(doc, command.files[0], prompts))
+    if (!OpenNote(doc, command.files[0], prompts, "render"))
         return kFailed;
     const QString problem = WriteImage(view.Page().Surface().Bitmap(), command.files[1], view.GetPageSettings());
     if (problem.isEmpty())
@@ -152,23 +144,107 @@ int Export(const ToolCommand& command, const CountingPrompts& prompts)
 {
     CScrivaDoc doc;
     HeadlessView view(doc, command.screen, SettingsFilePath());
-    if (!OpenNote(doc, command.files[0], prompts))
+    if (!OpenNote(doc, command.files[0], prompts, "export"))
         return kFailed;
     const int before = prompts.Count();
     return WriteResult(doc.ExportPageImage(command.files[1]), command.files[1], prompts, before);
 }
 
-// The page settings pass through the view unchanged, as they do through the page of a window,
-// so the page need not be rendered to store the note again.
-int Convert(const ToolCommand& command, const CountingPrompts& prompts)
+// One input to one output, each a note or a device file as its name says.
+int ConvertFile(const QString& input, const QString& output, const ToolCommand& command,
+                const CountingPrompts& prompts)
 {
+    // Each file starts from the header state of a fresh run, so converting several files gives
+    // each the result it gets on its own.
+    DeviceState() = DeviceHeaderState{};
+    if (InputKindOf(input) == FileKind::Device) {
+        ReplayCanvas canvas(command.screen, prompts);
+        if (!canvas.Open(input))
+            return kFailed;
+        const int before = prompts.Count();
+        return WriteResult(canvas.Document().OnSaveDocument(output), output, prompts, before);
+    }
     CScrivaDoc doc;
+    if (OutputKindOf(output) == FileKind::Device) {
+        // The strokes are written as the window-less view writes them, without rendering the
+        // page they would be drawn on.
+        DeviceWriterView view(doc.m_lines, command.screen);
+        doc.SetView(&view);
+        if (!OpenNote(doc, input, prompts, "convert"))
+            return kFailed;
+        const int before = prompts.Count();
+        return WriteResult(doc.OnSaveDocument(output), output, prompts, before);
+    }
+    // The page settings pass through the view unchanged, as they do through the page of a
+    // window, so the page need not be rendered to store the note again.
     PageSettingsView view;
     doc.SetView(&view);
-    if (!OpenNote(doc, command.files[0], prompts))
+    if (!OpenNote(doc, input, prompts, "convert"))
         return kFailed;
     const int before = prompts.Count();
-    return WriteResult(doc.OnSaveDocument(command.files[1]), command.files[1], prompts, before);
+    return WriteResult(doc.OnSaveDocument(output), output, prompts, before);
+}
+
+int Convert(const ToolCommand& command, const CountingPrompts& prompts)
+{
+    if (!command.IsBatch())
+        return ConvertFile(command.files[0], command.files[1], command, prompts);
+    if (!QFileInfo(command.outDir).isDir()) {
+        Complain(QStringLiteral("%1: no such folder").arg(command.outDir));
+        return kFailed;
+    }
+    int status = kDone;
+    for (const QString& input : command.files) {
+        if (ConvertFile(input, command.BatchOutput(input), command, prompts) != kDone)
+            status = kFailed;
+    }
+    return status;
+}
+
+int Split(const ToolCommand& command, const CountingPrompts& prompts)
+{
+    const QString& first = command.files[1];
+    const QString& second = command.files[2];
+    ReplayCanvas canvas(command.screen, prompts);
+    if (!canvas.Open(command.files[0]))
+        return kFailed;
+    const int strokes = canvas.StrokeCount();
+    if (command.cut < 1 || command.cut >= strokes) {
+        Complain(QStringLiteral("%1 has %2 stroke%3: a cut at %4 is Out of Range (1 to %5)")
+                     .arg(command.files[0])
+                     .arg(strokes)
+                     .arg(QLatin1String(strokes == 1 ? "" : "s"))
+                     .arg(command.cut)
+                     .arg(strokes - 1));
+        return kFailed;
+    }
+    const bool firstExisted = QFileInfo::exists(first);
+    if (!canvas.View().WriteDeviceFile(first, 0, command.cut)) {
+        Complain(QStringLiteral("%1: could not be written").arg(first));
+        return kFailed;
+    }
+    if (!canvas.View().WriteDeviceFile(second, command.cut, strokes)) {
+        Complain(QStringLiteral("%1: could not be written").arg(second));
+        // Half a split is no split: the first part goes again unless it replaced a file.
+        if (!firstExisted)
+            QFile::remove(first);
+        return kFailed;
+    }
+    return kDone;
+}
+
+int Merge(const ToolCommand& command, const CountingPrompts& prompts)
+{
+    ReplayCanvas canvas(command.screen, prompts);
+    if (!canvas.Open(command.files[0]))
+        return kFailed;
+    for (const QString& added : command.files.mid(2)) {
+        if (!canvas.Import(added))
+            return kFailed;
+    }
+    const QString& output = command.files[1];
+    const int before = prompts.Count();
+    return WriteResult(canvas.Document().OnSaveDocument(output), output, prompts, before);
 }
 
 int Run(const ToolCommand& command, const CountingPrompts& prompts)
@@ -182,8 +258,28 @@ int Run(const ToolCommand& command, const CountingPrompts& prompts)
         return Export(command, prompts);
     case ToolCommand::Convert:
         return Convert(command, prompts);
+    case ToolCommand::Split:
+        return Split(command, prompts);
+    case ToolCommand::Merge:
+        return Merge(command, prompts);
     default:
         return kUsage;
+    }
+}
+
+// Whether the command replays device files or writes them with the program's view, which
+// needs an application object.
+bool NeedsWidgets(const ToolCommand& command)
+{
+    switch (command.kind) {
+    case ToolCommand::Split:
+    case ToolCommand::Merge:
+        return true;
+    case ToolCommand::Convert:
+        return std::any_of(command.files.begin(), command.files.end(),
+                           [](const QString& path) { return InputKindOf(path) == FileKind::Device; });
+    default:
+        return false;
     }
 }
 
@@ -213,6 +309,18 @@ int main(int argc, char** argv)
         return kFailed;
     }
     OverrideSettingsFolder(settings.path());
+
+    // The view lives on the offscreen platform whatever the session offers: the tool never
+    // shows a window. Qt sees only the program's name, never the files.
+    std::optional<QApplication> application;
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    if (NeedsWidgets(command)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(settings.path()));  // private (0700)
+        application.emplace(qtArgc, qtArgv);
+    }
 
     CountingPrompts prompts;
     SetPrompts(&prompts);

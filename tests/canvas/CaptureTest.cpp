@@ -7,11 +7,14 @@
 
 #include "canvas/CScrivaView.h"
 #include "platform/CommandIds.h"
+#include "platform/ProfileFile.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QPointingDevice>
 #include <QSignalSpy>
 #include <QTabletEvent>
@@ -292,4 +295,69 @@ TEST_F(CaptureTest, with_move_picture_the_mouse_drags_pictures_and_the_right_but
     m_view->OnCommand(ID_PICTURE_DELETE);
     EXPECT_EQ(m_doc.m_pictures.GetCount(), 1);
     EXPECT_EQ(Page({130, 70}), kBack);
+}
+
+TEST_F(CaptureTest, a_device_file_written_from_strokes_replays_into_the_same_strokes)
+{
+    Stroke(Line({300, 200}, {520, 260}, 40));
+    Stroke(Line({320, 400}, {330, 600}, 25));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    std::vector<std::vector<StrokePoint>> original;
+    for (int i = 0; i < 2; ++i)
+        original.push_back(m_doc.m_lines.GetAt(i)->Points());
+    const QString path = m_dir.filePath("page.QVN");
+    ASSERT_TRUE(m_doc.OnSaveDocument(path));
+    QFile written(path);
+    EXPECT_EQ(written.size(), 32 + 6 * (41 + 1 + 26 + 1));  // each stroke ends with a pen-up copy
+
+    m_doc.OnNewDocument();
+    ASSERT_TRUE(m_view->ImportDeviceFile(path));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(m_view->Tool(), CScrivaView::kBrush);
+    EXPECT_FALSE(m_doc.IsModified());
+    for (int i = 0; i < 2; ++i) {
+        const auto& points = m_doc.m_lines.GetAt(i)->Points();
+        ASSERT_EQ(points.size(), original[size_t(i)].size()) << i;
+        for (size_t k = 0; k < points.size(); ++k) {
+            EXPECT_NEAR(points[k].x, original[size_t(i)][k].x, 4) << i << "/" << k;
+            EXPECT_NEAR(points[k].y, original[size_t(i)][k].y, 4) << i << "/" << k;
+        }
+    }
+    EXPECT_EQ(GetPrivateProfileInt("Tavlo File Packet Number", "Data Packets Count ", -1, ReportFilePath()), 69);
+    EXPECT_EQ(GetPrivateProfileInt("Tavlo File", "QVN File Size ", -1, ReportFilePath()), int(written.size()));
+    EXPECT_TRUE(m_prompts.Messages().empty());
+}
+
+TEST_F(CaptureTest, unusable_device_files_are_refused_with_their_messages_and_leave_the_page)
+{
+    const auto write = [this](const QString& name, const QByteArray& bytes) {
+        QFile file(m_dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return m_dir.filePath(name);
+    };
+    EXPECT_FALSE(m_view->ImportDeviceFile(write("notes.txt", QByteArray(64, '\1'))));
+    EXPECT_FALSE(m_view->ImportDeviceFile(write("short.QVN", QByteArray(10, '\0'))));
+    QByteArray noArea(32, '\0');
+    noArea.append(QByteArray::fromHex("0700100010ff"));
+    EXPECT_FALSE(m_view->ImportDeviceFile(write("flat.QVN", noArea)));
+    QDir(m_dir.path()).mkdir("folder.QVN");
+    EXPECT_FALSE(m_view->ImportDeviceFile(m_dir.filePath("folder.QVN")));
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+
+    std::vector<QString> texts;
+    for (const auto& message : m_prompts.Messages())
+        texts.push_back(message.text);
+    ASSERT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts[0], "This file is not QVN file.");
+    EXPECT_EQ(texts[1], "Read Header Fail= 10.");
+    EXPECT_TRUE(texts[2].startsWith("This device file gives no writing area"));
+    EXPECT_TRUE(texts[3].startsWith("This device file gives no writing area"));
+    EXPECT_EQ(texts[4], "file size error");
+
+    // A header alone is a device file without writing.
+    QByteArray header = QByteArray::fromHex("514f5256454e" "00 0000 00 20 00 00 00 a00f 1d10 ff01") + QByteArray(12, '\0');
+    EXPECT_TRUE(m_view->ImportDeviceFile(write("empty.qvn.bak", header)));
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+    EXPECT_EQ(GetPrivateProfileInt("Tavlo File Packet Number", "Data Packets Count ", -1, ReportFilePath()), 0);
 }

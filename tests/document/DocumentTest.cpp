@@ -277,3 +277,46 @@ TEST(DatedNames, prefix_is_month_day_year_with_zeros_and_serial_follows_the_reco
     EXPECT_EQ(CScrivaDoc::SuggestedName("03062006-", "03062006-19"), "03062006-20");
     EXPECT_EQ(CScrivaDoc::SuggestedName("03072006-", "03062006-4"), "03072006-1");
 }
+
+TEST_F(NoteTest, pages_of_a_folder_come_in_byte_order_and_wrap_around)
+{
+    QDir(m_dir.path()).mkdir("notes");
+    for (const char* name : {"b.Ilf", "A.QVN", "a.Ilf", "c.txt", "d.ilf"})
+        Write(Path(QStringLiteral("notes/") + name), QByteArray());
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("notes/a.Ilf")));
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("notes/b.Ilf")));
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("notes/d.ilf")));
+    const QStringList pages = CScrivaDoc::PagesOfFolder(Path("notes"));
+    EXPECT_EQ(pages, (QStringList{Path("notes/A.QVN"), Path("notes/a.Ilf"), Path("notes/b.Ilf"), Path("notes/d.ilf")}));
+
+    ASSERT_TRUE(m_doc.OnOpenDocument(Path("notes/a.Ilf")));
+    m_doc.OnNextPage();
+    EXPECT_EQ(m_doc.OpenedPath(), Path("notes/b.Ilf"));
+    m_doc.OnNextPage();
+    m_doc.OnNextPage();  // past the last page: back to the first
+    EXPECT_EQ(m_doc.OpenedPath(), Path("notes/A.QVN"));
+    EXPECT_EQ(m_doc.PendingDeviceFile(), Path("notes/A.QVN"));
+    m_doc.OnPrevPage();  // before the first: the last
+    EXPECT_EQ(m_doc.OpenedPath(), Path("notes/d.ilf"));
+}
+
+TEST_F(NoteTest, a_page_move_asks_before_dropping_unsaved_strokes)
+{
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("one.Ilf")));
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("two.Ilf")));
+    ASSERT_TRUE(m_doc.OnOpenDocument(Path("one.Ilf")));
+    AddStroke({10, 10}, {90, 90});
+    m_prompts.QueueAnswer(IDCANCEL);
+    m_doc.OnNextPage();
+    EXPECT_EQ(m_doc.OpenedPath(), Path("one.Ilf"));
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+    m_prompts.QueueAnswer(IDNO);
+    m_doc.OnNextPage();
+    EXPECT_EQ(m_doc.OpenedPath(), Path("two.Ilf"));
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+
+    // Nothing happens without a current file, or when it is not among the pages.
+    m_doc.OnNewDocument();
+    m_doc.OnNextPage();
+    EXPECT_TRUE(m_doc.OpenedPath().isEmpty());
+}

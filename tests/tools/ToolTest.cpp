@@ -2,6 +2,7 @@
 // document and a window-less view.
 
 #include "ScriptedPrompts.h"
+#include "ToolRun.h"
 
 #include "canvas/HeadlessView.h"
 #include "document/CScrivaDoc.h"
@@ -12,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -29,14 +29,6 @@ constexpr COLORREF kBack = 0xCCE2E5;
 constexpr COLORREF kLine = 0xACC0C5;
 constexpr COLORREF kInk = RGB(0, 0, 128);
 
-struct ToolRun {
-    bool finished = false;  // within 10 s
-    bool crashed = false;
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
 // Builds notes in the document, saves them in a temporary folder and runs the tool there.
 class ToolTest : public ::testing::Test {
 protected:
@@ -44,30 +36,7 @@ protected:
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
-    // The tool with no display, no platform plugin named, and a home folder of its own.
-    ToolRun Tool(const QStringList& args) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-            env.remove(QString::fromLatin1(name));
-        env.insert("HOME", m_home.path());
-        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(INKLEAF_TOOL), args);
-        ToolRun run;
-        run.finished = process.waitForFinished(10000);
-        if (!run.finished) {
-            process.kill();
-            process.waitForFinished();
-        }
-        run.crashed = process.exitStatus() == QProcess::CrashExit;
-        run.status = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
+    ToolRun Tool(const QStringList& args) const { return RunTool(args, m_dir.path(), m_home.path()); }
 
     QJsonObject Info(const QString& note, bool listStrokes = false) const
     {
@@ -335,7 +304,7 @@ TEST_F(ToolTest, usage_errors_exit_2_with_the_usage_text)
     const QList<QStringList> wrong = {
         {}, {"frobnicate", note}, {"info"}, {"info", note, note}, {"info", note, "--bogus"}, {"render", note},
         {"render", note, "page.bmp"}, {"render", note, "page.png", "--strokes"}, {"export", note, "page.png"},
-        {"convert", note, "copy.txt"}, {"convert", note, "copy.QVN"},
+        {"convert", note, "copy.txt"}, {"convert", note, "copy.QVN.txt"},
         {"render", note, "page.png", "--screen"}, {"render", note, "page.png", "--screen", "800"},
         {"render", note, "page.png", "--screen", "0x600"}, {"render", note, "page.png", "--screen=-800x600"},
         {"render", note, "page.png", "--screen", "20000x600"},  // a page too large to hold
