@@ -1,5 +1,6 @@
 #include "CScrivaApp.h"
 
+#include "CAboutDlg.h"
 #include "StringTable.h"
 
 #include "platform/CommandIds.h"
@@ -12,6 +13,7 @@ CScrivaApp::CScrivaApp() : m_recent(RecentFileList::DefaultFile()) {}
 
 CScrivaApp::~CScrivaApp()
 {
+    m_dlgAbout.reset();
     m_channel.reset();
     m_frame.reset();
     // A launch that handed over to another instance leaves that instance's flag alone.
@@ -72,6 +74,7 @@ bool CScrivaApp::OnCommand(UINT id)
 {
     switch (id) {
     case ID_FILE_NEW: OnFileNew(); return true;
+    case ID_APP_ABOUT: OnAppAbout(); return true;
     default: return false;
     }
 }
@@ -79,4 +82,18 @@ bool CScrivaApp::OnCommand(UINT id)
 void CScrivaApp::OnFileNew()
 {
     m_document->OnFileNew();
+}
+
+void CScrivaApp::OnAppAbout()
+{
+    // Letter mode keeps the view's tablet context open under the box; the pen is held off by
+    // IsAboutBoxVisible.
+    if (!m_dlgAbout)
+        m_dlgAbout = std::make_unique<CAboutDlg>(m_frame.get());
+    m_dlgAbout->exec();
+}
+
+bool CScrivaApp::IsAboutBoxVisible() const
+{
+    return m_dlgAbout && m_dlgAbout->isVisible();
 }

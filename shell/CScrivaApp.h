@@ -12,6 +12,8 @@
 
 #include <memory>
 
+class CAboutDlg;
+
 class CScrivaApp {
 public:
     CScrivaApp();
@@ -31,6 +33,9 @@ public:
     // New and About.
     bool OnCommand(UINT id);
     void OnFileNew();
+    void OnAppAbout();
+    // True while the About box is on screen; the pen does not write then.
+    bool IsAboutBoxVisible() const;
 
     // The file to open among the arguments: the first that is not a switch.
     static QString FileArgument(const QStringList& arguments);
@@ -43,4 +48,5 @@ private:
     std::unique_ptr<CScrivaDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<WindowChannel> m_channel;
+    std::unique_ptr<CAboutDlg> m_dlgAbout;  // made on first use
 };
