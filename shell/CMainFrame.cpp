@@ -1,5 +1,7 @@
 #include "CMainFrame.h"
 
+#include "CPaletteBar.h"
+#include "CCommandBar.h"
 #include "CommandTable.h"
 #include "StringTable.h"
 
@@ -17,6 +19,8 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
+#include <QLayout>
+#include <QToolBar>
 
 CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::function<bool(UINT)> appCommands)
     : m_document(document), m_view(new CScrivaView(document, this)), m_splitDialog(new CSplitFileDialog(this)),
@@ -33,10 +37,16 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
         connect(screen, &QScreen::geometryChanged, this, [this] { m_view->RequestTabletReopen(); });
     UpdateCaption(document.GetTitle());
     CreateAccelerators();
+    CreatePaletteBar();
+    // The command bar takes the strip above the view; the frame has no menu bar.
+    m_commandBar = new CCommandBar(this);
+    setMenuWidget(m_commandBar);
+    connect(m_commandBar, &CCommandBar::commandTriggered, this, [this](UINT id) { OnCommand(id); });
 }
 
 CMainFrame::~CMainFrame()
 {
+    delete m_paletteBar;  // writes its settings while the view is still there
     if (m_document.SplitDialog() == m_splitDialog)
         m_document.SetSplitDialog(nullptr);
 }
@@ -63,7 +73,27 @@ void CMainFrame::CreateAccelerators()
 
 bool CMainFrame::OnCommand(UINT id)
 {
-    return m_view->OnCommand(id) || OnDocumentCommand(id) || (m_appCommands && m_appCommands(id));
+    const bool handled = m_view->OnCommand(id) || OnDocumentCommand(id) || (m_appCommands && m_appCommands(id));
+    if (m_paletteBar)
+        m_paletteBar->SyncWithView();
+    return handled;
+}
+
+// The palette bar along the bottom edge, in a fixed tool bar of its own.
+void CMainFrame::CreatePaletteBar()
+{
+    auto* holder = new QToolBar(this);
+    holder->setObjectName(QStringLiteral("PaletteBarHolder"));
+    holder->setMovable(false);
+    holder->setFloatable(false);
+    holder->toggleViewAction()->setVisible(false);  // nothing to offer on the frame's context menu
+    holder->setContentsMargins(0, 0, 0, 0);
+    holder->layout()->setContentsMargins(0, 0, 0, 0);
+    holder->layout()->setSpacing(0);
+    m_paletteBar = new CPaletteBar(m_view, holder);
+    holder->addWidget(m_paletteBar);
+    addToolBar(Qt::BottomToolBarArea, holder);
+    connect(m_paletteBar, &CPaletteBar::commandTriggered, this, [this](UINT id) { OnCommand(id); });
 }
 
 bool CMainFrame::OnDocumentCommand(UINT id)

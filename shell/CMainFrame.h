@@ -11,6 +11,8 @@
 
 #include <QMainWindow>
 
+class CPaletteBar;
+
 #include <functional>
 
 class CMainFrame : public QMainWindow, public IWindowRequests {
@@ -21,6 +23,8 @@ public:
     ~CMainFrame() override;
 
     CScrivaView* View() { return m_view; }
+    class CCommandBar* CommandBar() { return m_commandBar; }
+    CPaletteBar* PaletteBar() { return m_paletteBar; }
     // The document's split dialog, installed while the frame lives.
     CSplitFileDialog* SplitDialog() { return m_splitDialog; }
     const QString& FrameClass() const { return m_frameClass; }
@@ -50,13 +54,16 @@ protected:
 
 private:
     void CreateAccelerators();
+    void CreatePaletteBar();
     bool OnDocumentCommand(UINT id);
     void UpdateCaption(const QString& title);
 
     CScrivaDoc& m_document;
     CScrivaView* m_view;
+    class CCommandBar* m_commandBar = nullptr;
     CSplitFileDialog* m_splitDialog;
     QString m_frameClass;
     std::function<bool(UINT)> m_appCommands;
     int m_nMode = 0;  // 0 letter, 1 desktop, 2 inking
+    CPaletteBar* m_paletteBar = nullptr;  // the bottom bar
 };

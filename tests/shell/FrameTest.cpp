@@ -7,10 +7,12 @@
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
+#include "shell/CCommandBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/RecentFileList.h"
 #include "shell/WindowShape.h"
 
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,7 +83,8 @@ TEST_F(FrameTest, caption_follows_the_note_and_the_frame_has_no_menu_bar)
     m_doc.SetTitle("lecture.Ilf");
     EXPECT_EQ(m_frame->windowTitle(), "lecture.Ilf - Inkleaf");
     EXPECT_EQ(m_frame->objectName(), "LETTER");
-    EXPECT_EQ(m_frame->menuWidget(), nullptr);
+    EXPECT_EQ(qobject_cast<QMenuBar*>(m_frame->menuWidget()), nullptr);  // the command bar, not a menu
+    EXPECT_EQ(m_frame->menuWidget(), static_cast<QWidget*>(m_frame->CommandBar()));
 }
 
 TEST_F(FrameTest, closing_asks_to_save_a_modified_note)
