@@ -2,6 +2,7 @@
 
 #include "BarArtwork.h"
 #include "CHoverBitmapButton.h"
+#include "CPenWidthPopup.h"
 #include "StringTable.h"
 
 #include "canvas/CScrivaView.h"
@@ -13,6 +14,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -87,6 +90,7 @@ CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), 
 CPaletteBar::~CPaletteBar()
 {
     WriteSettings();
+    delete m_popup;
 }
 
 QRect CPaletteBar::GetBarRect() const
@@ -104,7 +108,10 @@ void CPaletteBar::CreateButtons()
         // Minimise has a tooltip of its own; the others show the second line of their command text.
         button->setToolTip(command == IDC_MINIMIZE ? LoadString(IDS_MINIMIZE) : TooltipOf(LoadString(command)));
         connect(button, &CHoverBitmapButton::commandTriggered, this, [this](UINT id) {
-            HidePenWidthPopup();
+            // A thickness command opens, moves or closes the popup by itself.
+            if (std::find(std::begin(kThicknessCommands), std::end(kThicknessCommands), id) ==
+                std::end(kThicknessCommands))
+                HidePenWidthPopup();
             emit commandTriggered(id);
         });
         m_btn[i] = button;
@@ -153,6 +160,7 @@ void CPaletteBar::SyncWithView()
         return;
     ShowToolLooks();
     m_lineHeight->setEnabled(!m_view->HasInkFlag());
+    SyncPenWidthPopup();
     update();
 }
 
@@ -176,6 +184,33 @@ void CPaletteBar::HidePenWidthPopup()
     for (size_t i = 0; i < std::size(kThicknessTools); ++i)
         if (kThicknessTools[i] == m_view->PenWidthPopupTool())
             m_view->OnCommand(kThicknessCommands[i]);  // the same command closes an open popup
+    SyncPenWidthPopup();
+}
+
+// The view owns whether the popup is open and for which tool; the window follows it, so
+// whatever closes it in the view (a tool, undo, a width chosen) also rolls the window in.
+void CPaletteBar::SyncPenWidthPopup()
+{
+    const int tool = m_view && isVisible() ? m_view->PenWidthPopupTool() : 0;
+    if (!tool) {
+        if (m_popup)
+            m_popup->HidePopup();
+        return;
+    }
+    if (!m_popup) {
+        m_popup = new CPenWidthPopup(window());
+        // The width buttons take the same path as the bar's: the frame runs the command.
+        connect(m_popup, &CPenWidthPopup::commandTriggered, this, &CPaletteBar::commandTriggered);
+        connect(m_popup, &CPenWidthPopup::dismissRequested, this, &CPaletteBar::HidePenWidthPopup);
+    }
+    if (m_popup->Tool() == tool)
+        return;
+    // Above the tool's thickness button; the marker's for any other tool.
+    size_t i = std::size(kThicknessTools) - 1;
+    for (size_t j = 0; j < std::size(kThicknessTools); ++j)
+        if (kThicknessTools[j] == tool)
+            i = j;
+    m_popup->Toggle(tool, m_view->ToolWidth(tool), Button(kThicknessCommands[i]));
 }
 
 // A written page keeps its ruling: the arrows only work while the page is blank.

@@ -6,6 +6,8 @@
 // SyncWithView. The swatches are read from the settings file when the bar is made; the colours
 // and the line height are written back when it goes away and when the program quits.
 
+#include "CPenWidthPopup.h"
+
 #include "platform/ColorRef.h"
 #include "platform/Settings.h"
 #include "platform/WinTypes.h"
@@ -57,6 +59,9 @@ public:
     static QRect PenColorRect() { return QRect(250, 12, 30, 30); }
     static QRect PageColorRect() { return QRect(268, 40, 30, 30); }
 
+    // The pen-width popup above the thickness buttons; null until it first opened.
+    CPenWidthPopup* PenWidthPopup() const { return m_popup; }
+
 signals:
     void commandTriggered(UINT id);
 
@@ -73,6 +78,8 @@ private:
     void OnLineHeightArrow(int action);
     void HidePenWidthPopup();
     int SwatchAt(QPoint point) const;  // -1 when none
+    // Opens or closes the popup window for the tool the view says it is open for.
+    void SyncPenWidthPopup();
 
     QPointer<CScrivaView> m_view;
     bool m_bSmallScreen = false;
@@ -82,4 +89,5 @@ private:
     QScrollBar* m_lineHeight = nullptr;
     int m_shownTool = -1;  // the tool whose button shows the selected look
     bool m_bWritten = false;
+    QPointer<CPenWidthPopup> m_popup;  // a child of the top-level window, above the bar
 };

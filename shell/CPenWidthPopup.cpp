@@ -1,0 +1,141 @@
+#include "CPenWidthPopup.h"
+
+#include "CHoverBitmapButton.h"
+#include "PenWidthArtwork.h"
+#include "WindowShape.h"
+
+#include "platform/CommandIds.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+CPenWidthPopup::CPenWidthPopup(QWidget* window) : QWidget(window)
+{
+    setObjectName(QStringLiteral("PenWidthPopup"));
+    const QImage background = PenWidthArtwork::Background();
+    m_rcFull = QRect(QPoint(0, 0), background.size());
+    m_shape = RegionFromBitmap(background);
+
+    m_sheet = new QLabel(this);
+    m_sheet->setPixmap(QPixmap::fromImage(background));
+    m_sheet->setGeometry(m_rcFull);
+    for (int n = 1; n <= PenWidthArtwork::kWidthCount; ++n) {
+        const BarArtwork::ButtonImages art = PenWidthArtwork::WidthButton(n);
+        auto* button = new CHoverBitmapButton(ID_PEN_WIDTH1 + UINT(n - 1), art.normal, art.pressed, art.focused,
+                                              art.disabled, m_sheet);
+        button->setObjectName(QStringLiteral("PenWidth%1").arg(n));
+        button->move(PenWidthArtwork::ButtonPlace(n));
+        connect(button, &CHoverBitmapButton::commandTriggered, this, &CPenWidthPopup::commandTriggered);
+        m_btnWidth[size_t(n - 1)] = button;
+    }
+    resize(m_rcFull.size());
+    ShapeWindowFromBitmap(this, background);
+
+    m_timer.setInterval(kStepInterval);
+    connect(&m_timer, &QTimer::timeout, this, &CPenWidthPopup::OnStep);
+    if (window)
+        window->installEventFilter(this);
+    hide();
+}
+
+CPenWidthPopup::~CPenWidthPopup() = default;
+
+void CPenWidthPopup::Toggle(int tool, int width, QWidget* anchor)
+{
+    if (tool == m_nTool) {
+        Close();
+        return;
+    }
+    m_nTool = tool;
+    m_anchor = anchor;
+    for (int n = 1; n <= PenWidthArtwork::kWidthCount; ++n)
+        WidthButton(n)->setVisible(n != width);  // the popup offers the other widths
+    m_nStep = kSteps;
+    m_bOpening = true;
+    m_timer.start();
+}
+
+void CPenWidthPopup::HidePopup()
+{
+    if (m_nTool)
+        Close();
+}
+
+void CPenWidthPopup::Close()
+{
+    m_nTool = 0;
+    if (isHidden()) {
+        m_timer.stop();
+        return;
+    }
+    if (m_bOpening)  // shrink from the height reached so far
+        m_nStep = std::min(m_nStep + 1, kSteps);
+    else if (!m_timer.isActive())
+        m_nStep = 1;
+    m_bOpening = false;
+    m_timer.start();
+}
+
+// Opening: show, then a quarter, a third, a half and the full height, the last step stopping
+// the timer. Closing: the full height, a half, a third, then hidden.
+void CPenWidthPopup::OnStep()
+{
+    if (m_bOpening) {
+        if (m_nStep <= 1) {
+            m_timer.stop();
+            m_bOpening = false;
+        }
+        Place(m_rcFull.height() / std::max(m_nStep, 1));
+        if (isHidden()) {
+            show();
+            raise();
+        }
+        if (m_nStep > 1)
+            --m_nStep;
+        return;
+    }
+    if (m_nStep < kSteps) {
+        Place(m_rcFull.height() / m_nStep);
+        ++m_nStep;
+        return;
+    }
+    m_timer.stop();
+    hide();
+}
+
+// The bottom edge stays on the anchor's top edge; the sheet shows its lower part, so the
+// popup seems to slide up out of the button.
+void CPenWidthPopup::Place(int height)
+{
+    if (!m_anchor || !parentWidget())
+        return;
+    const QPoint anchor = m_anchor->mapTo(parentWidget(), QPoint(0, 0));
+    setGeometry(anchor.x(), anchor.y() - height, m_rcFull.width(), height);
+    const int offset = height - m_rcFull.height();
+    m_sheet->move(0, offset);
+    setMask(m_shape.translated(0, offset));
+}
+
+void CPenWidthPopup::Reposition()
+{
+    if (m_nTool && !IsAnimating() && isVisible())
+        Place(m_rcFull.height());
+}
+
+void CPenWidthPopup::mousePressEvent(QMouseEvent* event)
+{
+    // A click on the sheet between the buttons rolls the popup in.
+    if (event->button() == Qt::LeftButton && !IsAnimating() && m_nTool)
+        emit dismissRequested();
+    QWidget::mousePressEvent(event);
+}
+
+bool CPenWidthPopup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        QTimer::singleShot(0, this, &CPenWidthPopup::Reposition);
+    return QWidget::eventFilter(watched, event);
+}
