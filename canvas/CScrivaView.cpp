@@ -266,8 +266,7 @@ void CScrivaView::ResetPage()
     m_pCurLine.reset();
     m_bHasInk = false;
     m_bDiscardRedo = false;
-    m_page.ResetPageRect();
-    m_page.CreatePageBuffer();
+    m_page.ResetPageRect();  // rebuilds the buffer when the page had been lengthened
     SetScrollSizesForZoom(int(m_fZoom));
 }
 

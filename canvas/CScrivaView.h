@@ -95,7 +95,9 @@ public:
     // The view's screen rectangle, physical pixels.
     CRect ScreenRect() const;
     // Screen pixels to page pixels.
-    POINT ScreenToPage(LONG x, LONG y) const;
+    POINT ScreenToPage(LONG x, LONG y) const { return ScreenToPage(x, y, ScreenRect()); }
+    // The same with the view's screen rectangle already at hand (once per packet).
+    POINT ScreenToPage(LONG x, LONG y, const CRect& window) const;
     // The window as drawn so far (live ink included).
     const QImage& WindowImage() const { return m_dcWindow.Bitmap(); }
     // Renders the whole window from the page buffer at the next paint.

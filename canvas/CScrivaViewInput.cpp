@@ -175,9 +175,8 @@ void CScrivaView::OnWtPacket()
     g_batchCount = 0;
 }
 
-POINT CScrivaView::ScreenToPage(LONG x, LONG y) const
+POINT CScrivaView::ScreenToPage(LONG x, LONG y, const CRect& w) const
 {
-    const CRect w = ScreenRect();
     const QPoint scroll = ScrollPosition();
     return {LONG((scroll.x() - w.left + x) / m_fZoom) - 2 * m_nPageMarginX,
             LONG((scroll.y() - w.top + y) / m_fZoom)};
@@ -257,7 +256,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         m_bDiscardRedo = false;
         m_document.m_lines.ClearRedo();
     }
-    const POINT page = ScreenToPage(x, y);
+    const POINT page = ScreenToPage(x, y, window);
     ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
 
     if (!m_bStroking) {
@@ -281,7 +280,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
 
     if (m_nTool == kMarker) {
         DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, int(2 * m_nMarkerWidth * m_fZoom));
-        DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y), page, 2 * m_nMarkerWidth);
+        DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y, window), page, 2 * m_nMarkerWidth);
         m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
     } else {
         if (x == m_ptLast.x && y == m_ptLast.y)
@@ -289,7 +288,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom),
                                  LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 1, m_nPressureMax, m_fZoom);
         if (m_nTool != kEraser) {
-            const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y);
+            const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
             m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
                                    m_nPressureMax, 1.0f);
         }
@@ -335,8 +334,8 @@ void CScrivaView::EndStroke()
                                  LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom), m_nLastWidth,
                                  m_page.m_crPen, 2, m_nPressureMax, m_fZoom);
     }
-    const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y);
-    const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y);
+    const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y, window);
+    const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
     m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen, 2,
                            m_nPressureMax, 1.0f);
     viewport()->update();

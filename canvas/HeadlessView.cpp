@@ -24,11 +24,6 @@ bool HeadlessView::WriteDeviceFile(const QString& path)
 
 bool HeadlessView::WriteDeviceFile(const QString& path, int firstStroke, int endStroke)
 {
-    DeviceGeometry geometry;
-    geometry.zoom = 0.5;
-    geometry.scrollWidth = int(m_page.PageWidth() * 0.5 - 30);
-    geometry.scrollHeight = int(m_page.PageHeight() * 0.5 - 30);
-    geometry.extentX = m_page.Desktop().Width();
-    geometry.extentY = m_page.Desktop().Height();
-    return ::WriteDeviceFile(path, m_document.m_lines, firstStroke, endStroke, geometry);
+    return ::WriteDeviceFile(path, m_document.m_lines, firstStroke, endStroke,
+                             NewWindowGeometry(m_page.PageRect(), m_page.Desktop()));
 }

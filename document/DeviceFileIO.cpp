@@ -38,7 +38,7 @@ bool DeviceFileReader::ReadHeader(QFile& file)
 }
 
 // Reads, filters and converts one block; returns the number of packets kept, -1 on failure.
-int DeviceFileReader::ReadBlock(QFile& file, const DeviceGeometry& geometry, PenPacket* batch)
+int DeviceFileReader::ReadBlock(QFile& file, const DeviceGeometry& geometry, bool filterOn, PenPacket* batch)
 {
     const qint64 got = file.read(m_block, kDeviceBlockBytes);
     if (got < 0) {
@@ -47,7 +47,6 @@ int DeviceFileReader::ReadBlock(QFile& file, const DeviceGeometry& geometry, Pen
         return -1;
     }
     DeviceHeaderState& state = DeviceState();
-    const bool filterOn = ReadSetting(Settings::DeviceFilterOn) == 1;
     int kept = 0;
     // A trailing fragment of fewer than 6 bytes is not a packet.
     for (qint64 at = 0; at + kDevicePacketBytes <= got; at += kDevicePacketBytes) {
@@ -95,10 +94,12 @@ bool DeviceFileReader::Import(const QString& path, const DeviceGeometry& geometr
         return false;
     }
 
+    // The filter switch holds for the whole file; the settings file is read once, not per block.
+    const bool filterOn = ReadSetting(Settings::DeviceFilterOn) == 1;
     PenPacket batch[kDeviceBlockPackets];
     qint64 remaining = size - kDeviceHeaderBytes;
     do {
-        const int kept = ReadBlock(file, geometry, batch);
+        const int kept = ReadBlock(file, geometry, filterOn, batch);
         if (kept < 0) {
             Message(QStringLiteral("into buffer fail"), QStringLiteral("1200 error"));
             return false;
@@ -110,6 +111,19 @@ bool DeviceFileReader::Import(const QString& path, const DeviceGeometry& geometr
     } while (remaining > 0);
     WriteDevicePacketCount(ReportFilePath(), state);
     return true;
+}
+
+DeviceGeometry NewWindowGeometry(const RECT& page, const RECT& screen)
+{
+    // The scrollable size of a window at half zoom: half the page, less 30 pixels.
+    constexpr int kScrollSlack = 30;
+    DeviceGeometry geometry;
+    geometry.zoom = 0.5;
+    geometry.scrollWidth = int(CRect(page).Width() * 0.5 - kScrollSlack);
+    geometry.scrollHeight = int(CRect(page).Height() * 0.5 - kScrollSlack);
+    geometry.extentX = CRect(screen).Width();
+    geometry.extentY = CRect(screen).Height();
+    return geometry;
 }
 
 bool WriteDeviceFile(const QString& path, const CLines& lines, int first, int end, const DeviceGeometry& geometry)

@@ -22,6 +22,10 @@ struct DeviceGeometry {
     LONG extentY = 0;
 };
 
+// The geometry of a new window at half zoom showing page on screen: what a device file is
+// written for when no window shows the page.
+DeviceGeometry NewWindowGeometry(const RECT& page, const RECT& screen);
+
 class DeviceFileReader {
 public:
     using Replay = std::function<void(const PenPacket* packets, int count)>;
@@ -34,7 +38,7 @@ public:
 
 private:
     bool ReadHeader(class QFile& file);
-    int ReadBlock(class QFile& file, const DeviceGeometry& geometry, PenPacket* batch);
+    int ReadBlock(class QFile& file, const DeviceGeometry& geometry, bool filterOn, PenPacket* batch);
 
     char m_block[kDeviceBlockBytes];
     DevicePacket m_packets[kDeviceBlockPackets];

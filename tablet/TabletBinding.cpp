@@ -1,5 +1,7 @@
 #include "TabletBinding.h"
 
+#include "platform/ScreenMetrics.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -16,15 +18,9 @@ namespace {
 // A queue nobody fetches from must not grow without end.
 constexpr size_t kMaxQueued = 4096;
 
-double PixelRatio()
-{
-    const QGuiApplication* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    return gui && QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->devicePixelRatio() : 1.0;
-}
-
 POINT ScreenPixels(const QPointF& global)
 {
-    const double ratio = PixelRatio();
+    const double ratio = ScreenMetrics::DevicePixelRatio();
     return {LONG(std::lround(global.x() * ratio)), LONG(std::lround(global.y() * ratio))};
 }
 

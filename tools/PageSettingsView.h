@@ -39,14 +39,8 @@ public:
 
     bool WriteDeviceFile(const QString& path) override
     {
-        const CRect page(GetPageSettings().page);
-        DeviceGeometry geometry;
-        geometry.zoom = 0.5;
-        geometry.scrollWidth = int(page.Width() * 0.5 - 30);
-        geometry.scrollHeight = int(page.Height() * 0.5 - 30);
-        geometry.extentX = m_screen.Width();
-        geometry.extentY = m_screen.Height();
-        return ::WriteDeviceFile(path, m_lines, 0, m_lines.GetCount(), geometry);
+        return ::WriteDeviceFile(path, m_lines, 0, m_lines.GetCount(),
+                                 NewWindowGeometry(GetPageSettings().page, m_screen));
     }
 
 private:
