@@ -84,6 +84,7 @@ public:
     void ReadPressureAxis();
     void ReopenTabletContext();
     void RequestTabletReopen() { m_bReopenTablet = 1; }
+    bool TabletReopenPending() const { return m_bReopenTablet != 0; }
     // The screen-capture overlay lends the pen to itself while it is active.
     void SetTabletActive(bool active);
     // Takes the packets waiting for this view's context, up to 64 at a time.

@@ -147,6 +147,10 @@ QImage LoadImage(const QString& name, QSize size)
     if (found != state.images.constEnd())
         return *found;
     const QImage image = Render(path, size);
+    // Bars stretched to many window widths would otherwise keep every width ever drawn.
+    constexpr qsizetype kMostKept = 256;
+    if (state.images.size() >= kMostKept)
+        state.images.clear();
     state.images.insert(key, image);
     return image;
 }

@@ -5,6 +5,7 @@
 #include "CommandTable.h"
 #include "StringTable.h"
 
+#include "platform/Resources.h"
 #include "platform/Settings.h"
 
 #include "platform/ScreenMetrics.h"
@@ -13,6 +14,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMimeData>
 #include <QScreen>
 #include <QMenu>
@@ -26,15 +28,21 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     : m_document(document), m_view(new CScrivaView(document, this)), m_splitDialog(new CSplitFileDialog(this)),
       m_frameClass(frameClass), m_appCommands(std::move(appCommands))
 {
+    // The replacement look, when the settings ask for it and it is installed, serves every
+    // picture and string the bars and dialogs load from here on.
+    if (ReadSetting(Settings::NewInterface).contains(QLatin1Char('1')))
+        Resources::LoadResourceLibrary(Resources::FindResourceLibrary());
+    StringTable::Instance().ReadReplacements();
     m_document.SetSplitDialog(m_splitDialog);
     setObjectName(frameClass);
+    setWindowIcon(QIcon(QPixmap::fromImage(Resources::LoadImage(QStringLiteral("icon/128")))));
     setCentralWidget(m_view);
     setAcceptDrops(true);
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
     // A new screen size changes the tablet's output area: the context is opened anew.
     if (QScreen* screen = QGuiApplication::primaryScreen())
-        connect(screen, &QScreen::geometryChanged, this, [this] { m_view->RequestTabletReopen(); });
+        connect(screen, &QScreen::geometryChanged, this, [this](const QRect& r) { OnDisplayChange(r.size()); });
     UpdateCaption(document.GetTitle());
     CreateAccelerators();
     CreatePaletteBar();
@@ -42,6 +50,10 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     m_commandBar = new CCommandBar(this);
     setMenuWidget(m_commandBar);
     connect(m_commandBar, &CCommandBar::commandTriggered, this, [this](UINT id) { OnCommand(id); });
+    m_paletteBar->SetThicknessAnchors({m_commandBar->GetButton(CCommandBar::kPencilWidth),
+                                       m_commandBar->GetButton(CCommandBar::kBrushWidth),
+                                       m_commandBar->GetButton(CCommandBar::kMarkerWidth)});
+    UpdateCommandButtons();
 }
 
 CMainFrame::~CMainFrame()
@@ -49,6 +61,8 @@ CMainFrame::~CMainFrame()
     delete m_paletteBar;  // writes its settings while the view is still there
     if (m_document.SplitDialog() == m_splitDialog)
         m_document.SetSplitDialog(nullptr);
+    Resources::FreeResourceLibrary();
+    StringTable::Instance().ReadReplacements();
 }
 
 void CMainFrame::CreateAccelerators()
@@ -73,9 +87,13 @@ void CMainFrame::CreateAccelerators()
 
 bool CMainFrame::OnCommand(UINT id)
 {
-    const bool handled = m_view->OnCommand(id) || OnDocumentCommand(id) || (m_appCommands && m_appCommands(id));
-    if (m_paletteBar)
-        m_paletteBar->SyncWithView();
+    if (!IsCommandEnabled(id))
+        return false;
+    const bool handled = OnFrameCommand(id) || m_view->OnCommand(id) || OnDocumentCommand(id) ||
+                         (m_appCommands && m_appCommands(id));
+    m_paletteBar->SyncWithView();
+    m_commandBar->SetPenWidths(m_view->ToolWidth(CScrivaView::kPencil), m_view->ToolWidth(CScrivaView::kBrush),
+                               m_view->ToolWidth(CScrivaView::kMarker));
     return handled;
 }
 
@@ -93,7 +111,11 @@ void CMainFrame::CreatePaletteBar()
     m_paletteBar = new CPaletteBar(m_view, holder);
     holder->addWidget(m_paletteBar);
     addToolBar(Qt::BottomToolBarArea, holder);
+    m_paletteHolder = holder;
     connect(m_paletteBar, &CPaletteBar::commandTriggered, this, [this](UINT id) { OnCommand(id); });
+    // The pen lets go while a colour chooser is open over the small frame.
+    connect(m_paletteBar, &CPaletteBar::colorChooserOpening, m_view, &CScrivaView::ParkTablet);
+    connect(m_paletteBar, &CPaletteBar::colorChooserClosed, m_view, &CScrivaView::ReopenTablet);
 }
 
 bool CMainFrame::OnDocumentCommand(UINT id)

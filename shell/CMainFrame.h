@@ -1,10 +1,13 @@
 #pragma once
-// The main window in letter mode: maximised, captioned with the note's title, hosting the
-// view, with no menu bar. Commands from the accelerators are offered to the view, the
+// The main window. In letter mode it is maximised, captioned with the note's title and hosts
+// the view between the command bar and the palette bar, with no menu bar. In desktop and
+// inking modes it is only the two bars, captionless and top-most in the bottom-right corner of
+// the work area. Commands from the bars and the accelerators are offered to the view, the
 // document, the frame and the application, in that order. Other instances reach it through
 // the window channel.
 
 #include "CSplitFileDialog.h"
+#include "IWritingOverlay.h"
 #include "SingleInstance.h"
 
 #include "canvas/CScrivaView.h"
@@ -30,8 +33,27 @@ public:
     const QString& FrameClass() const { return m_frameClass; }
     int Mode() const { return m_nMode; }
 
-    // Runs a command; false when nobody handles it.
+    // Runs a command; false when nobody handles it or it is not available.
     bool OnCommand(UINT id);
+    // False for commands the program cannot carry out here; their buttons show disabled.
+    bool IsCommandEnabled(UINT id) const;
+
+    // The mode switches (0 letter, 1 desktop, 2 inking). Leaving a written page for letter
+    // mode, or entering desktop mode with one, asks first; No changes nothing.
+    void OnLetterMode();
+    void OnDesktopMode();
+    void OnInkingMode();
+    // The overlay desktop mode writes on; null until one exists.
+    void SetWritingOverlay(IWritingOverlay* overlay);
+    // An inking launch: caption "Lumora", its own icon, the inking layout and, with the
+    // default look, the frame shaped like its picture.
+    void MakeInkingFrame();
+    // The screen changed size: the tablet context is opened anew with the next packet and, in
+    // letter mode, the palette bar picks its background for the new width.
+    void OnDisplayChange(QSize screen);
+    // A write-over begins or ends (inking mode).
+    void ShowWriteOverButtons();
+    void ShowIdleButtons();
     // Shows the frame maximised over the work area.
     void ShowMaximized();
     // Tells the user once, without stopping them, that no tablet was found.
@@ -49,6 +71,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -57,6 +84,14 @@ private:
     void CreatePaletteBar();
     bool OnDocumentCommand(UINT id);
     void UpdateCaption(const QString& title);
+    bool OnFrameCommand(UINT id);
+    // Leaving a written page: true when the user agrees (the note is then started afresh).
+    bool ConfirmModeSwitch(UINT question, bool clearWhenBlank);
+    // Captionless, top-most, exactly as large as the two bars, in the work area's corner.
+    void PlaceSmallFrame();
+    void LayoutBarsForMode(int mode);
+    void ReopenTabletContext();
+    void UpdateCommandButtons();
 
     CScrivaDoc& m_document;
     CScrivaView* m_view;
@@ -66,4 +101,6 @@ private:
     std::function<bool(UINT)> m_appCommands;
     int m_nMode = 0;  // 0 letter, 1 desktop, 2 inking
     CPaletteBar* m_paletteBar = nullptr;  // the bottom bar
+    class QToolBar* m_paletteHolder = nullptr;
+    IWritingOverlay* m_overlay = nullptr;
 };

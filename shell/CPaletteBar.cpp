@@ -8,6 +8,7 @@
 #include "canvas/CScrivaView.h"
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
+#include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 
 #include <QCoreApplication>
@@ -21,23 +22,6 @@ namespace {
 
 constexpr UINT kThicknessCommands[] = {IDC_PENCIL_THICKNESS, IDC_BRUSH_THICKNESS, IDC_MARKER_THICKNESS};
 constexpr int kThicknessTools[] = {CScrivaView::kPencil, CScrivaView::kBrush, CScrivaView::kMarker};
-
-// Where each button stands in letter mode (bar pixels); close and minimise are not shown there.
-struct Place {
-    UINT command;
-    int x, y;
-};
-constexpr Place kLetterPlaces[] = {
-    {IDC_PENCIL, 8, 25},          {IDC_BRUSH, 46, 25},          {IDC_MARKER, 84, 25},
-    {IDC_ERASER, 122, 25},        {IDC_MOVE_PICTURE, 164, 25},  {IDC_PENCIL_THICKNESS, 204, 6},
-    {IDC_BRUSH_THICKNESS, 204, 31}, {IDC_MARKER_THICKNESS, 204, 56}, {IDC_LINE_COLOR, 304, 25},
-    {IDC_UNDO, 532, 25},          {IDC_REDO, 570, 25},          {IDC_ZOOM_IN, 618, 25},
-    {IDC_ZOOM_OUT, 656, 25},      {IDC_CAPTURE_SCREEN, 704, 25}, {IDC_INSERT_IMAGE, 742, 25},
-    {IDC_ADD_LINE, 780, 25},      {IDC_PREV_PAGE, 828, 25},     {IDC_NEXT_PAGE, 866, 25},
-    {IDC_SPLIT, 904, 25},         {IDC_MERGE, 942, 25},
-};
-constexpr QRect kLineHeightArrows(342, 14, 16, 58);
-constexpr int kWidthTextX = 230;  // the pen widths, right of the thickness buttons
 
 int ToolOf(UINT command)
 {
@@ -63,7 +47,7 @@ CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), 
 {
     setObjectName(QStringLiteral("PaletteBar"));
     m_bSmallScreen = ScreenMetrics::ScreenSize().width() < kSmallScreenWidth;
-    setFixedHeight(kHeight);
+    m_bCompact = Resources::UsingResourceLibrary();
     setMinimumWidth(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     for (int i = 0; i < Settings::kColorBlocks; ++i)
@@ -81,7 +65,7 @@ CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), 
     connect(m_lineHeight, &QScrollBar::actionTriggered, this, &CPaletteBar::OnLineHeightArrow);
 
     CreateButtons();
-    LayoutForLetterMode();
+    LayoutForMode(0);
     SyncWithView();
     // The program may end without tearing the windows down first.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { WriteSettings(); });
@@ -93,17 +77,51 @@ CPaletteBar::~CPaletteBar()
     delete m_popup;
 }
 
-QRect CPaletteBar::GetBarRect() const
+QString CPaletteBar::BackgroundName() const
 {
-    return QRect(QPoint(0, 0), m_bSmallScreen ? kSmallLetterSize : kLetterSize);
+    switch (m_nMode) {
+    case 1: return QStringLiteral("bitmap/319");
+    case 2: return QStringLiteral("bitmap/327");
+    default: return m_bSmallScreen ? QStringLiteral("bitmap/433") : QStringLiteral("bitmap/272");
+    }
+}
+
+QSize CPaletteBar::BarSize() const
+{
+    const QSize size = Resources::ImageSize(BackgroundName());
+    if (!size.isEmpty())
+        return size;
+    // A picture missing from the program: the default look's size.
+    return m_nMode ? kFrameSize : m_bSmallScreen ? kSmallLetterSize : kLetterSize;
+}
+
+QRect CPaletteBar::GetBarRect(bool apply)
+{
+    const QSize size = BarSize();
+    if (apply) {
+        setFixedHeight(size.height());
+        // Letter mode spans the frame; the small frames are exactly as wide as their bars.
+        if (m_nMode == 0) {
+            setMinimumWidth(0);
+            setMaximumWidth(QWIDGETSIZE_MAX);
+        } else {
+            setFixedWidth(size.width());
+        }
+    }
+    update();
+    return QRect(QPoint(0, 0), size);
+}
+
+const PaletteBarLayout& CPaletteBar::Layout() const
+{
+    return PaletteBarLayout::For(m_nMode, m_bSmallScreen, m_bCompact);
 }
 
 void CPaletteBar::CreateButtons()
 {
     for (size_t i = 0; i < kCommands.size(); ++i) {
         const UINT command = kCommands[i];
-        const BarArtwork::ButtonImages art = BarArtwork::ButtonArt(command);
-        auto* button = new CHoverBitmapButton(command, art.normal, art.pressed, art.focused, art.disabled, this);
+        auto* button = new CHoverBitmapButton(command, this);
         button->SetHiddenControl(m_hidden);
         // Minimise has a tooltip of its own; the others show the second line of their command text.
         button->setToolTip(command == IDC_MINIMIZE ? LoadString(IDS_MINIMIZE) : TooltipOf(LoadString(command)));
@@ -126,24 +144,54 @@ CHoverBitmapButton* CPaletteBar::Button(UINT command) const
     return nullptr;
 }
 
-void CPaletteBar::LayoutForLetterMode()
+// The button's four looks at the size the layout gives it; a tool in use shows its selected look.
+void CPaletteBar::LoadButtonArt(UINT command, QSize size)
 {
-    Button(ID_APP_EXIT)->hide();
-    Button(IDC_MINIMIZE)->hide();
-    for (const Place& place : kLetterPlaces) {
-        CHoverBitmapButton* button = Button(place.command);
-        button->move(place.x, place.y);
-        button->show();
+    const bool selected = m_view && ToolOf(command) >= 0 && ToolOf(command) == m_view->Tool();
+    BarArtwork::ButtonImages art = BarArtwork::ButtonArt(command, selected);
+    if (art.normal.size() != size) {
+        for (QPixmap* look : {&art.normal, &art.pressed, &art.focused, &art.disabled})
+            if (!look->isNull())
+                *look = look->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    m_lineHeight->setGeometry(kLineHeightArrows);
-    m_lineHeight->show();
+    Button(command)->LoadBitmaps(art.normal, art.pressed, art.focused, art.disabled);
 }
 
-QRect CPaletteBar::SwatchRect(int i)
+void CPaletteBar::LayoutForMode(int mode)
 {
-    const int row = i / 6, column = i % 6;
-    return QRect(kSwatchOrigin.x() + column * kSwatchPitch, row ? kSecondSwatchRow : kSwatchOrigin.y(), kSwatchSize,
-                 kSwatchSize);
+    HidePenWidthPopup();
+    m_nMode = mode;
+    GetBarRect(true);
+    const PaletteBarLayout& layout = Layout();
+    for (size_t i = 0; i < kCommands.size(); ++i) {
+        const QRect rect = layout.ButtonRect(kCommands[i]);
+        if (rect.isEmpty()) {
+            m_btn[i]->hide();
+            continue;
+        }
+        LoadButtonArt(kCommands[i], rect.size());
+        m_btn[i]->setGeometry(rect);
+        m_btn[i]->show();
+    }
+    m_shownTool = m_view ? m_view->Tool() : -1;
+    m_lineHeight->setGeometry(layout.arrows);
+    m_lineHeight->setVisible(!layout.arrows.isEmpty());
+    update();
+}
+
+void CPaletteBar::SetSmallScreen(bool small)
+{
+    if (small == m_bSmallScreen)
+        return;
+    m_bSmallScreen = small;
+    hide();
+    LayoutForMode(m_nMode);
+    show();
+}
+
+void CPaletteBar::ShowMinimizeButton(bool show)
+{
+    Button(IDC_MINIMIZE)->setVisible(show && !Layout().ButtonRect(IDC_MINIMIZE).isEmpty());
 }
 
 int CPaletteBar::SwatchAt(QPoint point) const
@@ -172,8 +220,9 @@ void CPaletteBar::ShowToolLooks()
         return;
     m_shownTool = tool;
     for (UINT command : {IDC_PENCIL, IDC_BRUSH, IDC_MARKER, IDC_ERASER}) {
-        const BarArtwork::ButtonImages art = BarArtwork::ButtonArt(command, ToolOf(command) == tool);
-        Button(command)->LoadBitmaps(art.normal, art.pressed, art.focused, art.disabled);
+        const QRect rect = Layout().ButtonRect(command);
+        if (!rect.isEmpty())
+            LoadButtonArt(command, rect.size());
     }
 }
 
@@ -185,6 +234,25 @@ void CPaletteBar::HidePenWidthPopup()
         if (kThicknessTools[i] == m_view->PenWidthPopupTool())
             m_view->OnCommand(kThicknessCommands[i]);  // the same command closes an open popup
     SyncPenWidthPopup();
+}
+
+void CPaletteBar::RepositionPenWidthPopup()
+{
+    if (m_popup)
+        m_popup->Reposition();
+}
+
+// Above the tool's thickness button (the marker's for any other tool): this bar's in letter
+// mode, the command bar's in the small frames.
+QWidget* CPaletteBar::ThicknessAnchor(int tool) const
+{
+    size_t i = std::size(kThicknessTools) - 1;
+    for (size_t j = 0; j < std::size(kThicknessTools); ++j)
+        if (kThicknessTools[j] == tool)
+            i = j;
+    if (m_nMode != 0 && m_frameAnchors[i])
+        return m_frameAnchors[i];
+    return Button(kThicknessCommands[i]);
 }
 
 // The view owns whether the popup is open and for which tool; the window follows it, so
@@ -205,12 +273,7 @@ void CPaletteBar::SyncPenWidthPopup()
     }
     if (m_popup->Tool() == tool)
         return;
-    // Above the tool's thickness button; the marker's for any other tool.
-    size_t i = std::size(kThicknessTools) - 1;
-    for (size_t j = 0; j < std::size(kThicknessTools); ++j)
-        if (kThicknessTools[j] == tool)
-            i = j;
-    m_popup->Toggle(tool, m_view->ToolWidth(tool), Button(kThicknessCommands[i]));
+    m_popup->Toggle(tool, m_view->ToolWidth(tool), ThicknessAnchor(tool));
 }
 
 // A written page keeps its ruling: the arrows only work while the page is blank.
@@ -251,6 +314,19 @@ bool CPaletteBar::event(QEvent* event)
     return QWidget::event(event);
 }
 
+std::optional<COLORREF> CPaletteBar::ChooseColor()
+{
+    // Outside letter mode the pen's context would keep the chooser from taking the pen.
+    if (m_nMode != 0)
+        emit colorChooserOpening();
+    const std::optional<COLORREF> colour = prompts().ChooseColor(m_crChosen);
+    if (colour)
+        m_crChosen = *colour;
+    if (m_nMode != 0)
+        emit colorChooserClosed();
+    return colour;
+}
+
 void CPaletteBar::mousePressEvent(QMouseEvent* event)
 {
     HidePenWidthPopup();
@@ -259,22 +335,58 @@ void CPaletteBar::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QPoint point = event->position().toPoint();
+    bool hit = true, cancelled = false;
     if (PenColorRect().contains(point)) {
-        if (const auto colour = prompts().ChooseColor(m_view->PenColor())) {
+        if (const auto colour = ChooseColor()) {
             m_view->SetPenColor(*colour);
             update(PenColorRect());
+        } else {
+            cancelled = true;
         }
-    } else if (PageColorRect().contains(point)) {
-        if (const auto colour = prompts().ChooseColor(m_view->Page().m_crBack)) {
+    } else if (m_nMode == 0 && PageColorRect().contains(point)) {
+        if (const auto colour = ChooseColor()) {
             m_view->Page().m_crBack = *colour;
             m_view->DrawRuledLines(true);
             update(PageColorRect());
+        } else {
+            cancelled = true;
         }
     } else if (const int i = SwatchAt(point); i >= 0) {
         m_view->SetPenColor(m_crBlock[size_t(i)]);
         update(PenColorRect());
+    } else {
+        hit = false;
+    }
+    // A press on the bare bar drags a frame that is not maximised.
+    if (!hit && !cancelled && !window()->isMaximized()) {
+        m_ptDrag = event->globalPosition().toPoint();
+        m_bDragging = true;
+        grabMouse();
     }
     QWidget::mousePressEvent(event);
+}
+
+void CPaletteBar::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_bDragging && event->buttons() == Qt::LeftButton) {
+        // A move along one axis only waits: the next move with both components carries it.
+        const QPoint cursor = event->globalPosition().toPoint();
+        const QPoint delta = cursor - m_ptDrag;
+        if (delta.x() != 0 && delta.y() != 0) {
+            m_ptDrag = cursor;
+            window()->move(window()->pos() + delta);
+        }
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void CPaletteBar::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_bDragging && event->button() == Qt::LeftButton) {
+        m_bDragging = false;
+        releaseMouse();
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 // A double click on a swatch picks a new colour for it, which also becomes the pen colour.
@@ -282,7 +394,7 @@ void CPaletteBar::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const int i = event->button() == Qt::LeftButton ? SwatchAt(event->position().toPoint()) : -1;
     if (m_view && i >= 0) {
-        if (const auto colour = prompts().ChooseColor(m_crBlock[size_t(i)])) {
+        if (const auto colour = ChooseColor()) {
             m_crBlock[size_t(i)] = *colour;
             m_view->SetPenColor(*colour);
             update(PenColorRect());
@@ -296,8 +408,8 @@ void CPaletteBar::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     // The background has the mode's size, stretched when the window is wider.
-    const QSize background = GetBarRect().size();
-    p.drawPixmap(0, 0, BarArtwork::Background(QSize(std::max(background.width(), width()), height())));
+    const QSize background = BarSize();
+    p.drawImage(0, 0, Resources::LoadImage(BackgroundName(), QSize(std::max(background.width(), width()), height())));
 
     auto colourBox = [&p](const QRect& r, COLORREF colour) {
         p.setPen(QColor(0x50, 0x58, 0x64));
@@ -306,20 +418,33 @@ void CPaletteBar::paintEvent(QPaintEvent*)
     };
     for (int i = 0; i < Settings::kColorBlocks; ++i)
         colourBox(SwatchRect(i), m_crBlock[size_t(i)]);
-    if (m_view) {
+    if (!m_view)
+        return;
+    if (!PageColorRect().isEmpty())
         colourBox(PageColorRect(), m_view->Page().m_crBack);
-        colourBox(PenColorRect(), m_view->PenColor());
+    colourBox(PenColorRect(), m_view->PenColor());
+    PaintPenWidths(p);
+}
 
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(13);
-        font.setBold(true);
-        p.setFont(font);
-        p.setPen(QColor(0x20, 0x28, 0x34));
-        for (size_t i = 0; i < std::size(kThicknessCommands); ++i) {
-            const QWidget* button = Button(kThicknessCommands[i]);
-            const QRect text(kWidthTextX, button->y(), 16, button->height());
-            p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
-                       QStringLiteral("%1 ").arg(m_view->ToolWidth(kThicknessTools[i])));
-        }
+// Beside (or under) each thickness button the bar shows, its tool's width.
+void CPaletteBar::PaintPenWidths(QPainter& p)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(m_bCompact ? 11 : 13);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(0x20, 0x28, 0x34));
+    const PaletteBarLayout& layout = Layout();
+    for (size_t i = 0; i < std::size(kThicknessCommands); ++i) {
+        const QRect button = layout.ButtonRect(kThicknessCommands[i]);
+        if (button.isEmpty())
+            continue;
+        const QString text = QStringLiteral("%1 ").arg(m_view->ToolWidth(kThicknessTools[i]));
+        if (layout.widthsBelow)
+            p.drawText(QRect(button.left(), button.bottom() + 1, button.width(), 18), Qt::AlignHCenter | Qt::AlignTop,
+                       text.trimmed());
+        else
+            p.drawText(QRect(layout.widthTextX, button.y(), 16, button.height()), Qt::AlignVCenter | Qt::AlignLeft,
+                       text);
     }
 }

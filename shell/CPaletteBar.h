@@ -2,11 +2,14 @@
 // The bar at the bottom of the main frame: the writing tools, undo and redo, zoom, picture and
 // page buttons, twelve colour swatches the user can redefine, the pen-colour and page-colour
 // indicators, the line-height arrows and the three thickness buttons with their pen widths.
+// Desktop and inking modes show a smaller set; when the frame has no caption, dragging the bar
+// drags the frame.
 // Buttons send their commands through commandTriggered; the frame runs them and then calls
 // SyncWithView. The swatches are read from the settings file when the bar is made; the colours
 // and the line height are written back when it goes away and when the program quits.
 
 #include "CPenWidthPopup.h"
+#include "PaletteBarLayout.h"
 
 #include "platform/ColorRef.h"
 #include "platform/Settings.h"
@@ -17,6 +20,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class CHoverBitmapButton;
 class CScrivaView;
@@ -29,11 +33,8 @@ public:
     static constexpr int kHeight = 85;                  // letter mode, pixels
     static constexpr QSize kLetterSize{1300, 85};       // the letter-mode background
     static constexpr QSize kSmallLetterSize{2048, 55};  // the same on a screen under 800 pixels
+    static constexpr QSize kFrameSize{629, 63};         // desktop and inking modes
     static constexpr int kSmallScreenWidth = 800;
-    static constexpr int kSwatchSize = 15;   // pixels square
-    static constexpr int kSwatchPitch = 28;  // from one swatch to the next
-    static constexpr QPoint kSwatchOrigin{364, 33};
-    static constexpr int kSecondSwatchRow = 61;
 
     // The commands of the buttons, by button index.
     static const std::array<UINT, kButtonCount> kCommands;
@@ -41,9 +42,19 @@ public:
     explicit CPaletteBar(CScrivaView* view, QWidget* parent = nullptr);
     ~CPaletteBar() override;
 
-    // (0, 0, width, height) of the mode's background.
-    QRect GetBarRect() const;
+    // (0, 0, width, height) of the background of the current mode. With apply the bar takes
+    // that size (as wide as its parent allows in letter mode).
+    QRect GetBarRect(bool apply = false);
+    // Places, shows and hides the buttons, indicators and swatches for mode (0 letter,
+    // 1 desktop, 2 inking).
+    void LayoutForMode(int mode);
+    int Mode() const { return m_nMode; }
     bool IsSmallScreen() const { return m_bSmallScreen; }
+    // The letter-mode background for a screen narrower than 800 pixels; lays the bar out again.
+    void SetSmallScreen(bool small);
+    // The compact replacement look was in use when the bar was made.
+    bool IsCompact() const { return m_bCompact; }
+    const PaletteBarLayout& Layout() const;
 
     // Brings the tool buttons, the pen widths, the indicators and the line-height arrows in
     // step with the view.
@@ -54,40 +65,65 @@ public:
     CHoverBitmapButton* Button(UINT command) const;
     QScrollBar* LineHeightArrows() const { return m_lineHeight; }
     COLORREF ColorBlock(int i) const { return m_crBlock[size_t(i)]; }
-    // Bar pixels.
-    static QRect SwatchRect(int i);
-    static QRect PenColorRect() { return QRect(250, 12, 30, 30); }
-    static QRect PageColorRect() { return QRect(268, 40, 30, 30); }
+    // Bar pixels, in the current layout.
+    QRect SwatchRect(int i) const { return Layout().SwatchRect(i); }
+    QRect PenColorRect() const { return Layout().penColor; }
+    QRect PageColorRect() const { return Layout().pageColor; }
+    // The colour the shared colour chooser opens with: the last one chosen in it.
+    COLORREF LastChosenColor() const { return m_crChosen; }
 
     // The pen-width popup above the thickness buttons; null until it first opened.
     CPenWidthPopup* PenWidthPopup() const { return m_popup; }
+    // Rolls the popup in (a click elsewhere, the frame shown or hidden).
+    void HidePenWidthPopup();
+    // The popup, when open, goes back above its button (the frame moved or changed size).
+    void RepositionPenWidthPopup();
+    // The popup's thickness buttons outside letter mode stand on the command bar.
+    void SetThicknessAnchors(std::array<QWidget*, 3> anchors) { m_frameAnchors = anchors; }
+    // The bar's own window buttons, for the write-over of the compact inking frame.
+    void ShowMinimizeButton(bool show);
 
 signals:
     void commandTriggered(UINT id);
+    // Outside letter mode the pen lets go of its context while a colour chooser is open.
+    void colorChooserOpening();
+    void colorChooserClosed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     void CreateButtons();
-    void LayoutForLetterMode();
-    void ShowToolLooks();
+    void LoadButtonArt(UINT command, QSize size);
     void OnLineHeightArrow(int action);
-    void HidePenWidthPopup();
     int SwatchAt(QPoint point) const;  // -1 when none
+    // Runs the shared colour chooser; nullopt when cancelled.
+    std::optional<COLORREF> ChooseColor();
     // Opens or closes the popup window for the tool the view says it is open for.
     void SyncPenWidthPopup();
+    QWidget* ThicknessAnchor(int tool) const;
+    QString BackgroundName() const;
+    QSize BarSize() const;
+    void ShowToolLooks();
+    void PaintPenWidths(QPainter& p);
 
     QPointer<CScrivaView> m_view;
     bool m_bSmallScreen = false;
+    bool m_bCompact = false;
+    int m_nMode = 0;
+    COLORREF m_crChosen = 0;  // the shared chooser starts black and remembers its last colour
     std::array<CHoverBitmapButton*, kButtonCount> m_btn{};
     std::array<COLORREF, Settings::kColorBlocks> m_crBlock{};
     QWidget* m_hidden = nullptr;  // takes the focus when the mouse leaves a button
     QScrollBar* m_lineHeight = nullptr;
     int m_shownTool = -1;  // the tool whose button shows the selected look
-    bool m_bWritten = false;
+    QPoint m_ptDrag;
+    bool m_bDragging = false;
     QPointer<CPenWidthPopup> m_popup;  // a child of the top-level window, above the bar
+    std::array<QWidget*, 3> m_frameAnchors{};
 };

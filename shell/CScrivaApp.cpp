@@ -4,6 +4,7 @@
 #include "StringTable.h"
 
 #include "platform/CommandIds.h"
+#include "platform/Resources.h"
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
@@ -40,7 +41,6 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
         return false;
     m_running = true;
     m_bInkingLaunch = m_decision.inkingLaunch;
-    m_bResourceLibrary = ReadSetting(Settings::NewInterface).contains(QLatin1Char('1'));
 
     // The tablet is bound before the view opens its context; the mouse may stand in for it.
     TabletBinding& tablet = TabletBinding::Instance();
@@ -48,11 +48,13 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     tablet.LoadTabletInterface(true);
 
     m_document = std::make_unique<CScrivaDoc>();
-    m_document->SetAlternativeInterface(m_bResourceLibrary);
     m_document->SetRecentFileSink([this](const QString& path) { m_recent.Add(path); });
     m_frame = std::make_unique<CMainFrame>(*m_document, m_decision.frameClass,
                                            [this](UINT id) { return OnCommand(id); });
     m_frame->View()->SetInkingLaunch(m_bInkingLaunch);
+    // The frame loads the replacement look when the settings ask for it and it is installed.
+    m_bResourceLibrary = Resources::UsingResourceLibrary();
+    m_document->SetAlternativeInterface(m_bResourceLibrary);
     m_channel = std::make_unique<WindowChannel>(*m_frame);
     m_channel->Listen(m_decision.frameClass);
 
@@ -63,8 +65,9 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
         return false;
 
     if (m_bInkingLaunch)
-        m_frame->setWindowTitle(LoadString(IDS_COMPANY));
-    m_frame->ShowMaximized();
+        m_frame->MakeInkingFrame();
+    else
+        m_frame->ShowMaximized();
     if (!tablet.IsLoaded())
         m_frame->ShowNoTabletNotice();
     return true;

@@ -1,5 +1,7 @@
 #include "StringTable.h"
 
+#include "platform/Resources.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -71,8 +73,13 @@ QStringList StringTable::Languages()
 
 QHash<UINT, QString> StringTable::Read(const QString& language, QList<UINT>* order)
 {
+    return ReadFile(kResourceFolder + language + QStringLiteral(".txt"), order);
+}
+
+QHash<UINT, QString> StringTable::ReadFile(const QString& path, QList<UINT>* order)
+{
     QHash<UINT, QString> strings;
-    QFile file(kResourceFolder + language + QStringLiteral(".txt"));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return strings;
     const QString text = QString::fromUtf8(file.readAll());
@@ -105,8 +112,23 @@ bool StringTable::Load(const QString& language)
     return true;
 }
 
+void StringTable::ReadReplacements()
+{
+    m_replaced.clear();
+    if (!Resources::UsingResourceLibrary())
+        return;
+    // The bundle's English strings stand in for every language that it has no table for.
+    for (const QString& language : {QStringLiteral("en"), m_language}) {
+        const QString path = Resources::Locate(QStringLiteral("strings/%1.txt").arg(language));
+        if (path.startsWith(QLatin1String(":/IlfRes/")))
+            m_replaced.insert(ReadFile(path));
+    }
+}
+
 QString StringTable::LoadString(UINT id) const
 {
+    if (const auto replaced = m_replaced.constFind(id); replaced != m_replaced.constEnd())
+        return *replaced;
     const auto found = m_strings.constFind(id);
     if (found != m_strings.constEnd())
         return *found;

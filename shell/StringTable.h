@@ -25,6 +25,9 @@ public:
     bool Load(const QString& language);
     QString Language() const { return m_language; }
 
+    // Takes the replacement strings from the bundle in use, or drops them when there is none.
+    void ReadReplacements();
+
     // The text of the string, or an empty string when no table has it.
     QString LoadString(UINT id) const;
     // Every identifier of one language's table, in file order.
@@ -32,10 +35,12 @@ public:
 
 private:
     static QHash<UINT, QString> Read(const QString& language, QList<UINT>* order = nullptr);
+    static QHash<UINT, QString> ReadFile(const QString& path, QList<UINT>* order = nullptr);
 
     QString m_language;
     QHash<UINT, QString> m_strings;
     QHash<UINT, QString> m_english;
+    QHash<UINT, QString> m_replaced;  // from the replacement bundle
 };
 
 // The string in the user's language.

@@ -53,10 +53,10 @@ protected:
     CPaletteBar& Bar() { return *m_frame->PaletteBar(); }
     CScrivaView& View() { return *m_frame->View(); }
     void Click(UINT command) { QTest::mouseClick(Bar().Button(command), Qt::LeftButton, {}, QPoint(5, 5)); }
-    void ClickSwatch(int i) { QTest::mouseClick(&Bar(), Qt::LeftButton, {}, CPaletteBar::SwatchRect(i).center()); }
+    void ClickSwatch(int i) { QTest::mouseClick(&Bar(), Qt::LeftButton, {}, Bar().SwatchRect(i).center()); }
     void DoubleClickSwatch(int i)
     {
-        const QPoint at = CPaletteBar::SwatchRect(i).center();
+        const QPoint at = Bar().SwatchRect(i).center();
         QTest::mouseClick(&Bar(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(&Bar(), Qt::LeftButton, {}, at);
     }
@@ -145,11 +145,11 @@ TEST_F(PaletteBarTest, double_click_redefines_the_swatch_and_the_pen_colour)
 TEST_F(PaletteBarTest, indicators_choose_pen_and_page_colours)
 {
     m_prompts.QueueColor(COLORREF(0x0000AA));
-    QTest::mouseClick(&Bar(), Qt::LeftButton, {}, CPaletteBar::PenColorRect().center());
+    QTest::mouseClick(&Bar(), Qt::LeftButton, {}, Bar().PenColorRect().center());
     EXPECT_EQ(View().PenColor(), 0x0000AAu);
 
     m_prompts.QueueColor(COLORREF(0xEEFFEE));
-    QTest::mouseClick(&Bar(), Qt::LeftButton, {}, CPaletteBar::PageColorRect().bottomRight() - QPoint(2, 2));
+    QTest::mouseClick(&Bar(), Qt::LeftButton, {}, Bar().PageColorRect().bottomRight() - QPoint(2, 2));
     EXPECT_EQ(View().Page().m_crBack, 0xEEFFEEu);
     EXPECT_EQ(m_prompts.ColorDialogs(), 2);
 }

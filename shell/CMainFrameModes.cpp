@@ -1,0 +1,230 @@
+// The frame's three modes and what moving, sizing, showing and display changes do to it.
+
+#include "CMainFrame.h"
+
+#include "CCommandBar.h"
+#include "CPaletteBar.h"
+#include "StringTable.h"
+#include "WindowShape.h"
+
+#include "platform/CommandIds.h"
+#include "platform/Prompts.h"
+#include "platform/Resources.h"
+#include "platform/ScreenMetrics.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QIcon>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+constexpr int kOverlayHideWaitMs = 100;  // lets a hidden overlay leave the screen
+constexpr QRect kRestoredLetterFrame(100, 100, 800, 600);
+
+}  // namespace
+
+bool CMainFrame::OnFrameCommand(UINT id)
+{
+    switch (id) {
+    case ID_LETTER_MODE: OnLetterMode(); return true;
+    case ID_DESKTOP_MODE: OnDesktopMode(); return true;
+    case ID_INK_BUTTON: OnInkingMode(); return true;
+    case ID_APP_EXIT: close(); return true;
+    case IDC_MINIMIZE:
+        m_commandBar->HideHint();
+        return false;  // the view minimises the frame
+    default: return false;
+    }
+}
+
+bool CMainFrame::IsCommandEnabled(UINT id) const
+{
+    switch (id) {
+    case ID_DESKTOP_MODE:
+    case ID_START_WRITE: return m_overlay != nullptr;
+    // Printing, mail and screen capture are not part of the program yet.
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_SEND_MAIL:
+    case IDC_CAPTURE_SCREEN: return false;
+    default: return true;
+    }
+}
+
+void CMainFrame::UpdateCommandButtons()
+{
+    for (int i = 0; i < CCommandBar::kButtonCount; ++i) {
+        CHoverBitmapButton* button = m_commandBar->GetButton(CCommandBar::Button(i));
+        button->setEnabled(IsCommandEnabled(button->GetDlgCtrlID()));
+    }
+    for (UINT command : CPaletteBar::kCommands)
+        m_paletteBar->Button(command)->setEnabled(IsCommandEnabled(command));
+}
+
+void CMainFrame::SetWritingOverlay(IWritingOverlay* overlay)
+{
+    m_overlay = overlay;
+    UpdateCommandButtons();
+}
+
+bool CMainFrame::ConfirmModeSwitch(UINT question, bool clearWhenBlank)
+{
+    if (m_view->HasInkFlag()) {
+        if (prompts().MessageBox(LoadString(question), QString(), MB_YESNO) != IDYES)
+            return false;
+        m_document.OnNewDocument();
+    } else if (clearWhenBlank) {
+        m_document.OnNewDocument();
+    }
+    return true;
+}
+
+void CMainFrame::OnLetterMode()
+{
+    if (m_nMode == 0 || !ConfirmModeSwitch(IDS_LETTER_MODE_LOSES_DATA, true))
+        return;
+    m_nMode = 0;
+    if (m_overlay) {
+        m_overlay->HideOverlay();
+        QEventLoop wait;
+        QTimer::singleShot(kOverlayHideWaitMs, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    clearMask();
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setWindowFlags(Qt::Window);  // caption, sizing border and maximise box; not top-most
+    LayoutBarsForMode(0);
+    m_view->show();
+    setGeometry(kRestoredLetterFrame);
+    ShowMaximized();
+    ReopenTabletContext();
+}
+
+void CMainFrame::OnDesktopMode()
+{
+    if (m_nMode == 1 || !ConfirmModeSwitch(IDS_DESKTOP_MODE_LOSES_DATA, false))
+        return;
+    m_nMode = 1;
+    if (m_overlay)
+        m_overlay->ShowSnapshotOverlay();
+    LayoutBarsForMode(1);
+    PlaceSmallFrame();
+    raise();
+    activateWindow();
+    // The small frame has no picture tool: the pen writes.
+    if (m_view->Tool() == CScrivaView::kToolNone) {
+        m_view->OnPencil();
+        m_paletteBar->SyncWithView();
+    }
+    ReopenTabletContext();
+}
+
+void CMainFrame::OnInkingMode()
+{
+    if (m_nMode == 2)
+        return;
+    m_nMode = 2;
+    LayoutBarsForMode(2);
+    PlaceSmallFrame();
+    ReopenTabletContext();
+}
+
+void CMainFrame::MakeInkingFrame()
+{
+    setWindowTitle(LoadString(IDS_COMPANY));
+    setWindowIcon(QIcon(QPixmap::fromImage(Resources::LoadImage(QStringLiteral("icon/391")))));
+    OnInkingMode();
+    if (!Resources::UsingResourceLibrary())
+        ShapeWindowFromBitmap(this, Resources::LoadImage(QStringLiteral("bitmap/379"), size()));
+}
+
+void CMainFrame::LayoutBarsForMode(int mode)
+{
+    m_view->SetFrameMode(mode);
+    m_commandBar->LayoutForMode(mode);
+    m_paletteBar->LayoutForMode(mode);
+    m_commandBar->SetPenWidths(m_view->ToolWidth(CScrivaView::kPencil), m_view->ToolWidth(CScrivaView::kBrush),
+                               m_view->ToolWidth(CScrivaView::kMarker));
+    UpdateCommandButtons();
+}
+
+void CMainFrame::PlaceSmallFrame()
+{
+    const QSize commandBar = m_commandBar->GetBarRect(false).size();
+    const QSize size(commandBar.width(), commandBar.height() + m_paletteBar->GetBarRect(false).height());
+    setStatusBar(nullptr);
+    m_view->hide();
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setFixedSize(size);
+    const CRect work = ScreenMetrics::WorkArea();
+    setGeometry(QRect(QPoint(work.right - size.width(), work.bottom - size.height()), size));
+    showNormal();
+}
+
+void CMainFrame::ReopenTabletContext()
+{
+    m_view->ParkTablet();
+    m_view->ReopenTablet();
+}
+
+void CMainFrame::OnDisplayChange(QSize screen)
+{
+    QCoreApplication::processEvents();
+    if (m_frameClass == QLatin1String("INKING"))
+        m_view->ParkTablet();
+    m_view->RequestTabletReopen();
+    if (m_nMode != 0)
+        return;
+    m_paletteBar->SetSmallScreen(screen.width() < CPaletteBar::kSmallScreenWidth);
+}
+
+void CMainFrame::ShowWriteOverButtons()
+{
+    m_commandBar->ShowWriteOverButtons();
+    m_paletteBar->ShowMinimizeButton(false);
+}
+
+void CMainFrame::ShowIdleButtons()
+{
+    m_commandBar->ShowIdleButtons();
+    m_paletteBar->ShowMinimizeButton(true);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    m_commandBar->HideHint();
+    m_paletteBar->RepositionPenWidthPopup();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    m_paletteBar->RepositionPenWidthPopup();
+    if (m_nMode == 2)
+        m_commandBar->UpdateHint();
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    m_paletteBar->HidePenWidthPopup();
+}
+
+void CMainFrame::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    m_paletteBar->HidePenWidthPopup();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    // A minimised frame leaves no balloon behind.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        m_commandBar->HideHint();
+    QMainWindow::changeEvent(event);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The full-screen window the pen writes on outside letter mode: a frozen picture of the screen
+// in desktop mode, the screen itself during a write-over in inking mode. The main frame shows
+// and hides it on mode switches; without one, desktop mode is not offered.
+
+class IWritingOverlay {
+public:
+    virtual ~IWritingOverlay() = default;
+    // Freezes the screen into the overlay and shows it under the frame (the frame is hidden
+    // while the screen is copied).
+    virtual void ShowSnapshotOverlay() = 0;
+    virtual void HideOverlay() = 0;
+    // Repaints the overlay from its back buffer, e.g. where the pen-width popup stood.
+    virtual void RepaintFromBackBuffer() = 0;
+};

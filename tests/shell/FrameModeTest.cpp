@@ -1,0 +1,283 @@
+// The frame's three modes as the user meets them: letter mode's maximised window, the small
+// captionless frames of desktop and inking modes in the work area's corner, the questions
+// before a written page is dropped, and what a display change does.
+
+#include "ScriptedPrompts.h"
+#include "TestApplication.h"
+
+#include "platform/CommandIds.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/Settings.h"
+#include "shell/CCommandBar.h"
+#include "shell/CHoverBitmapButton.h"
+#include "shell/CMainFrame.h"
+#include "shell/CPaletteBar.h"
+#include "shell/CPenWidthPopup.h"
+#include "shell/StringTable.h"
+
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+// Records what the frame asks of the overlay desktop mode writes on.
+class RecordingOverlay : public IWritingOverlay {
+public:
+    void ShowSnapshotOverlay() override { ++shown; }
+    void HideOverlay() override { ++hidden; }
+    void RepaintFromBackBuffer() override {}
+    int shown = 0;
+    int hidden = 0;
+};
+
+class FrameModeTest : public ::testing::Test {
+protected:
+    FrameModeTest()
+    {
+        TestApplication();
+        ScreenMetrics::SetFixedScreen(QSize(1024, 768));
+        OverrideSettingsFolder(m_dir.path());
+        StringTable::Instance().Load(QStringLiteral("en"));
+        m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+        m_doc.OnNewDocument();
+        m_frame->ShowMaximized();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+    ~FrameModeTest() override
+    {
+        m_frame.reset();
+        ScreenMetrics::SetFixedScreen(std::nullopt);
+    }
+
+    CMainFrame& Frame() { return *m_frame; }
+    CPaletteBar& Palette() { return *m_frame->PaletteBar(); }
+    CCommandBar& Commands() { return *m_frame->CommandBar(); }
+    CScrivaView& View() { return *m_frame->View(); }
+
+    std::set<UINT> PaletteShown()
+    {
+        std::set<UINT> shown;
+        for (UINT command : CPaletteBar::kCommands)
+            if (!Palette().Button(command)->isHidden())
+                shown.insert(command);
+        return shown;
+    }
+    // Writes something, as the pen would.
+    void Write()
+    {
+        View().SetHasInk(true);
+        m_doc.SetModifiedFlag();
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompts m_prompts;
+    CScrivaDoc m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+    RecordingOverlay m_overlay;
+};
+
+}  // namespace
+
+TEST_F(FrameModeTest, inking_mode_is_a_small_topmost_frame_in_the_work_area_corner)
+{
+    Frame().OnInkingMode();
+    EXPECT_EQ(Frame().Mode(), 2);
+    EXPECT_EQ(View().FrameMode(), 2);
+    EXPECT_TRUE(Frame().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
+
+    const QSize commandBar = Commands().GetBarRect(false).size();
+    const QSize expected(commandBar.width(), commandBar.height() + Palette().GetBarRect(false).height());
+    EXPECT_EQ(Frame().size(), expected);
+    EXPECT_EQ(expected, QSize(629, 116));
+    const CRect work = ScreenMetrics::WorkArea();
+    EXPECT_EQ(Frame().geometry().topLeft(), QPoint(work.right - expected.width(), work.bottom - expected.height()));
+    EXPECT_TRUE(View().isHidden());
+
+    // The pen tools, undo and redo; no close or minimise on this bar in the default look.
+    EXPECT_EQ(PaletteShown(), (std::set<UINT>{IDC_PENCIL, IDC_BRUSH, IDC_MARKER, IDC_ERASER, IDC_UNDO, IDC_REDO}));
+    EXPECT_TRUE(Palette().LineHeightArrows()->isHidden());
+    EXPECT_TRUE(Palette().PageColorRect().isEmpty());
+    EXPECT_FALSE(Commands().GetButton(CCommandBar::kStartWrite)->isHidden());
+    EXPECT_EQ(Palette().SwatchRect(0).topLeft(), QPoint(301, 13));
+    EXPECT_EQ(Palette().SwatchRect(6).topLeft(), QPoint(301, 41));
+
+    // Every part stays inside the bar.
+    const QRect bar = Palette().GetBarRect(false);
+    for (UINT command : PaletteShown())
+        EXPECT_TRUE(bar.contains(Palette().Button(command)->geometry())) << command;
+    for (int i = 0; i < Settings::kColorBlocks; ++i)
+        EXPECT_TRUE(bar.contains(Palette().SwatchRect(i))) << i;
+}
+
+TEST_F(FrameModeTest, letter_mode_comes_back_maximised_with_its_full_bars)
+{
+    Frame().OnInkingMode();
+    Frame().OnLetterMode();
+    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_FALSE(Frame().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(View().isHidden());
+    EXPECT_EQ(Palette().height(), 85);
+    for (UINT command : CPaletteBar::kCommands) {
+        const bool hidden = command == ID_APP_EXIT || command == IDC_MINIMIZE;
+        EXPECT_EQ(Palette().Button(command)->isHidden(), hidden) << command;
+    }
+    EXPECT_GT(Frame().width(), 629);
+}
+
+TEST_F(FrameModeTest, desktop_mode_asks_before_dropping_a_written_page)
+{
+    Frame().SetWritingOverlay(&m_overlay);
+    Write();
+    m_prompts.QueueAnswer(IDNO);
+    Frame().OnDesktopMode();
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, LoadString(IDS_DESKTOP_MODE_LOSES_DATA));
+    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(m_overlay.shown, 0);
+
+    m_prompts.QueueAnswer(IDYES);
+    Frame().OnDesktopMode();
+    EXPECT_EQ(Frame().Mode(), 1);
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(m_overlay.shown, 1);
+    EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
+    // Desktop mode has a close button on the palette bar.
+    EXPECT_FALSE(Palette().Button(ID_APP_EXIT)->isHidden());
+}
+
+TEST_F(FrameModeTest, blank_pages_switch_without_a_question)
+{
+    Frame().SetWritingOverlay(&m_overlay);
+    m_doc.SetModifiedFlag();  // modified, but nothing written on the page
+    Frame().OnDesktopMode();
+    EXPECT_EQ(Frame().Mode(), 1);
+    EXPECT_TRUE(m_doc.IsModified());  // desktop mode keeps a blank note as it is
+
+    Frame().OnLetterMode();
+    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_FALSE(m_doc.IsModified());  // letter mode starts it afresh
+    EXPECT_TRUE(m_prompts.Messages().empty());
+    EXPECT_EQ(m_overlay.hidden, 1);
+}
+
+TEST_F(FrameModeTest, letter_mode_question_answered_no_keeps_everything)
+{
+    Frame().OnInkingMode();
+    Write();
+    m_prompts.QueueAnswer(IDNO);
+    Frame().OnLetterMode();
+    EXPECT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(Frame().Mode(), 2);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(View().HasInkFlag());
+}
+
+TEST_F(FrameModeTest, desktop_mode_takes_the_pencil_from_the_picture_tool)
+{
+    Frame().SetWritingOverlay(&m_overlay);
+    Frame().OnCommand(IDC_MOVE_PICTURE);
+    ASSERT_EQ(View().Tool(), CScrivaView::kToolNone);
+    Frame().OnDesktopMode();
+    EXPECT_EQ(View().Tool(), CScrivaView::kPencil);
+}
+
+TEST_F(FrameModeTest, commands_without_a_way_to_run_show_disabled)
+{
+    CHoverBitmapButton* desktop = Commands().ButtonFor(ID_DESKTOP_MODE);
+    EXPECT_FALSE(desktop->isEnabled());
+    EXPECT_FALSE(Frame().OnCommand(ID_DESKTOP_MODE));
+    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_FALSE(Commands().ButtonFor(ID_FILE_PRINT)->isEnabled());
+    EXPECT_TRUE(Commands().ButtonFor(ID_FILE_SAVE)->isEnabled());
+
+    Frame().SetWritingOverlay(&m_overlay);
+    EXPECT_TRUE(desktop->isEnabled());
+    EXPECT_TRUE(Frame().OnCommand(ID_DESKTOP_MODE));
+    EXPECT_EQ(Frame().Mode(), 1);
+}
+
+TEST_F(FrameModeTest, pen_width_popup_opens_above_the_command_bar_outside_letter_mode)
+{
+    Frame().OnInkingMode();
+    QTest::qWait(20);
+    CHoverBitmapButton* brush = Commands().GetButton(CCommandBar::kBrushWidth);
+    ASSERT_FALSE(brush->isHidden());
+    QTest::mouseClick(brush, Qt::LeftButton, {}, QPoint(4, 4));
+    CPenWidthPopup* popup = Palette().PenWidthPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Tool(), CScrivaView::kBrush);
+    QTRY_VERIFY_WITH_TIMEOUT(!popup->IsAnimating(), 1000);
+    const QPoint anchor = brush->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(popup->mapToGlobal(QPoint(0, popup->height())), anchor);
+}
+
+TEST_F(FrameModeTest, narrow_screen_switches_the_letter_palette_once)
+{
+    EXPECT_FALSE(Palette().IsSmallScreen());
+    Frame().OnDisplayChange(QSize(640, 480));
+    EXPECT_TRUE(Palette().IsSmallScreen());
+    EXPECT_EQ(Palette().GetBarRect(false).size(), QSize(2048, 55));
+    EXPECT_EQ(Palette().height(), 55);
+    EXPECT_TRUE(View().TabletReopenPending());
+
+    // Everything the small band shows stays left of the 640-pixel screen edge.
+    for (UINT command : PaletteShown())
+        EXPECT_LE(Palette().Button(command)->geometry().right(), 639) << command;
+    for (int i = 0; i < Settings::kColorBlocks; ++i)
+        EXPECT_LE(Palette().SwatchRect(i).right(), 639) << i;
+
+    Frame().OnDisplayChange(QSize(640, 480));
+    EXPECT_TRUE(Palette().IsSmallScreen());
+    Frame().OnDisplayChange(QSize(1024, 768));
+    EXPECT_FALSE(Palette().IsSmallScreen());
+    EXPECT_EQ(Palette().height(), 85);
+}
+
+TEST_F(FrameModeTest, display_change_outside_letter_mode_only_reopens_the_tablet)
+{
+    Frame().OnInkingMode();
+    Frame().OnDisplayChange(QSize(640, 480));
+    EXPECT_TRUE(View().TabletReopenPending());
+    EXPECT_FALSE(Palette().IsSmallScreen());
+    EXPECT_EQ(Palette().height(), 63);
+}
+
+TEST_F(FrameModeTest, the_small_frame_is_dragged_by_its_palette_bar)
+{
+    Frame().OnInkingMode();
+    QTest::qWait(20);
+    const QPoint start = Frame().pos();
+    const QPoint bare(Palette().width() - 60, 5);  // right of the swatches, no button
+    QTest::mousePress(&Palette(), Qt::LeftButton, {}, bare);
+    QTest::mouseMove(&Palette(), bare + QPoint(10, 0));
+    EXPECT_EQ(Frame().pos(), start);  // one axis only: waits
+    QTest::mouseMove(&Palette(), bare + QPoint(12, -7));
+    QTest::mouseRelease(&Palette(), Qt::LeftButton, {}, bare + QPoint(12, -7));
+    EXPECT_EQ(Frame().pos(), start + QPoint(12, -7));
+}
+
+TEST_F(FrameModeTest, page_colour_is_only_chosen_in_letter_mode_and_a_cancel_does_not_drag)
+{
+    Frame().OnInkingMode();
+    QTest::qWait(20);
+    const QPoint start = Frame().pos();
+    m_prompts.QueueColor(std::nullopt);
+    QTest::mouseClick(&Palette(), Qt::LeftButton, {}, Palette().PenColorRect().center());
+    EXPECT_EQ(m_prompts.ColorDialogs(), 1);
+    QTest::mouseMove(&Palette(), Palette().PenColorRect().center() + QPoint(9, 9));
+    EXPECT_EQ(Frame().pos(), start);
+
+    m_prompts.QueueColor(COLORREF(0x112233));
+    QTest::mouseClick(&Palette(), Qt::LeftButton, {}, Palette().PenColorRect().center());
+    EXPECT_EQ(View().PenColor(), 0x112233u);
+    // The shared chooser opens with the colour last chosen in it.
+    EXPECT_EQ(Palette().LastChosenColor(), 0x112233u);
+}
