@@ -160,6 +160,8 @@ void CBalloonTip::Layout()
     resize(full);
     if (m_bPlaced)
         move(m_tracked - StemTip());
+    // Without a compositing window manager the see-through corners would show black.
+    setMask(QRegion(Outline().toFillPolygon().toPolygon(), Qt::WindingFill));
     update();
 }
 
@@ -196,7 +198,7 @@ bool CBalloonTip::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CBalloonTip::paintEvent(QPaintEvent*)
+QPainterPath CBalloonTip::Outline() const
 {
     // The outline runs through pixel centres so the body and the stem tip are whole pixels.
     const QRectF body(0.5, (m_bStemBelow ? 0 : kStemHeight) + 0.5, width() - 1,
@@ -213,8 +215,12 @@ void CBalloonTip::paintEvent(QPaintEvent*)
     stem.lineTo(tip.x(), edge);
     stem.lineTo(inner, edge);
     stem.closeSubpath();
-    path = path.united(stem);
+    return path.united(stem);
+}
 
+void CBalloonTip::paintEvent(QPaintEvent*)
+{
+    const QPainterPath path = Outline();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor::fromRgb(ColorRefToQRgb(m_textColor)), 1));

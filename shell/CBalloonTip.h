@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <QPainterPath>
 #include <QWidget>
 
 class CBalloonTip : public QWidget {
@@ -62,6 +63,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The body and the stem, window pixels.
+    QPainterPath Outline() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -3,6 +3,7 @@
 #include "StringTable.h"
 
 #include "platform/CommandIds.h"
+#include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 
 #include <QEvent>
@@ -25,6 +26,15 @@ constexpr QRect Width(int x) { return QRect(x, 6, 26, 40); }
 // Left edge of the pen-width numbers, bar pixels; they are written at y = kWidthTop.
 constexpr int kWidthLeft[3] = {97, 145, 194};
 constexpr int kWidthTop = 11;
+constexpr int kWidthPixels = 20;
+
+// The compact look: smaller keys on a lower bar, and smaller width numbers.
+constexpr QRect CompactKey(int x) { return QRect(x, 5, 30, 30); }
+constexpr QRect CompactWindow(int x) { return QRect(x, 5, 20, 20); }
+constexpr QRect CompactWidth(int x) { return QRect(x, 5, 20, 30); }
+constexpr int kCompactWidthLeft[3] = {30, 66, 102};
+constexpr int kCompactWidthTop = 10;
+constexpr int kCompactWidthPixels = 12;
 
 }  // namespace
 
@@ -53,8 +63,10 @@ const std::array<CCommandBar::ButtonInfo, CCommandBar::kButtonCount>& CCommandBa
     return buttons;
 }
 
-CCommandBar::Layout CCommandBar::LayoutOf(int mode)
+CCommandBar::Layout CCommandBar::LayoutOf(int mode, bool compact)
 {
+    if (compact)
+        return CompactLayoutOf(mode);
     Layout layout;
     layout.visible.fill(false);
     auto show = [&layout](std::initializer_list<Button> buttons) {
@@ -92,7 +104,36 @@ CCommandBar::Layout CCommandBar::LayoutOf(int mode)
     return layout;
 }
 
-CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent)
+// The same sets as the default look, except that the compact inking frame has its window
+// buttons on the palette bar.
+CCommandBar::Layout CCommandBar::CompactLayoutOf(int mode)
+{
+    Layout layout = LayoutOf(mode, false);
+    auto& r = layout.rects;
+    if (mode == 0) {
+        r[kNew] = CompactKey(8), r[kOpen] = CompactKey(42), r[kSave] = CompactKey(76);
+        r[kPrintPreview] = CompactKey(118), r[kPrint] = CompactKey(152);
+        r[kMail] = CompactKey(194);
+        r[kDesktopMode] = r[kLetterMode] = CompactKey(236);
+        r[kHelp] = CompactKey(278);
+        r[kMinimize] = CompactWindow(1222), r[kScale] = CompactWindow(1246), r[kClose] = CompactWindow(1270);
+        r[kStartWrite] = QRect(320, 5, 90, 30), r[kInking] = QRect(320, 5, 60, 30), r[kCancel] = CompactKey(384);
+        r[kPencilWidth] = CompactWidth(420), r[kBrushWidth] = CompactWidth(456), r[kMarkerWidth] = CompactWidth(492);
+        return layout;
+    }
+    r[kPencilWidth] = CompactWidth(8), r[kBrushWidth] = CompactWidth(44), r[kMarkerWidth] = CompactWidth(80);
+    r[kNew] = r[kOpen] = CompactKey(120), r[kSave] = CompactKey(154);
+    r[kPrintPreview] = CompactKey(188), r[kPrint] = CompactKey(222);
+    r[kLetterMode] = r[kDesktopMode] = CompactKey(256);
+    r[kMail] = CompactKey(290), r[kHelp] = CompactKey(324);
+    r[kStartWrite] = QRect(120, 5, 90, 30), r[kInking] = QRect(120, 5, 60, 30), r[kCancel] = CompactKey(184);
+    r[kMinimize] = CompactWindow(404), r[kScale] = CompactWindow(428), r[kClose] = CompactWindow(452);
+    if (mode == 2)
+        layout.visible[kClose] = layout.visible[kMinimize] = false;
+    return layout;
+}
+
+CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent), m_bCompact(Resources::UsingResourceLibrary())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_hintTimer.setInterval(kHintDelay);
@@ -187,7 +228,7 @@ void CCommandBar::LayoutForMode(int mode)
     }
     // Pending until the frame next changes the bar's size.
     m_bLayoutPending = true;
-    const Layout layout = LayoutOf(mode);
+    const Layout layout = LayoutOf(mode, m_bCompact);
     for (int i = 0; i < kButtonCount; ++i) {
         LoadBitmaps(Button(i), layout.rects[i].size());
         m_btn[i]->setGeometry(layout.rects[i]);
@@ -212,7 +253,8 @@ void CCommandBar::ShowWriteOverButtons()
 void CCommandBar::ShowIdleButtons()
 {
     m_btn[kStartWrite]->show();
-    m_btn[kMinimize]->show();
+    // The compact inking frame keeps its minimise button on the palette bar.
+    m_btn[kMinimize]->setVisible(LayoutOf(m_nMode, m_bCompact).visible[kMinimize]);
     m_btn[kInking]->hide();
     m_btn[kCancel]->hide();
 }
@@ -280,12 +322,13 @@ void CCommandBar::paintEvent(QPaintEvent*)
         return;
     QFont font(QStringLiteral("Arial"));
     font.setWeight(QFont::Black);
-    font.setPixelSize(20);
+    font.setPixelSize(m_bCompact ? kCompactWidthPixels : kWidthPixels);
     p.setFont(font);
     p.setPen(Qt::black);
-    for (int i = 0; i < 3; ++i)
-        p.drawText(QRect(kWidthLeft[i], kWidthTop, 40, 24), Qt::AlignLeft | Qt::AlignTop,
-                   QStringLiteral("%1 ").arg(m_widths[i]));
+    for (int i = 0; i < 3; ++i) {
+        const QPoint at = m_bCompact ? QPoint(kCompactWidthLeft[i], kCompactWidthTop) : QPoint(kWidthLeft[i], kWidthTop);
+        p.drawText(QRect(at, QSize(40, 24)), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("%1 ").arg(m_widths[i]));
+    }
 }
 
 void CCommandBar::resizeEvent(QResizeEvent* event)

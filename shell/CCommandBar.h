@@ -55,7 +55,8 @@ public:
         std::array<QRect, kButtonCount> rects;
         std::array<bool, kButtonCount> visible;
     };
-    static Layout LayoutOf(int mode);
+    // compact: the layout of the compact replacement look.
+    static Layout LayoutOf(int mode, bool compact = false);
 
     explicit CCommandBar(QWidget* parent);
     ~CCommandBar() override;
@@ -102,6 +103,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static Layout CompactLayoutOf(int mode);
     void CreateButtons();
     void LoadBitmaps(Button index, QSize size);
     void FollowParent();
@@ -117,5 +119,6 @@ private:
     CBalloonTip m_tipHint;
     int m_nMode = 0;               // 0 letter, 1 desktop, 2 inking
     QPixmap m_background;          // of m_nMode
+    bool m_bCompact = false;       // the compact replacement look was in use at creation
     int m_widths[3] = {1, 3, 5};   // pencil, brush, marker, as shown outside letter mode
 };

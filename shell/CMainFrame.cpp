@@ -146,6 +146,9 @@ void CMainFrame::ShowMaximized()
 
 void CMainFrame::ShowNoTabletNotice()
 {
+    // The small frames are exactly as high as their bars: no room for a status line.
+    if (m_nMode != 0)
+        return;
     constexpr int kShownMs = 30000;
     statusBar()->showMessage(
         QStringLiteral("No pen tablet was found, so the pen cannot write. To write with the mouse, "

@@ -88,7 +88,7 @@ private:
     // Leaving a written page: true when the user agrees (the note is then started afresh).
     bool ConfirmModeSwitch(UINT question, bool clearWhenBlank);
     // Captionless, top-most, exactly as large as the two bars, in the work area's corner.
-    void PlaceSmallFrame();
+    void PlaceSmallFrame(int mode);
     void LayoutBarsForMode(int mode);
     void ReopenTabletContext();
     void UpdateCommandButtons();

@@ -4,6 +4,7 @@
 
 #include "CCommandBar.h"
 #include "CPaletteBar.h"
+#include "CommandBarArtwork.h"
 #include "StringTable.h"
 #include "WindowShape.h"
 
@@ -111,8 +112,8 @@ void CMainFrame::OnDesktopMode()
     m_nMode = 1;
     if (m_overlay)
         m_overlay->ShowSnapshotOverlay();
+    PlaceSmallFrame(1);
     LayoutBarsForMode(1);
-    PlaceSmallFrame();
     raise();
     activateWindow();
     // The small frame has no picture tool: the pen writes.
@@ -128,8 +129,9 @@ void CMainFrame::OnInkingMode()
     if (m_nMode == 2)
         return;
     m_nMode = 2;
+    // Placed first: a size change after the layout would put the hint balloon away again.
+    PlaceSmallFrame(2);
     LayoutBarsForMode(2);
-    PlaceSmallFrame();
     ReopenTabletContext();
 }
 
@@ -152,10 +154,10 @@ void CMainFrame::LayoutBarsForMode(int mode)
     UpdateCommandButtons();
 }
 
-void CMainFrame::PlaceSmallFrame()
+void CMainFrame::PlaceSmallFrame(int mode)
 {
-    const QSize commandBar = m_commandBar->GetBarRect(false).size();
-    const QSize size(commandBar.width(), commandBar.height() + m_paletteBar->GetBarRect(false).height());
+    const QSize commandBar = CommandBarArtwork::BackgroundSize(mode);
+    const QSize size(commandBar.width(), commandBar.height() + m_paletteBar->BarSizeFor(mode).height());
     setStatusBar(nullptr);
     m_view->hide();
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

@@ -79,7 +79,12 @@ CPaletteBar::~CPaletteBar()
 
 QString CPaletteBar::BackgroundName() const
 {
-    switch (m_nMode) {
+    return BackgroundName(m_nMode);
+}
+
+QString CPaletteBar::BackgroundName(int mode) const
+{
+    switch (mode) {
     case 1: return QStringLiteral("bitmap/319");
     case 2: return QStringLiteral("bitmap/327");
     default: return m_bSmallScreen ? QStringLiteral("bitmap/433") : QStringLiteral("bitmap/272");
@@ -88,11 +93,16 @@ QString CPaletteBar::BackgroundName() const
 
 QSize CPaletteBar::BarSize() const
 {
-    const QSize size = Resources::ImageSize(BackgroundName());
+    return BarSizeFor(m_nMode);
+}
+
+QSize CPaletteBar::BarSizeFor(int mode) const
+{
+    const QSize size = Resources::ImageSize(BackgroundName(mode));
     if (!size.isEmpty())
         return size;
     // A picture missing from the program: the default look's size.
-    return m_nMode ? kFrameSize : m_bSmallScreen ? kSmallLetterSize : kLetterSize;
+    return mode ? kFrameSize : m_bSmallScreen ? kSmallLetterSize : kLetterSize;
 }
 
 QRect CPaletteBar::GetBarRect(bool apply)

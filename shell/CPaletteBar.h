@@ -55,6 +55,8 @@ public:
     // The compact replacement look was in use when the bar was made.
     bool IsCompact() const { return m_bCompact; }
     const PaletteBarLayout& Layout() const;
+    // The size of the background of mode, whichever mode the bar is in now.
+    QSize BarSizeFor(int mode) const;
 
     // Brings the tool buttons, the pen widths, the indicators and the line-height arrows in
     // step with the view.
@@ -108,6 +110,7 @@ private:
     void SyncPenWidthPopup();
     QWidget* ThicknessAnchor(int tool) const;
     QString BackgroundName() const;
+    QString BackgroundName(int mode) const;
     QSize BarSize() const;
     void ShowToolLooks();
     void PaintPenWidths(QPainter& p);
