@@ -116,6 +116,15 @@ void CMainFrame::CreatePaletteBar()
     // The pen lets go while a colour chooser is open over the small frame.
     connect(m_paletteBar, &CPaletteBar::colorChooserOpening, m_view, &CScrivaView::ParkTablet);
     connect(m_paletteBar, &CPaletteBar::colorChooserClosed, m_view, &CScrivaView::ReopenTablet);
+    // Over the small frames the popup covered the overlay, which is repainted, and the frame
+    // goes back on top.
+    connect(m_paletteBar, &CPaletteBar::penWidthPopupRolledIn, this, [this] {
+        if (m_nMode == 0)
+            return;
+        if (m_overlay)
+            m_overlay->RepaintFromBackBuffer();
+        raise();
+    });
 }
 
 bool CMainFrame::OnDocumentCommand(UINT id)

@@ -280,6 +280,7 @@ void CPaletteBar::SyncPenWidthPopup()
         // The width buttons take the same path as the bar's: the frame runs the command.
         connect(m_popup, &CPenWidthPopup::commandTriggered, this, &CPaletteBar::commandTriggered);
         connect(m_popup, &CPenWidthPopup::dismissRequested, this, &CPaletteBar::HidePenWidthPopup);
+        connect(m_popup, &CPenWidthPopup::rolledIn, this, &CPaletteBar::penWidthPopupRolledIn);
     }
     if (m_popup->Tool() == tool)
         return;

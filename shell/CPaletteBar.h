@@ -90,6 +90,8 @@ signals:
     // Outside letter mode the pen lets go of its context while a colour chooser is open.
     void colorChooserOpening();
     void colorChooserClosed();
+    // The pen-width popup has rolled in: whatever it covered shows again.
+    void penWidthPopupRolledIn();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -12,9 +12,13 @@
 
 #include <algorithm>
 
-CPenWidthPopup::CPenWidthPopup(QWidget* window) : QWidget(window)
+CPenWidthPopup::CPenWidthPopup(QWidget* window)
+    : QWidget(window, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("PenWidthPopup"));
+    // A window of its own, so it can stand above the small frames of desktop and inking modes;
+    // it never takes the activation from the frame.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     const QImage background = PenWidthArtwork::Background();
     m_rcFull = QRect(QPoint(0, 0), background.size());
     m_shape = RegionFromBitmap(background);
@@ -104,15 +108,16 @@ void CPenWidthPopup::OnStep()
     }
     m_timer.stop();
     hide();
+    emit rolledIn();
 }
 
 // The bottom edge stays on the anchor's top edge; the sheet shows its lower part, so the
 // popup seems to slide up out of the button.
 void CPenWidthPopup::Place(int height)
 {
-    if (!m_anchor || !parentWidget())
+    if (!m_anchor)
         return;
-    const QPoint anchor = m_anchor->mapTo(parentWidget(), QPoint(0, 0));
+    const QPoint anchor = m_anchor->mapToGlobal(QPoint(0, 0));
     setGeometry(anchor.x(), anchor.y() - height, m_rcFull.width(), height);
     const int offset = height - m_rcFull.height();
     m_sheet->move(0, offset);
@@ -135,7 +140,8 @@ void CPenWidthPopup::mousePressEvent(QMouseEvent* event)
 
 bool CPenWidthPopup::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == parentWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+    if (watched == parentWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
+                                      event->type() == QEvent::LayoutRequest))
         QTimer::singleShot(0, this, &CPenWidthPopup::Reposition);
     return QWidget::eventFilter(watched, event);
 }

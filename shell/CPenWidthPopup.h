@@ -1,6 +1,7 @@
 #pragma once
 // The popup that rolls out above a thickness button and offers the other pen widths. It is a
-// shaped child of the bar's top-level window, so it can stand over the view above the bar.
+// shaped tool window owned by the bar's top-level window, so it can stand over the view above
+// the bar, and above the small frames too.
 // Opening grows it upward from the anchor button's top edge in four timer steps (a quarter,
 // a third, a half, then the full height); closing shrinks it the same way and then hides it.
 // The width buttons send ID_PEN_WIDTH1..5 through commandTriggered; whoever shows the popup
@@ -49,6 +50,8 @@ signals:
     void commandTriggered(UINT id);
     // A click on the sheet between the buttons: the popup should roll in.
     void dismissRequested();
+    // The popup has rolled in and is hidden.
+    void rolledIn();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

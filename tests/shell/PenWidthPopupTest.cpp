@@ -54,7 +54,11 @@ protected:
     }
     bool Shown() { return Popup() && Popup()->isVisible(); }
     // The rectangle of widget in the frame's coordinates.
-    QRect InFrame(const QWidget* widget) { return QRect(widget->mapTo(m_frame.get(), QPoint(0, 0)), widget->size()); }
+    // Frame client pixels; the popup is a window of its own, so this goes through the screen.
+    QRect InFrame(const QWidget* widget)
+    {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)) - m_frame->mapToGlobal(QPoint(0, 0)), widget->size());
+    }
 
     QTemporaryDir m_dir;
     ScriptedPrompts m_prompts;
@@ -89,7 +93,7 @@ TEST_F(PenWidthPopupTest, another_tools_thickness_moves_it_above_that_button)
     EXPECT_EQ(View().PenWidthPopupTool(), CScrivaView::kMarker);
     EXPECT_EQ(Popup()->Tool(), CScrivaView::kMarker);
     EXPECT_TRUE(Shown());
-    EXPECT_EQ(Popup()->x(), InFrame(Bar().Button(IDC_MARKER_THICKNESS)).x());
+    EXPECT_EQ(InFrame(Popup()).x(), InFrame(Bar().Button(IDC_MARKER_THICKNESS)).x());
 }
 
 TEST_F(PenWidthPopupTest, stands_on_top_of_its_thickness_button_at_full_size)
