@@ -1,27 +1,53 @@
 #pragma once
-// The pictures of the palette bar, painted in code: its background and the four looks of
-// every button (normal, pressed, focused, disabled), plus the look of a selected tool.
+// The pictures of the bars, loaded through Resources so that a replacement bundle restyles
+// them. A button picture is composed of two SVG pictures: a plate per look ("plate/normal",
+// "plate/pressed", "plate/focused", "plate/disabled", "plate/selected") and the button's glyph
+// ("glyph/pencil", ...). A bar's background is one picture per mode ("bitmap/272", ...).
 
 #include "platform/WinTypes.h"
 
 #include <QPixmap>
 #include <QSize>
+#include <QString>
 
 namespace BarArtwork {
 
 struct ButtonImages {
     QPixmap normal;
-    QPixmap pressed;   // darker, the glyph one pixel down and right
-    QPixmap focused;   // the hover look: a highlight ring
-    QPixmap disabled;  // greyed
+    QPixmap pressed;   // darker plate, the glyph one pixel down and right
+    QPixmap focused;   // the hover look
+    QPixmap disabled;  // grey plate, greyed glyph
 };
 
-// The size of a button's pictures: the three thickness buttons are small, the rest square.
+enum class Look { Normal, Pressed, Focused, Disabled, Selected };
+
+// The picture of a button showing glyph (a name under glyph/, e.g. "pencil") in one look,
+// size pixels: the look's plate, its middle row or column stretched to size, with the glyph
+// centred on it, scaled down to fit but never up. A button at least twice as wide as high
+// shows "<glyph>-wide" instead when there is one. Null for an empty size.
+QPixmap ComposeButton(const QString& glyph, Look look, QSize size);
+// The four looks of glyph at size; with selected every look is the Selected one (a tool in
+// use keeps its lit plate under the mouse and while pressed).
+ButtonImages ComposeLooks(const QString& glyph, QSize size, bool selected = false);
+
+// The glyph of the palette bar's button sending command; empty for any other command.
+QString GlyphName(UINT command);
+// The size of a button's pictures: 34 × 34, the thickness buttons 24 × 22; while the
+// replacement bundle is loaded (the compact look) 26 × 26 and 20 × 18.
 QSize ButtonSize(UINT command);
-// The four looks of the button sending command. With selected (the tools) every look is the
-// one of the tool in use: a lit plate.
+// The four looks of the button sending command at ButtonSize(command). With selected (the
+// tools) every look is the one of the tool in use: a lit plate.
 ButtonImages ButtonArt(UINT command, bool selected = false);
-// The bar's background at size: a soft vertical gradient with a light top edge.
+// The same at size, for layouts that give the button another size.
+ButtonImages ButtonArt(UINT command, bool selected, QSize size);
+
+// The background of mode (0 letter, 1 desktop, 2 inking): "bitmap/272", or "bitmap/433" on a
+// small screen, "bitmap/319" and "bitmap/327".
+QString BackgroundName(int mode, bool smallScreen = false);
+// That background at its own size, which is the bar's size in the mode.
+QPixmap Background(int mode, bool smallScreen);
+QSize BackgroundSize(int mode, bool smallScreen);
+// The letter-mode background drawn at size.
 QPixmap Background(QSize size);
 
 }  // namespace BarArtwork

@@ -1,10 +1,11 @@
 #pragma once
-// The pictures of the command bar, painted in code: one glyph per button in four looks
-// (normal, pressed, focused, disabled) and the bar's background per frame mode. Sizes are
-// logical pixels.
+// The pictures of the command bar: one glyph per button in four looks (normal, pressed,
+// focused, disabled), composed like the palette bar's (see BarArtwork), and the bar's
+// background per frame mode. Sizes are logical pixels.
 
 #include <QPixmap>
 #include <QSize>
+#include <QString>
 
 namespace CommandBarArtwork {
 
@@ -31,12 +32,18 @@ enum class Glyph {
 
 enum class Look { Normal, Pressed, Focused, Disabled };
 
-// The button picture of glyph in one look, size × size of the button.
+// The name of glyph's picture under glyph/, e.g. "save".
+QString GlyphName(Glyph glyph);
+// The button picture of glyph in one look, at the button's size.
 QPixmap Button(Glyph glyph, Look look, QSize size);
-// The background of the bar in mode (0 letter, 1 desktop, 2 inking): a size of 1300 × 52 in
-// letter mode and 629 × 53 otherwise.
+
+// The background of mode (0 letter, 1 desktop, 2 inking): "bitmap/260", "bitmap/269" and
+// "bitmap/271".
+QString BackgroundName(int mode);
+// That background at its own size: 1300 × 52 in letter mode and 629 × 53 otherwise with the
+// built-in pictures.
 QPixmap Background(int mode);
-// The size of the background of mode, without painting it.
+// The size of the background of mode, without drawing it.
 QSize BackgroundSize(int mode);
 
 }  // namespace CommandBarArtwork

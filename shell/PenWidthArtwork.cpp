@@ -1,56 +1,85 @@
 #include "PenWidthArtwork.h"
 
+#include "platform/Resources.h"
+
 #include <QPainter>
 
 namespace PenWidthArtwork {
 
 namespace {
 
-enum class Look { Normal, Pressed, Focused, Disabled };
+const QString kSheet = QStringLiteral("bitmap/360");
+const QString kOutline = QStringLiteral("bitmap/384");
 
-QPixmap RenderButton(int n, Look look)
+bool Compact()
 {
-    QPixmap pixmap(kButtonSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF plate = QRectF(QPointF(0, 0), QSizeF(kButtonSize)).adjusted(0.5, 0.5, -0.5, -0.5);
-    const QColor fill = look == Look::Pressed ? QColor(0xB4, 0xC2, 0xD2)
-                        : look == Look::Focused ? QColor(0xF6, 0xF9, 0xFC)
-                                                : QColor(0xE2, 0xE8, 0xEF);
-    p.setPen(look == Look::Focused ? QPen(QColor(0x3C, 0x8C, 0xE6), 1.5) : QPen(QColor(0x9A, 0xA6, 0xB5)));
-    p.setBrush(fill);
-    p.drawRoundedRect(plate, 4, 4);
-
-    const QColor ink = look == Look::Disabled ? QColor(0xA8, 0xA8, 0xA8) : QColor(0x20, 0x28, 0x34);
-    const qreal shift = look == Look::Pressed ? 1 : 0;
-    const qreal y = kButtonSize.height() / 2.0 + shift;
-    p.setPen(QPen(ink, StrokeThickness(n), Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(9 + shift, y), QPointF(kButtonSize.width() - 9 + shift, y));
-    return pixmap;
+    return Resources::UsingResourceLibrary();
 }
 
 }  // namespace
 
+QPoint ButtonPlace(int n)
+{
+    return Compact() ? QPoint(3, 10 * n) : QPoint(6, 8 + (n - 1) * 18);
+}
+
+QSize PopupSize()
+{
+    const QSize size = Resources::ImageSize(kSheet);
+    return size.isEmpty() ? kPopupSize : size;
+}
+
+QSize ButtonSize()
+{
+    return Compact() ? kCompactButtonSize : kButtonSize;
+}
+
+// The outline is drawn smooth; each pixel is then window or not, by its darkness.
+QImage Shape()
+{
+    const QSize size = PopupSize();
+    QImage shape(size, QImage::Format_RGB32);
+    shape.fill(Qt::white);
+    {
+        QPainter p(&shape);
+        p.drawImage(0, 0, Resources::LoadImage(kOutline, size));
+    }
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shape.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qGray(line[x]) < 128 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+    }
+    return shape;
+}
+
 QImage Background()
 {
-    QImage image(kPopupSize, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    // No antialiasing: an edge pixel blended towards white would still count as window.
-    QLinearGradient fill(0, 0, 0, kPopupSize.height());
-    fill.setColorAt(0, QColor(0xE9, 0xEE, 0xF4));
-    fill.setColorAt(1, QColor(0xCF, 0xD8, 0xE3));
-    p.setPen(QColor(0x7A, 0x86, 0x95));
-    p.setBrush(fill);
-    p.drawRoundedRect(QRect(QPoint(0, 0), kPopupSize).adjusted(0, 0, -1, -1), 7, 7);
-    return image;
+    const QSize size = PopupSize();
+    QImage sheet(size, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    {
+        QPainter p(&sheet);
+        p.drawImage(0, 0, Resources::LoadImage(kSheet, size));
+    }
+    // The window is made of the sheet's non-white pixels: white exactly outside the outline.
+    const QImage shape = Shape();
+    const QRgb white = qRgb(255, 255, 255);
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* outline = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(sheet.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            if (outline[x] == white)
+                line[x] = white;
+            else if ((line[x] & 0xFFFFFF) == (white & 0xFFFFFF))
+                line[x] = qRgb(254, 254, 254);
+        }
+    }
+    return sheet;
 }
 
 BarArtwork::ButtonImages WidthButton(int n)
 {
-    return {RenderButton(n, Look::Normal), RenderButton(n, Look::Pressed), RenderButton(n, Look::Focused),
-            RenderButton(n, Look::Disabled)};
+    return BarArtwork::ComposeLooks(QStringLiteral("width-%1").arg(n), ButtonSize());
 }
 
 }  // namespace PenWidthArtwork

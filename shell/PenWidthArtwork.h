@@ -1,7 +1,8 @@
 #pragma once
-// The pictures of the pen-width popup, painted in code: a rounded sheet on white (white is
-// see-through when the popup is shaped) and the four looks of the five width buttons, each
-// showing a stroke as thick as its width.
+// The pictures of the pen-width popup: its sheet ("bitmap/360"), its outline ("bitmap/384":
+// white is see-through, everything else is window) and the four looks of the five width
+// buttons, each a plate with a stroke as thick as its width ("glyph/width-1" ...). While the
+// replacement bundle is loaded the popup takes the compact look, with its own button places.
 
 #include "BarArtwork.h"
 
@@ -12,15 +13,23 @@
 namespace PenWidthArtwork {
 
 constexpr int kWidthCount = 5;
+// The default look; the compact look is 36 × 62 with 30 × 9 buttons.
 constexpr QSize kPopupSize{44, 104};
 constexpr QSize kButtonSize{32, 16};
+constexpr QSize kCompactButtonSize{30, 9};
 
 // Where the button of width n (1..5) stands on the popup, top to bottom.
-constexpr QPoint ButtonPlace(int n) { return QPoint(6, 8 + (n - 1) * 18); }
-// The stroke thickness, pixels, the button of width n (1..5) shows.
+QPoint ButtonPlace(int n);
+// The stroke thickness, pixels, the button of width n (1..5) shows in the default look.
 constexpr int StrokeThickness(int n) { return 2 * n - 1; }
 
-// The popup's sheet at kPopupSize: white round the rounded corners, no white inside.
+// The size of the whole popup: the sheet's size.
+QSize PopupSize();
+// The size of a width button.
+QSize ButtonSize();
+// The outline at PopupSize: black window pixels on white.
+QImage Shape();
+// The popup's sheet at PopupSize, cut to the outline: white outside it, no white inside.
 QImage Background();
 // The four looks of the button of width n (1..5).
 BarArtwork::ButtonImages WidthButton(int n);
