@@ -10,6 +10,10 @@
 #include <QResource>
 #include <QStandardPaths>
 #include <QSvgRenderer>
+#include <QtEndian>
+
+#include <cstring>
+#include <vector>
 
 namespace Resources {
 
@@ -19,6 +23,7 @@ const QString kBundleRoot = QStringLiteral("/IlfRes");
 
 struct State {
     QString bundlePath;  // registered bundle, empty when none
+    QByteArray bundle;   // its bytes, which Qt reads while it is registered
     QHash<QString, QImage> images;  // "path@WxH" -> rendered picture
 };
 
@@ -61,6 +66,95 @@ QImage Render(const QString& path, QSize size)
     return image;
 }
 
+// The largest file a bundle may unpack to, bytes.
+constexpr qint64 kLargestEntry = 64 << 20;
+
+// The unpacked size a zstd frame declares; -1 when it declares none.
+qint64 ZstdContentSize(const uchar* frame, qint64 length)
+{
+    if (length < 6 || qFromLittleEndian<quint32>(frame) != 0xFD2FB528u)
+        return -1;
+    const uchar descriptor = frame[4];
+    const bool singleSegment = descriptor & 0x20;
+    const int sizeBytes[4] = {singleSegment ? 1 : 0, 2, 4, 8};
+    const int dictionaryBytes[4] = {0, 1, 2, 4};
+    const qint64 at = 5 + (singleSegment ? 0 : 1) + dictionaryBytes[descriptor & 3];
+    const int bytes = sizeBytes[descriptor >> 6];
+    if (bytes == 0 || at + bytes > length)
+        return -1;
+    quint64 size = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        size = (size << 8) | frame[at + i];
+    if (bytes == 2)
+        size += 256;
+    return size > quint64(kLargestEntry) ? kLargestEntry + 1 : qint64(size);
+}
+
+// Qt reads a registered resource file without checking its offsets, so a bundle is taken only
+// when its whole directory tree, every name and every entry lie inside the file, and no entry
+// unpacks to more than kLargestEntry. The layout: "qres", the format version, the offsets of
+// tree, data and names (big-endian), then tree nodes of 14 bytes (22 from version 2 on): name
+// offset, flags, and for a directory its child count and first child, for a file its locale
+// and data offset.
+bool IsSoundBundle(const QByteArray& bytes)
+{
+    const auto* b = reinterpret_cast<const uchar*>(bytes.constData());
+    const qint64 size = bytes.size();
+    if (size < 20 || std::memcmp(b, "qres", 4) != 0)
+        return false;
+    const quint32 version = qFromBigEndian<quint32>(b + 4);
+    if (version < 1 || version > 3)
+        return false;
+    const qint64 tree = qFromBigEndian<quint32>(b + 8);
+    const qint64 data = qFromBigEndian<quint32>(b + 12);
+    const qint64 names = qFromBigEndian<quint32>(b + 16);
+    const qint64 nodeSize = version == 1 ? 14 : 22;
+    auto inside = [size](qint64 offset, qint64 length) {
+        return offset >= 0 && length >= 0 && offset <= size && length <= size - offset;
+    };
+    auto node = [&](qint64 i) { return inside(tree + i * nodeSize, nodeSize) ? b + tree + i * nodeSize : nullptr; };
+    constexpr quint16 kZlib = 0x01, kDirectory = 0x02, kZstd = 0x04;
+
+    // Children always follow their parent, and no more nodes are visited than the file holds.
+    std::vector<qint64> pending{0};
+    qint64 visited = 0;
+    while (!pending.empty()) {
+        const qint64 i = pending.back();
+        pending.pop_back();
+        const uchar* n = node(i);
+        if (!n || ++visited > size / nodeSize)
+            return false;
+        const quint16 flags = qFromBigEndian<quint16>(n + 4);
+        if (i > 0) {
+            const qint64 name = names + qFromBigEndian<quint32>(n);
+            if (!inside(name, 6) || !inside(name + 6, 2 * qint64(qFromBigEndian<quint16>(b + name))))
+                return false;
+        } else if (!(flags & kDirectory)) {
+            return false;
+        }
+        if (flags & kDirectory) {
+            const qint64 count = qFromBigEndian<quint32>(n + 6);
+            const qint64 first = qFromBigEndian<quint32>(n + 10);
+            if (count > 0 && (first <= i || !node(first + count - 1)))
+                return false;
+            for (qint64 c = 0; c < count; ++c)
+                pending.push_back(first + c);
+            continue;
+        }
+        const qint64 entry = data + qFromBigEndian<quint32>(n + 10);
+        if (!inside(entry, 4))
+            return false;
+        const qint64 length = qFromBigEndian<quint32>(b + entry);
+        if (!inside(entry + 4, length))
+            return false;
+        if ((flags & kZlib) && (length < 4 || qFromBigEndian<quint32>(b + entry + 4) > kLargestEntry))
+            return false;
+        if ((flags & kZstd) && ZstdContentSize(b + entry + 4, length) > kLargestEntry)
+            return false;
+    }
+    return true;
+}
+
 int AttributeOf(const QString& path, const char* attribute)
 {
     QFile file(path);
@@ -76,13 +170,19 @@ int AttributeOf(const QString& path, const char* attribute)
 
 bool LoadResourceLibrary(const QString& path)
 {
+    QFile file(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = file.readAll();
+    if (!IsSoundBundle(bytes))
+        return false;
     FreeResourceLibrary();
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    if (!QResource::registerResource(reinterpret_cast<const uchar*>(bytes.constData()), kBundleRoot))
         return false;
-    if (!QResource::registerResource(path, kBundleRoot))
-        return false;
-    Current().bundlePath = path;
-    Current().images.clear();
+    State& state = Current();
+    state.bundlePath = path;
+    state.bundle = std::move(bytes);
+    state.images.clear();
     return true;
 }
 
@@ -91,8 +191,9 @@ void FreeResourceLibrary()
     State& state = Current();
     if (state.bundlePath.isEmpty())
         return;
-    QResource::unregisterResource(state.bundlePath, kBundleRoot);
+    QResource::unregisterResource(reinterpret_cast<const uchar*>(state.bundle.constData()), kBundleRoot);
     state.bundlePath.clear();
+    state.bundle.clear();
     state.images.clear();
 }
 
