@@ -20,6 +20,7 @@
 #include "CBalloonTip.h"
 #include "CHoverBitmapButton.h"
 #include "CommandBarArtwork.h"
+#include "FrameDrag.h"
 
 #include "platform/WinTypes.h"
 
@@ -112,10 +113,9 @@ private:
     std::array<CHoverBitmapButton*, kButtonCount> m_btn{};
     QWidget* m_hidden = nullptr;  // takes the focus from a button the mouse leaves
     bool m_bShowHint = true;       // until the first press of "Start to write"
-    QPoint m_ptDrag;               // last cursor position while dragging, screen pixels
     bool m_bLayoutPending = false; // from a layout to the next size change
     QTimer m_hintTimer;            // shows the balloon once, kHintDelay ms after a layout
-    bool m_bDragging = false;      // the left button drags the frame
+    FrameDrag m_drag;              // the left button drags the frame
     CBalloonTip m_tipHint;
     int m_nMode = 0;               // 0 letter, 1 desktop, 2 inking
     QPixmap m_background;          // of m_nMode

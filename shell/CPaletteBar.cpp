@@ -369,34 +369,20 @@ void CPaletteBar::mousePressEvent(QMouseEvent* event)
         hit = false;
     }
     // A press on the bare bar drags a frame that is not maximised.
-    if (!hit && !cancelled && !window()->isMaximized()) {
-        m_ptDrag = event->globalPosition().toPoint();
-        m_bDragging = true;
-        grabMouse();
-    }
+    if (!hit && !cancelled)
+        m_drag.Begin(this, event);
     QWidget::mousePressEvent(event);
 }
 
 void CPaletteBar::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_bDragging && event->buttons() == Qt::LeftButton) {
-        // A move along one axis only waits: the next move with both components carries it.
-        const QPoint cursor = event->globalPosition().toPoint();
-        const QPoint delta = cursor - m_ptDrag;
-        if (delta.x() != 0 && delta.y() != 0) {
-            m_ptDrag = cursor;
-            window()->move(window()->pos() + delta);
-        }
-    }
+    m_drag.Move(this, event);
     QWidget::mouseMoveEvent(event);
 }
 
 void CPaletteBar::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_bDragging && event->button() == Qt::LeftButton) {
-        m_bDragging = false;
-        releaseMouse();
-    }
+    m_drag.End(this, event);
     QWidget::mouseReleaseEvent(event);
 }
 

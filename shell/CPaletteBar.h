@@ -9,6 +9,7 @@
 // and the line height are written back when it goes away and when the program quits.
 
 #include "CPenWidthPopup.h"
+#include "FrameDrag.h"
 #include "PaletteBarLayout.h"
 
 #include "platform/ColorRef.h"
@@ -127,8 +128,7 @@ private:
     QWidget* m_hidden = nullptr;  // takes the focus when the mouse leaves a button
     QScrollBar* m_lineHeight = nullptr;
     int m_shownTool = -1;  // the tool whose button shows the selected look
-    QPoint m_ptDrag;
-    bool m_bDragging = false;
+    FrameDrag m_drag;
     QPointer<CPenWidthPopup> m_popup;  // a child of the top-level window, above the bar
     std::array<QWidget*, 3> m_frameAnchors{};
 };

@@ -143,7 +143,7 @@ TEST_F(CommandBarTest, hint_points_at_start_to_write_after_an_inking_layout)
 {
     EXPECT_FALSE(m_bar->HintTip().IsActive());
     m_bar->LayoutForMode(2);
-    QTRY_VERIFY(m_bar->HintTip().IsActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_bar->HintTip().IsActive(); }, 5000));
     EXPECT_EQ(m_bar->HintTip().Text(), QStringLiteral("Start to write"));
     const QRect button = m_bar->ButtonFor(ID_START_WRITE)->geometry();
     const QPoint expected = m_bar->mapToGlobal(
@@ -157,7 +157,7 @@ TEST_F(CommandBarTest, hint_points_at_start_to_write_after_an_inking_layout)
 TEST_F(CommandBarTest, hint_never_shows_again_after_the_first_press)
 {
     m_bar->LayoutForMode(2);
-    QTRY_VERIFY(m_bar->HintTip().IsActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_bar->HintTip().IsActive(); }, 5000));
     EXPECT_EQ(Click(ID_START_WRITE), QList<UINT>{ID_START_WRITE});
     EXPECT_FALSE(m_bar->HintTip().IsActive());
 
@@ -171,7 +171,7 @@ TEST_F(CommandBarTest, hint_never_shows_again_after_the_first_press)
 TEST_F(CommandBarTest, write_over_swaps_start_and_minimize_for_inking_and_cancel)
 {
     m_bar->LayoutForMode(2);
-    QTRY_VERIFY(m_bar->HintTip().IsActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_bar->HintTip().IsActive(); }, 5000));
     m_bar->ShowWriteOverButtons();
     EXPECT_FALSE(m_bar->HintTip().IsActive());
     EXPECT_FALSE(m_bar->HintWanted());

@@ -1,0 +1,33 @@
+#include "FrameDrag.h"
+
+#include <QMouseEvent>
+#include <QWidget>
+
+void FrameDrag::Begin(QWidget* bar, const QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || bar->window()->isMaximized())
+        return;
+    m_ptDrag = event->globalPosition().toPoint();
+    m_bDragging = true;
+    bar->grabMouse();
+}
+
+void FrameDrag::Move(QWidget* bar, const QMouseEvent* event)
+{
+    if (!m_bDragging || event->buttons() != Qt::LeftButton)
+        return;
+    const QPoint cursor = event->globalPosition().toPoint();
+    const QPoint delta = cursor - m_ptDrag;
+    if (delta.x() != 0 && delta.y() != 0) {
+        m_ptDrag = cursor;
+        bar->window()->move(bar->window()->pos() + delta);
+    }
+}
+
+void FrameDrag::End(QWidget* bar, const QMouseEvent* event)
+{
+    if (!m_bDragging || event->button() != Qt::LeftButton)
+        return;
+    m_bDragging = false;
+    bar->releaseMouse();
+}
