@@ -6,6 +6,7 @@
 #include "TestApplication.h"
 
 #include "platform/CommandIds.h"
+#include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
 #include "shell/CCommandBar.h"
@@ -15,6 +16,8 @@
 #include "shell/CPenWidthPopup.h"
 #include "shell/StringTable.h"
 
+#include <QDir>
+#include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -214,7 +217,7 @@ TEST_F(FrameModeTest, pen_width_popup_opens_above_the_command_bar_outside_letter
     CPenWidthPopup* popup = Palette().PenWidthPopup();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->Tool(), CScrivaView::kBrush);
-    QTRY_VERIFY_WITH_TIMEOUT(!popup->IsAnimating(), 1000);
+    ASSERT_TRUE(QTest::qWaitFor([popup] { return !popup->IsAnimating(); }, 1000));
     const QPoint anchor = brush->mapToGlobal(QPoint(0, 0));
     EXPECT_EQ(popup->mapToGlobal(QPoint(0, popup->height())), anchor);
 }
@@ -280,4 +283,104 @@ TEST_F(FrameModeTest, page_colour_is_only_chosen_in_letter_mode_and_a_cancel_doe
     EXPECT_EQ(View().PenColor(), 0x112233u);
     // The shared chooser opens with the colour last chosen in it.
     EXPECT_EQ(Palette().LastChosenColor(), 0x112233u);
+}
+
+namespace {
+
+// The frame made with the replacement bundle installed in the data folder and asked for in the
+// settings, as a user would set it up.
+class CompactFrameTest : public FrameModeTest {
+protected:
+    CompactFrameTest()
+    {
+        m_frame.reset();
+        QDir(m_data.path()).mkpath(QStringLiteral("inkleaf"));
+        EXPECT_TRUE(QFile::copy(QStringLiteral(INKLEAF_BUNDLE), m_data.filePath(QStringLiteral("inkleaf/IlfRes.rcc"))));
+        m_oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_data.path().toLocal8Bit());
+        WriteSetting(Settings::NewInterface, QStringLiteral("12"));
+        m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+        m_frame->ShowMaximized();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+    ~CompactFrameTest() override
+    {
+        m_frame.reset();
+        qputenv("XDG_DATA_HOME", m_oldData);
+    }
+
+    QTemporaryDir m_data;
+    QByteArray m_oldData;
+};
+
+}  // namespace
+
+TEST_F(CompactFrameTest, the_bundle_gives_lower_bars_and_its_own_layouts)
+{
+    ASSERT_TRUE(Resources::UsingResourceLibrary());
+    EXPECT_TRUE(Palette().IsCompact());
+    EXPECT_EQ(Commands().height(), 40);
+    EXPECT_EQ(Palette().height(), 64);
+    EXPECT_EQ(Palette().Button(IDC_PENCIL)->size(), QSize(26, 26));
+    // Its own, shorter strings; the rest from the program's tables.
+    EXPECT_EQ(Commands().ButtonFor(ID_FILE_NEW)->toolTip(), "New");
+    EXPECT_EQ(Palette().Button(IDC_PENCIL)->toolTip(), "Pencil");
+
+    Frame().OnInkingMode();
+    EXPECT_EQ(Frame().size(), QSize(480, 90));
+    // The window buttons move from the command bar to the palette bar.
+    EXPECT_TRUE(Commands().ButtonFor(ID_APP_EXIT)->isHidden());
+    EXPECT_TRUE(Commands().ButtonFor(IDC_MINIMIZE)->isHidden());
+    EXPECT_FALSE(Palette().Button(ID_APP_EXIT)->isHidden());
+    EXPECT_FALSE(Palette().Button(IDC_MINIMIZE)->isHidden());
+    Frame().ShowWriteOverButtons();
+    EXPECT_TRUE(Palette().Button(IDC_MINIMIZE)->isHidden());
+    EXPECT_TRUE(Commands().ButtonFor(IDC_MINIMIZE)->isHidden());
+    Frame().ShowIdleButtons();
+    EXPECT_FALSE(Palette().Button(IDC_MINIMIZE)->isHidden());
+    EXPECT_TRUE(Commands().ButtonFor(IDC_MINIMIZE)->isHidden());
+
+    const QRect bar = Palette().GetBarRect(false);
+    for (UINT command : PaletteShown())
+        EXPECT_TRUE(bar.contains(Palette().Button(command)->geometry())) << command;
+    for (int i = 0; i < Settings::kColorBlocks; ++i)
+        EXPECT_TRUE(bar.contains(Palette().SwatchRect(i))) << i;
+}
+
+TEST_F(CompactFrameTest, closing_the_frame_lets_the_bundle_go)
+{
+    ASSERT_TRUE(Resources::UsingResourceLibrary());
+    m_frame.reset();
+    EXPECT_FALSE(Resources::UsingResourceLibrary());
+    EXPECT_EQ(LoadString(ID_FILE_NEW), "New (Ctrl+N)");
+}
+
+TEST_F(FrameModeTest, a_missing_bundle_leaves_the_default_look)
+{
+    m_frame.reset();
+    WriteSetting(Settings::NewInterface, QStringLiteral("1"));
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    EXPECT_FALSE(Resources::UsingResourceLibrary());
+    EXPECT_EQ(Palette().height(), 85);
+    EXPECT_EQ(Commands().ButtonFor(ID_FILE_NEW)->toolTip(), TooltipOf(LoadString(ID_FILE_NEW)));
+}
+
+TEST_F(FrameModeTest, window_buttons_of_the_inking_frame_minimise_scale_and_close)
+{
+    Frame().OnInkingMode();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Commands().HintTip().isVisible(); }, 1000));  // the hint comes up
+    QTest::mouseClick(Commands().ButtonFor(IDC_MINIMIZE), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_TRUE(Frame().isMinimized());
+    EXPECT_FALSE(Commands().HintTip().isVisible());
+
+    Frame().showNormal();
+    QTest::mouseClick(Commands().ButtonFor(IDC_SCALE), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_TRUE(Frame().isMaximized());
+
+    // Close asks about a written note like any other way out.
+    Write();
+    m_prompts.QueueAnswer(IDCANCEL);
+    QTest::mouseClick(Commands().ButtonFor(ID_APP_EXIT), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_TRUE(Frame().isVisible());
 }
