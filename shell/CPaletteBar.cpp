@@ -158,12 +158,7 @@ CHoverBitmapButton* CPaletteBar::Button(UINT command) const
 void CPaletteBar::LoadButtonArt(UINT command, QSize size)
 {
     const bool selected = m_view && ToolOf(command) >= 0 && ToolOf(command) == m_view->Tool();
-    BarArtwork::ButtonImages art = BarArtwork::ButtonArt(command, selected);
-    if (art.normal.size() != size) {
-        for (QPixmap* look : {&art.normal, &art.pressed, &art.focused, &art.disabled})
-            if (!look->isNull())
-                *look = look->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
+    const BarArtwork::ButtonImages art = BarArtwork::ButtonArt(command, selected, size);
     Button(command)->LoadBitmaps(art.normal, art.pressed, art.focused, art.disabled);
 }
 
