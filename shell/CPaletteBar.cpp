@@ -30,6 +30,7 @@ int ToolOf(UINT command)
     case IDC_BRUSH: return CScrivaView::kBrush;
     case IDC_MARKER: return CScrivaView::kMarker;
     case IDC_ERASER: return CScrivaView::kEraser;
+    case IDC_MOVE_PICTURE: return CScrivaView::kToolNone;  // the picture tool
     default: return -1;
     }
 }
@@ -224,7 +225,7 @@ void CPaletteBar::ShowToolLooks()
     if (tool == m_shownTool)
         return;
     m_shownTool = tool;
-    for (UINT command : {IDC_PENCIL, IDC_BRUSH, IDC_MARKER, IDC_ERASER}) {
+    for (UINT command : {IDC_PENCIL, IDC_BRUSH, IDC_MARKER, IDC_ERASER, IDC_MOVE_PICTURE}) {
         const QRect rect = Layout().ButtonRect(command);
         if (!rect.isEmpty())
             LoadButtonArt(command, rect.size());

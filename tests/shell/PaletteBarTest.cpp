@@ -84,6 +84,7 @@ TEST_F(PaletteBarTest, tool_buttons_select_the_tool_and_show_it_selected)
     const std::pair<UINT, int> tools[] = {{IDC_BRUSH, CScrivaView::kBrush},
                                           {IDC_MARKER, CScrivaView::kMarker},
                                           {IDC_ERASER, CScrivaView::kEraser},
+                                          {IDC_MOVE_PICTURE, CScrivaView::kToolNone},
                                           {IDC_PENCIL, CScrivaView::kPencil}};
     for (const auto& [command, tool] : tools) {
         Click(command);
