@@ -4,59 +4,23 @@
 
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
+#include "platform/Resources.h"
 #include "platform/Settings.h"
 #include "tablet/TabletIdentity.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontMetrics>
-#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
-
-#include <cmath>
 
 namespace {
 
-constexpr UINT IDS_RIGHTS_HEADING = 51458;
-constexpr const char* kRightsNotice = "\u00A9 2026 Inkleaf developers. Free to share.";
+constexpr const char* kRightsNotice = " \u00A9 2026 Inkleaf developers";
 constexpr const char* kVersion = " 2.60.00";
 
 constexpr QRgb kShadowColor = 0xFFB2B2B2;
 constexpr int kTextTops[] = {70, 90, 140, 160};  // pixels from the top of the box
-
-// A leaf with its midrib, its stem at (x, y), pointing up and to the right.
-void DrawLeaf(QPainter& p, QPointF stem, qreal length, const QColor& colour)
-{
-    const QPointF tip = stem + QPointF(length * 0.55, -length);
-    QPainterPath leaf(stem);
-    leaf.quadTo(stem + QPointF(-length * 0.35, -length * 0.7), tip);
-    leaf.quadTo(stem + QPointF(length * 0.95, -length * 0.2), stem);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawPath(leaf);
-    p.setPen(QPen(colour.lighter(160), 1.2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(stem, stem + (tip - stem) * 0.8);
-}
-
-// A handwritten swash: a wave whose width swells and tapers like a pen pressed and lifted.
-void DrawPenStroke(QPainter& p, qreal left, qreal right, qreal baseline, const QColor& ink)
-{
-    constexpr int kSteps = 480;
-    constexpr qreal kPi = 3.14159265358979;
-    p.setPen(Qt::NoPen);
-    p.setBrush(ink);
-    for (int i = 0; i <= kSteps; ++i) {
-        const qreal t = qreal(i) / kSteps;
-        const qreal x = left + (right - left) * t;
-        const qreal y = baseline - 6.0 * std::sin(t * 2.6 * kPi) * (0.4 + 0.6 * t);
-        const qreal pressure = std::pow(std::sin(kPi * std::min(1.0, t * 1.15)), 0.7);
-        const qreal radius = 0.5 + 2.3 * pressure;
-        p.drawEllipse(QPointF(x, y), radius, radius);
-    }
-}
 
 }  // namespace
 
@@ -75,51 +39,17 @@ void CAboutDlg::OnInitDialog()
     setFixedSize(logo.size());
 }
 
-QImage CAboutDlg::LogoImage(UINT bitmap)
+QImage CAboutDlg::LogoImage(UINT bitmap, qreal ratio)
 {
-    const bool plain = bitmap == IDB_LOGO_PLAIN;
-    const QColor paperTop = plain ? QColor(0xF5, 0xF7, 0xFA) : QColor(0xFC, 0xF8, 0xEC);
-    const QColor paperBottom = plain ? QColor(0xDD, 0xE4, 0xEC) : QColor(0xEE, 0xE0, 0xC0);
-    const QColor ink = plain ? QColor(0x2E, 0x3A, 0x4A) : QColor(0x1D, 0x3C, 0x78);
-    const QColor leaf = plain ? QColor(0x5E, 0x8C, 0x6A) : QColor(0x3F, 0x8F, 0x4E);
-    const QColor rule = plain ? QColor(0xB8, 0xC6, 0xD4) : QColor(0xD8, 0xC3, 0x98);
-
-    QImage image(kLogoWidth, kLogoHeight, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    QLinearGradient paper(0, 0, 0, kLogoHeight);
-    paper.setColorAt(0, paperTop);
-    paper.setColorAt(1, paperBottom);
-    p.fillRect(image.rect(), paper);
-
-    // Ruled lines under the text rows, as on the page, and a thin frame.
-    p.setPen(QPen(rule, 1));
-    for (const int y : {111, 181})
-        p.drawLine(QPointF(24, y + 0.5), QPointF(kLogoWidth - 24, y + 0.5));
-    p.setPen(QPen(ink.lighter(250), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(0.5, 0.5, kLogoWidth - 1, kLogoHeight - 1));
-
-    // The word mark with its leaf, centred together in the top band.
-    QFont mark(QStringLiteral("Serif"));
-    mark.setPixelSize(38);
-    mark.setItalic(true);
-    mark.setBold(true);
-    const QFontMetrics metrics(mark);
-    const QString name = QStringLiteral("Inkleaf");
-    const int leafWidth = 22;
-    const int markWidth = metrics.horizontalAdvance(name) + leafWidth + 6;
-    const int markLeft = (kLogoWidth - markWidth) / 2;
-    const int baseline = 52;
-    p.setFont(mark);
-    p.setPen(ink);
-    p.drawText(markLeft + leafWidth + 6, baseline, name);
-    DrawLeaf(p, QPointF(markLeft + 4, baseline - 2), 30, leaf);
-
-    // A pen stroke between the two pairs of lines.
-    DrawPenStroke(p, 70, kLogoWidth - 70, 125, ink);
-    return image;
+    const QSize size = QSize(kLogoWidth, kLogoHeight) * ratio;
+    // Opaque, like the box it fills: anything see-through in the picture shows white.
+    QImage logo(size, QImage::Format_RGB32);
+    logo.fill(Qt::white);
+    QPainter painter(&logo);
+    painter.drawImage(0, 0, Resources::LoadImage(QStringLiteral("bitmap/%1").arg(bitmap), size));
+    painter.end();
+    logo.setDevicePixelRatio(ratio);
+    return logo;
 }
 
 QString CAboutDlg::TabletLine(const QString& sysfsRoot)
@@ -190,7 +120,7 @@ void CAboutDlg::showEvent(QShowEvent* event)
 void CAboutDlg::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.drawImage(0, 0, LogoImage(LogoFor(ReadSetting(Settings::AboutLogoForPaint))));
+    p.drawImage(0, 0, LogoImage(LogoFor(ReadSetting(Settings::AboutLogoForPaint)), devicePixelRatio()));
     p.setFont(TextFont(StringTable::Instance().Language(), font()));
 
     const QStringList lines = TextLines();

@@ -32,8 +32,8 @@ public:
 
     // 0 the plain logo 391, any other value the logo 393.
     static UINT LogoFor(int setting) { return setting == 0 ? IDB_LOGO_PLAIN : IDB_LOGO; }
-    // The picture of one logo, kLogoWidth × kLogoHeight.
-    static QImage LogoImage(UINT bitmap);
+    // The picture of one logo, opaque, kLogoWidth × kLogoHeight pixels at the pixel ratio.
+    static QImage LogoImage(UINT bitmap, qreal ratio = 1.0);
 
     // The four lines in drawing order: titles, rights notice, version, tablet.
     QStringList TextLines() const;

@@ -131,6 +131,9 @@ TEST_F(AboutTest, four_lines_name_titles_rights_version_and_tablet)
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], "Inkleaf & Lumora");
     EXPECT_TRUE(lines[1].contains("Inkleaf developers")) << lines[1].toStdString();
+    // The heading comes from the string table, a blank apart from the notice.
+    EXPECT_FALSE(LoadString(IDS_RIGHTS_HEADING).isEmpty());
+    EXPECT_TRUE(lines[1].startsWith(LoadString(IDS_RIGHTS_HEADING) + " \u00A9")) << lines[1].toStdString();
     EXPECT_EQ(lines[2], LoadString(IDS_VERSION) + " 2.60.00");
     EXPECT_EQ(lines[3], "Pad " + LoadString(IDS_USB_PORT));
 }
