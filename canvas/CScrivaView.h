@@ -68,6 +68,8 @@ public:
     static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2 - 3, size / 2 - 3); }
     const QCursor& PenCursor() const { return m_hPenCursor; }
     void UpdatePenCursor();
+    // The eraser's cursor, from the picture "cursor/178" and its hot spot; made on first use.
+    const QCursor& EraserCursor();
 
     // Pictures.
     void OnInsertImage();
@@ -214,4 +216,5 @@ private:
     InkRenderer m_rendPage;
     InkRenderer m_rendScreen;
     QCursor m_hPenCursor;
+    QCursor m_hEraserCursor;  // made by EraserCursor()
 };

@@ -6,6 +6,7 @@
 #include "pictures/CPictureItem.h"
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
+#include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 
 #include <QClipboard>
@@ -427,6 +428,17 @@ void CScrivaView::UpdatePenCursor()
         viewport()->setCursor(m_hPenCursor);
 }
 
+const QCursor& CScrivaView::EraserCursor()
+{
+    if (m_hEraserCursor.shape() != Qt::BitmapCursor) {
+        const Resources::CursorImage eraser = Resources::LoadCursorImage(QStringLiteral("cursor/178"));
+        m_hEraserCursor = eraser.image.isNull()
+            ? QCursor(Qt::CrossCursor)
+            : QCursor(QPixmap::fromImage(eraser.image), eraser.hotSpot.x(), eraser.hotSpot.y());
+    }
+    return m_hEraserCursor;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Mouse and pictures
 
@@ -482,7 +494,7 @@ void CScrivaView::mouseDoubleClickEvent(QMouseEvent* event)
 void CScrivaView::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_nTool != kToolNone) {
-        viewport()->setCursor(m_nTool == kEraser ? QCursor(Qt::CrossCursor) : m_hPenCursor);
+        viewport()->setCursor(m_nTool == kEraser ? EraserCursor() : m_hPenCursor);
         return;
     }
     const POINT p = PagePointOf(event);

@@ -8,6 +8,7 @@
 #include "canvas/CScrivaView.h"
 #include "platform/CommandIds.h"
 #include "platform/ProfileFile.h"
+#include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
@@ -258,6 +259,26 @@ TEST_F(CaptureTest, the_pen_cursor_is_a_circle_of_the_pen_colour_on_a_see_throug
 
     const QImage grey = CScrivaView::PenCursorImage(0x808080, 1, true);
     EXPECT_EQ(grey.pixel(20, 16), qRgb(255, 255, 255));  // a grey pen gets a white outline
+}
+
+TEST_F(CaptureTest, the_eraser_shows_its_own_cursor_with_the_hot_spot_of_its_picture)
+{
+    QWidget* target = m_view->viewport();
+    m_view->OnCommand(IDC_ERASER);
+    QTest::mouseMove(target, QPoint(300, 200));
+    QTest::mouseMove(target, QPoint(310, 205));
+    const QCursor eraser = target->cursor();
+    ASSERT_EQ(eraser.shape(), Qt::BitmapCursor);
+    const Resources::CursorImage picture = Resources::LoadCursorImage("cursor/178");
+    EXPECT_EQ(eraser.hotSpot(), picture.hotSpot);
+    EXPECT_NE(eraser.hotSpot(), QPoint(0, 0));
+    EXPECT_EQ(eraser.pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              picture.image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+
+    // A pen tool brings the pen cursor back.
+    m_view->OnCommand(IDC_PENCIL);
+    QTest::mouseMove(target, QPoint(320, 210));
+    EXPECT_EQ(target->cursor().hotSpot(), CScrivaView::PenCursorHotSpot());
 }
 
 TEST_F(CaptureTest, with_move_picture_the_mouse_drags_pictures_and_the_right_button_asks_for_the_menu)
