@@ -4,6 +4,7 @@
 #include "TestApplication.h"
 
 #include "platform/CommandIds.h"
+#include "platform/Resources.h"
 #include "shell/CCaptureControlDlg.h"
 #include "shell/CHoverBitmapButton.h"
 #include "shell/StringTable.h"
@@ -113,6 +114,20 @@ TEST_F(CaptureControlTest, bundle_layout_puts_the_buttons_at_58_and_100_and_leav
     EXPECT_EQ(m_panel->StartButton()->pos(), QPoint(58, 18));
     EXPECT_EQ(m_panel->CancelButton()->pos(), QPoint(100, 18));
     EXPECT_TRUE(m_panel->mask().isEmpty());
+}
+
+TEST_F(CaptureControlTest, a_loaded_bundle_chooses_the_bundle_layout)
+{
+    struct BundleLoaded {
+        BundleLoaded() { loaded = Resources::LoadResourceLibrary(QStringLiteral(INKLEAF_BUNDLE)); }
+        ~BundleLoaded() { Resources::FreeResourceLibrary(); }
+        bool loaded;
+    } bundle;
+    ASSERT_TRUE(bundle.loaded) << INKLEAF_BUNDLE;
+    CCaptureControlDlg panel([] {}, &m_main);
+    EXPECT_TRUE(panel.IsBundleLayout());
+    EXPECT_EQ(panel.StartButton()->pos(), QPoint(58, 18));
+    EXPECT_TRUE(panel.mask().isEmpty());
 }
 
 TEST_F(CaptureControlTest, start_hides_the_panel_then_runs_the_capture_and_closes_with_ok)
