@@ -6,6 +6,7 @@
 
 #include "platform/CommandIds.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -60,6 +61,8 @@ void CPenWidthPopup::Toggle(int tool, int width, QWidget* anchor)
     m_nStep = kSteps;
     m_bOpening = true;
     m_timer.start();
+    // While open the popup holds the mouse: a press anywhere else rolls it in.
+    qApp->installEventFilter(this);
 }
 
 void CPenWidthPopup::HidePopup()
@@ -71,6 +74,7 @@ void CPenWidthPopup::HidePopup()
 void CPenWidthPopup::Close()
 {
     m_nTool = 0;
+    qApp->removeEventFilter(this);
     if (isHidden()) {
         m_timer.stop();
         return;
@@ -124,6 +128,13 @@ void CPenWidthPopup::Place(int height)
     setMask(m_shape.translated(0, offset));
 }
 
+// Presses on the bars' buttons go on to them: they close the popup, or move it to another
+// thickness button, by their commands.
+bool CPenWidthPopup::IsOutside(const QWidget* target) const
+{
+    return target != this && !isAncestorOf(target) && !qobject_cast<const CHoverBitmapButton*>(target);
+}
+
 void CPenWidthPopup::Reposition()
 {
     if (m_nTool && !IsAnimating() && isVisible())
@@ -140,6 +151,11 @@ void CPenWidthPopup::mousePressEvent(QMouseEvent* event)
 
 bool CPenWidthPopup::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonPress && m_nTool && !IsAnimating())
+        if (auto* target = qobject_cast<QWidget*>(watched); target && IsOutside(target)) {
+            emit dismissRequested();
+            return true;  // the press only closes the popup
+        }
     if (watched == parentWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
                                       event->type() == QEvent::LayoutRequest))
         QTimer::singleShot(0, this, &CPenWidthPopup::Reposition);

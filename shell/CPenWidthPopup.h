@@ -59,6 +59,7 @@ protected:
 
 private:
     void Place(int height);
+    bool IsOutside(const QWidget* target) const;
     void Close();
 
     std::array<CHoverBitmapButton*, 5> m_btnWidth{};

@@ -201,3 +201,21 @@ TEST_F(PenWidthPopupTest, is_shaped_like_its_rounded_sheet)
     EXPECT_FALSE(mask.contains(QPoint(0, 0)));  // the rounded corner is see-through
     EXPECT_TRUE(mask.contains(QRect(QPoint(0, 0), Popup()->size()).center()));
 }
+
+TEST_F(PenWidthPopupTest, a_press_elsewhere_only_rolls_it_in)
+{
+    m_frame->OnCommand(IDC_PENCIL_THICKNESS);
+    Settle();
+    ASSERT_TRUE(Shown());
+    const int width = View().ToolWidth(CScrivaView::kPencil);
+    QTest::mouseClick(View().viewport(), Qt::LeftButton, {}, QPoint(200, 150));
+    EXPECT_EQ(View().PenWidthPopupTool(), 0);
+    EXPECT_FALSE(View().HasInkFlag());
+    Settle();
+    EXPECT_FALSE(Shown());
+    EXPECT_EQ(View().ToolWidth(CScrivaView::kPencil), width);
+
+    // Closed, the popup leaves presses alone.
+    QTest::mouseClick(Bar().Button(IDC_BRUSH), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(View().Tool(), CScrivaView::kBrush);
+}
