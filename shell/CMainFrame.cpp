@@ -91,10 +91,16 @@ bool CMainFrame::OnCommand(UINT id)
         return false;
     const bool handled = OnFrameCommand(id) || m_view->OnCommand(id) || OnDocumentCommand(id) ||
                          (m_appCommands && m_appCommands(id));
+    SyncBarsWithView();
+    return handled;
+}
+
+// Tool looks, pen widths, indicators and the popup follow what the command did to the view.
+void CMainFrame::SyncBarsWithView()
+{
     m_paletteBar->SyncWithView();
     m_commandBar->SetPenWidths(m_view->ToolWidth(CScrivaView::kPencil), m_view->ToolWidth(CScrivaView::kBrush),
                                m_view->ToolWidth(CScrivaView::kMarker));
-    return handled;
 }
 
 // The palette bar along the bottom edge, in a fixed tool bar of its own.

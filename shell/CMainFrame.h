@@ -92,6 +92,7 @@ private:
     void LayoutBarsForMode(int mode);
     void ReopenTabletContext();
     void UpdateCommandButtons();
+    void SyncBarsWithView();
 
     CScrivaDoc& m_document;
     CScrivaView* m_view;

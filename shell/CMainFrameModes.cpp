@@ -119,7 +119,7 @@ void CMainFrame::OnDesktopMode()
     // The small frame has no picture tool: the pen writes.
     if (m_view->Tool() == CScrivaView::kToolNone) {
         m_view->OnPencil();
-        m_paletteBar->SyncWithView();
+        SyncBarsWithView();
     }
     ReopenTabletContext();
 }
@@ -149,8 +149,7 @@ void CMainFrame::LayoutBarsForMode(int mode)
     m_view->SetFrameMode(mode);
     m_commandBar->LayoutForMode(mode);
     m_paletteBar->LayoutForMode(mode);
-    m_commandBar->SetPenWidths(m_view->ToolWidth(CScrivaView::kPencil), m_view->ToolWidth(CScrivaView::kBrush),
-                               m_view->ToolWidth(CScrivaView::kMarker));
+    SyncBarsWithView();
     UpdateCommandButtons();
 }
 

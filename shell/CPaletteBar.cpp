@@ -78,20 +78,6 @@ CPaletteBar::~CPaletteBar()
     delete m_popup;
 }
 
-QString CPaletteBar::BackgroundName() const
-{
-    return BackgroundName(m_nMode);
-}
-
-QString CPaletteBar::BackgroundName(int mode) const
-{
-    switch (mode) {
-    case 1: return QStringLiteral("bitmap/319");
-    case 2: return QStringLiteral("bitmap/327");
-    default: return m_bSmallScreen ? QStringLiteral("bitmap/433") : QStringLiteral("bitmap/272");
-    }
-}
-
 QSize CPaletteBar::BarSize() const
 {
     return BarSizeFor(m_nMode);
@@ -99,11 +85,7 @@ QSize CPaletteBar::BarSize() const
 
 QSize CPaletteBar::BarSizeFor(int mode) const
 {
-    const QSize size = Resources::ImageSize(BackgroundName(mode));
-    if (!size.isEmpty())
-        return size;
-    // A picture missing from the program: the default look's size.
-    return mode ? kFrameSize : m_bSmallScreen ? kSmallLetterSize : kLetterSize;
+    return BarArtwork::BackgroundSize(mode, m_bSmallScreen);
 }
 
 QRect CPaletteBar::GetBarRect(bool apply)
@@ -402,7 +384,8 @@ void CPaletteBar::paintEvent(QPaintEvent*)
     QPainter p(this);
     // The background has the mode's size, stretched when the window is wider.
     const QSize background = BarSize();
-    p.drawImage(0, 0, Resources::LoadImage(BackgroundName(), QSize(std::max(background.width(), width()), height())));
+    p.drawImage(0, 0, Resources::LoadImage(BarArtwork::BackgroundName(m_nMode, m_bSmallScreen),
+                                           QSize(std::max(background.width(), width()), height())));
 
     auto colourBox = [&p](const QRect& r, COLORREF colour) {
         p.setPen(QColor(0x50, 0x58, 0x64));

@@ -32,9 +32,6 @@ class CPaletteBar : public QWidget {
 public:
     static constexpr int kButtonCount = 22;
     static constexpr int kHeight = 85;                  // letter mode, pixels
-    static constexpr QSize kLetterSize{1300, 85};       // the letter-mode background
-    static constexpr QSize kSmallLetterSize{2048, 55};  // the same on a screen under 800 pixels
-    static constexpr QSize kFrameSize{629, 63};         // desktop and inking modes
     static constexpr int kSmallScreenWidth = 800;
 
     // The commands of the buttons, by button index.
@@ -112,8 +109,6 @@ private:
     // Opens or closes the popup window for the tool the view says it is open for.
     void SyncPenWidthPopup();
     QWidget* ThicknessAnchor(int tool) const;
-    QString BackgroundName() const;
-    QString BackgroundName(int mode) const;
     QSize BarSize() const;
     void ShowToolLooks();
     void PaintPenWidths(QPainter& p);
