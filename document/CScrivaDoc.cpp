@@ -6,6 +6,7 @@
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
 #include "platform/Prompts.h"
+#include "platform/RegularFile.h"
 #include "platform/Settings.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@ namespace {
 
 const QString kAppTitle = QStringLiteral("Inkleaf");
 const QString kUntitled = QStringLiteral("Untitled");
+const QString kOpenFailed = QStringLiteral("Failed to open document.");
 constexpr LONG kEmptyExtent = 300;
 constexpr LONG kExtentMargin = 20;
 
@@ -110,9 +112,9 @@ bool CScrivaDoc::OnOpenDocument(const QString& path)
 
 bool CScrivaDoc::LoadNote(const QString& path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("Failed to open document."));
+    QFile file;
+    if (!OpenRegularFile(file, path)) {
+        ShowMessage(kOpenFailed);
         return false;
     }
     try {
@@ -312,12 +314,23 @@ void CScrivaDoc::OnFileOpen()
 
 bool CScrivaDoc::OpenDocumentFile(const QString& path)
 {
+    // A file that cannot be opened is refused before the question about unsaved strokes.
+    const QString upper = path.toUpper();
+    if (!upper.contains(QLatin1String(".ILF")) && !upper.contains(QLatin1String(".QVN"))) {
+        ShowMessage(QStringLiteral("Cannot open %1: Inkleaf opens notes (.Ilf) and device files (.QVN) only.").arg(path));
+        return false;
+    }
+    // Missing, or something a read would wait on for ever (a FIFO, a device).
+    if (!IsRegularFile(path)) {
+        ShowMessage(kOpenFailed);
+        return false;
+    }
     // Opening another note never drops unsaved strokes without asking.
     if (!SaveModified())
         return false;
     ClearFolderFiles();
     m_reloadFolder = 1;
-    if (path.toUpper().contains(QLatin1String(".QVN")))
+    if (upper.contains(QLatin1String(".QVN")))
         OnNewDocument();
     return OnOpenDocument(path);
 }

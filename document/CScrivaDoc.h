@@ -57,7 +57,9 @@ public:
     void OnFileOpen();
     // New: asks to save a modified note first. Returns false when the user cancelled.
     bool OnFileNew();
-    // Opens path as a document (shell, drop, command line), asking to save changes first.
+    // Opens path as a document (shell, drop, command line, another launch), asking to save
+    // changes first. A name that is neither a note's nor a device file's, a missing file and
+    // anything but a regular file are reported and refused before that question.
     bool OpenDocumentFile(const QString& path);
     // Page navigation through the notes and device files of the current file's folder.
     void OnPrevPage() { MovePage(-1); }

@@ -10,6 +10,7 @@
 
 #include "platform/ScreenMetrics.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -197,6 +198,30 @@ void CMainFrame::ShowTopmost()
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     RestoreToForeground();
     setGeometry(place);
+}
+
+void CMainFrame::OpenDocumentFile(const QString& path)
+{
+    RestoreToForeground();
+    // The other launch is answered first; the questions and messages of the open come later.
+    QTimer::singleShot(0, this, [this, path] { OpenWhenIdle(path); });
+}
+
+void CMainFrame::OpenWhenIdle(const QString& path)
+{
+    // A flow of ours that waits in a dialog must not find another note under it on return.
+    constexpr int kRetryMs = 250;
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(kRetryMs, this, [this, path] { OpenWhenIdle(path); });
+        return;
+    }
+    // Over the small desktop frame the pen lets go while the save question may show.
+    const bool desktop = m_nMode == 1;
+    if (desktop)
+        m_view->ParkTablet();
+    m_document.OpenDocumentFile(path);
+    if (desktop)
+        m_view->ReopenTablet();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

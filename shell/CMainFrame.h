@@ -68,6 +68,7 @@ public:
     void ShowTopmost() override;
     void AddPageLength() override { m_view->AddPageLength(); }
     bool CloseOverlay(const QString&) override { return false; }
+    void OpenDocumentFile(const QString& path) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +92,8 @@ private:
     void PlaceSmallFrame(int mode);
     void LayoutBarsForMode(int mode);
     void ReopenTabletContext();
+    // Opens a file another launch handed over, once no dialog of ours is open.
+    void OpenWhenIdle(const QString& path);
     void UpdateCommandButtons();
     void SyncBarsWithView();
 

@@ -1,4 +1,5 @@
 #include "ArchiveBytes.h"
+#include "FifoFeeder.h"
 #include "QtPrinting.h"
 #include "ScriptedPrompts.h"
 
@@ -265,6 +266,35 @@ TEST_F(NoteTest, opening_asks_before_dropping_unsaved_strokes)
     m_prompts.QueueAnswer(IDNO);
     EXPECT_TRUE(m_doc.OnFileNew());
     EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+}
+
+TEST_F(NoteTest, only_regular_notes_and_device_files_open_and_the_rest_is_reported)
+{
+    AddStroke({10, 10}, {90, 90});  // unsaved: no file that cannot open may ask about it
+    FifoFeeder notePipe(Path("pipe.Ilf"), "strokes that never come");
+    FifoFeeder devicePipe(Path("pipe.QVN"), "packets that never come");
+    ASSERT_TRUE(QFile::link("/dev/null", Path("null.Ilf")));
+    ASSERT_TRUE(QFile::link("/dev/null", Path("null.QVN")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.QVN"));
+    for (const char* name : {"gone.Ilf", "gone.QVN", "pipe.Ilf", "pipe.QVN", "null.Ilf", "null.QVN", "folder.QVN"})
+        EXPECT_FALSE(m_doc.OpenDocumentFile(Path(name))) << name;
+    EXPECT_FALSE(notePipe.Opened());
+    EXPECT_FALSE(devicePipe.Opened());
+
+    Write(Path("picture.png"), "\x89PNG");
+    EXPECT_FALSE(m_doc.OpenDocumentFile(Path("picture.png")));
+    EXPECT_FALSE(m_doc.OnOpenDocument(Path("pipe.Ilf"))) << "the note reader itself";
+    EXPECT_FALSE(notePipe.Opened());
+
+    ASSERT_EQ(m_prompts.Messages().size(), 9u);
+    EXPECT_EQ(m_prompts.Messages()[8].text, "Failed to open document.");
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(m_prompts.Messages()[i].text, "Failed to open document.") << i;
+    EXPECT_EQ(m_prompts.Messages()[7].text,
+              "Cannot open " + Path("picture.png") + ": Inkleaf opens notes (.Ilf) and device files (.QVN) only.");
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(m_doc.PendingDeviceFile().isEmpty());
 }
 
 TEST(DatedNames, prefix_is_month_day_year_with_zeros_and_serial_follows_the_record)

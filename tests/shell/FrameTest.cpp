@@ -12,6 +12,8 @@
 #include "shell/RecentFileList.h"
 #include "shell/WindowShape.h"
 
+#include <QDeadlineTimer>
+#include <QDialog>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -106,6 +108,33 @@ TEST_F(FrameTest, another_instance_can_add_a_page_length_and_show_the_frame)
     m_frame->RestoreToForeground();
     EXPECT_FALSE(m_frame->isMinimized());
     EXPECT_TRUE(m_frame->IsWindowVisible());
+}
+
+TEST_F(FrameTest, a_note_from_another_launch_waits_for_open_dialogs_and_asks_first)
+{
+    const QString note = m_dir.filePath("handed.Ilf");
+    ASSERT_TRUE(m_doc.OnSaveDocument(note));
+    m_doc.OnNewDocument();
+    m_doc.SetModifiedFlag(true);
+    m_frame->Minimize();
+    QDialog busy(m_frame.get());  // a flow of ours waits for the user
+    busy.setModal(true);
+    busy.show();
+
+    m_frame->OpenDocumentFile(note);
+    EXPECT_FALSE(m_frame->isMinimized()) << "the frame comes forward at once";
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_prompts.Messages().empty()) << "nothing is opened under the open dialog";
+    EXPECT_EQ(m_doc.GetTitle(), "Untitled");
+
+    busy.close();
+    m_prompts.QueueAnswer(IDNO);
+    const QDeadlineTimer deadline(10000);
+    while (m_doc.GetTitle() != "handed.Ilf" && !deadline.hasExpired())
+        QTest::qWait(20);
+    EXPECT_EQ(m_doc.GetTitle(), "handed.Ilf");
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].type & MB_TYPEMASK, UINT(MB_YESNOCANCEL));
 }
 
 TEST(RecentFiles, four_newest_first_without_repeats)
