@@ -50,15 +50,15 @@ const std::array<CCommandBar::ButtonInfo, CCommandBar::kButtonCount>& CCommandBa
         {ID_SEND_MAIL, ID_SEND_MAIL, Glyph::Mail, true},
         {ID_DESKTOP_MODE, ID_DESKTOP_MODE, Glyph::DesktopMode, true},
         {ID_APP_ABOUT, ID_APP_ABOUT, Glyph::Help, true},
-        {kCloseCommand, 0, Glyph::Close, true},
+        {kCloseCommand, kCloseCommand, Glyph::Close, true},
         {IDC_SCALE, IDS_SCALE, Glyph::Scale, true},
         {IDC_MINIMIZE, IDS_MINIMIZE, Glyph::Minimize, true},
         {ID_START_WRITE, ID_START_WRITE, Glyph::StartWrite, false},
         {ID_CANCEL_WRITE, ID_CANCEL_WRITE, Glyph::Cancel, false},
         {ID_INKING, ID_INKING, Glyph::Inking, false},
-        {IDC_PENCIL_THICKNESS, 0, Glyph::PencilWidth, false},
-        {IDC_BRUSH_THICKNESS, 0, Glyph::BrushWidth, false},
-        {IDC_MARKER_THICKNESS, 0, Glyph::MarkerWidth, false},
+        {IDC_PENCIL_THICKNESS, IDC_PENCIL_THICKNESS, Glyph::PencilWidth, false},
+        {IDC_BRUSH_THICKNESS, IDC_BRUSH_THICKNESS, Glyph::BrushWidth, false},
+        {IDC_MARKER_THICKNESS, IDC_MARKER_THICKNESS, Glyph::MarkerWidth, false},
     }};
     return buttons;
 }
@@ -161,11 +161,10 @@ CCommandBar::~CCommandBar()
 
 void CCommandBar::CreateButtons()
 {
-    // The hidden control takes the focus from a button the mouse leaves, so no button keeps
-    // its hover look.
+    // The template's hidden control; it never takes the keyboard, which stays with the page.
     m_hidden = new QWidget(this);
     m_hidden->setObjectName(QStringLiteral("hidden"));
-    m_hidden->setFocusPolicy(Qt::StrongFocus);
+    m_hidden->setFocusPolicy(Qt::NoFocus);
     m_hidden->setGeometry(0, 0, 0, 0);
 
     const auto& buttons = Buttons();
@@ -173,8 +172,7 @@ void CCommandBar::CreateButtons()
         const ButtonInfo& info = buttons[i];
         auto* button = new CHoverBitmapButton(info.command, this);
         button->SetHiddenControl(m_hidden);
-        if (info.tooltip)
-            button->setToolTip(TooltipOf(LoadString(info.tooltip)));
+        button->SetToolTipText(TooltipOf(LoadString(info.tooltip)));
         button->setVisible(info.createdVisible);
         if (info.command == ID_START_WRITE) {
             // The hint has done its work once the user found the button.

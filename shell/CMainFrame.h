@@ -12,6 +12,7 @@
 
 #include "canvas/CScrivaView.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 
 class CPaletteBar;
@@ -60,6 +61,8 @@ public:
     void ShowNoTabletNotice();
     // The "Picture" menu at the mouse; the chosen command runs.
     void ShowPictureMenu();
+    // The menu keys: the "Picture" menu over the selected picture; nothing without one.
+    void ShowSelectedPictureMenu();
 
     // IWindowRequests
     bool IsWindowVisible() override { return isVisible(); }
@@ -82,6 +85,8 @@ protected:
 
 private:
     void CreateAccelerators();
+    void AddShortcut(const QKeySequence& keys, Qt::ShortcutContext context, std::function<void()> run);
+    void ShowPictureMenuAt(const QPoint& global);
     void CreatePaletteBar();
     bool OnDocumentCommand(UINT id);
     void UpdateCaption(const QString& title);

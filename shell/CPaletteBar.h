@@ -101,6 +101,9 @@ protected:
 
 private:
     void CreateButtons();
+    // The swatches and indicators as named children, for their tooltips and screen readers.
+    void CreateSpots();
+    void PlaceSpots();
     void LoadButtonArt(UINT command, QSize size);
     void OnLineHeightArrow(int action);
     int SwatchAt(QPoint point) const;  // -1 when none
@@ -120,8 +123,11 @@ private:
     COLORREF m_crChosen = 0;  // the shared chooser starts black and remembers its last colour
     std::array<CHoverBitmapButton*, kButtonCount> m_btn{};
     std::array<COLORREF, Settings::kColorBlocks> m_crBlock{};
-    QWidget* m_hidden = nullptr;  // takes the focus when the mouse leaves a button
+    QWidget* m_hidden = nullptr;  // the template's hidden control
     QScrollBar* m_lineHeight = nullptr;
+    std::array<QWidget*, Settings::kColorBlocks> m_swatchSpots{};
+    QWidget* m_penColorSpot = nullptr;
+    QWidget* m_pageColorSpot = nullptr;
     int m_shownTool = -1;  // the tool whose button shows the selected look
     FrameDrag m_drag;
     QPointer<CPenWidthPopup> m_popup;  // a child of the top-level window, above the bar

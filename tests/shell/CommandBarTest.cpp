@@ -123,8 +123,8 @@ TEST_F(CommandBarTest, tooltips_come_from_the_string_table)
     EXPECT_EQ(m_bar->ButtonFor(IDC_SCALE)->toolTip(), QStringLiteral("Scale"));
     EXPECT_EQ(m_bar->ButtonFor(IDC_MINIMIZE)->toolTip(), QStringLiteral("Minimize"));
     EXPECT_EQ(m_bar->ButtonFor(ID_START_WRITE)->toolTip(), QStringLiteral("Start to write"));
-    EXPECT_TRUE(m_bar->ButtonFor(ID_APP_EXIT)->toolTip().isEmpty());
-    EXPECT_TRUE(m_bar->ButtonFor(IDC_PENCIL_THICKNESS)->toolTip().isEmpty());
+    EXPECT_EQ(m_bar->ButtonFor(ID_APP_EXIT)->toolTip(), QStringLiteral("Close"));
+    EXPECT_EQ(m_bar->ButtonFor(IDC_PENCIL_THICKNESS)->toolTip(), QStringLiteral("Thickness of Pencil"));
 }
 
 TEST_F(CommandBarTest, bar_spans_the_frame_at_the_height_of_the_mode_background)
