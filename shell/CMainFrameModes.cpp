@@ -180,7 +180,7 @@ void CMainFrame::OnDisplayChange(QSize screen)
     m_view->RequestTabletReopen();
     if (m_nMode != 0)
         return;
-    m_paletteBar->SetSmallScreen(screen.width() < CPaletteBar::kSmallScreenWidth);
+    m_paletteBar->FitScreenWidth(screen.width());
 }
 
 void CMainFrame::ShowWriteOverButtons()

@@ -48,8 +48,8 @@ const std::array<UINT, CPaletteBar::kButtonCount> CPaletteBar::kCommands = {
 CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), m_view(view)
 {
     setObjectName(QStringLiteral("PaletteBar"));
-    m_bSmallScreen = ScreenMetrics::ScreenSize().width() < kSmallScreenWidth;
     m_bCompact = Resources::UsingResourceLibrary();
+    m_bSmallScreen = !PaletteBarLayout::WideLetterBandFits(ScreenMetrics::ScreenSize().width(), m_bCompact);
     setMinimumWidth(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     for (int i = 0; i < Settings::kColorBlocks; ++i)
@@ -201,6 +201,11 @@ void CPaletteBar::SetSmallScreen(bool small)
     hide();
     LayoutForMode(m_nMode);
     show();
+}
+
+void CPaletteBar::FitScreenWidth(int width)
+{
+    SetSmallScreen(!PaletteBarLayout::WideLetterBandFits(width, m_bCompact));
 }
 
 void CPaletteBar::ShowMinimizeButton(bool show)

@@ -32,7 +32,6 @@ class CPaletteBar : public QWidget {
 public:
     static constexpr int kButtonCount = 22;
     static constexpr int kHeight = 85;                  // letter mode, pixels
-    static constexpr int kSmallScreenWidth = 800;
 
     // The commands of the buttons, by button index.
     static const std::array<UINT, kButtonCount> kCommands;
@@ -48,8 +47,11 @@ public:
     void LayoutForMode(int mode);
     int Mode() const { return m_nMode; }
     bool IsSmallScreen() const { return m_bSmallScreen; }
-    // The letter-mode background for a screen narrower than 800 pixels; lays the bar out again.
+    // The narrow letter-mode band (true) or the wide one; lays the bar out again on a change.
     void SetSmallScreen(bool small);
+    // The letter-mode band for a screen width pixels wide: the wide one where all of it fits,
+    // the narrow one otherwise.
+    void FitScreenWidth(int width);
     // The compact replacement look was in use when the bar was made.
     bool IsCompact() const { return m_bCompact; }
     const PaletteBarLayout& Layout() const;

@@ -244,6 +244,26 @@ TEST_F(FrameModeTest, narrow_screen_switches_the_letter_palette_once)
     EXPECT_EQ(Palette().height(), 85);
 }
 
+TEST_F(FrameModeTest, screens_too_narrow_for_the_wide_band_get_the_narrow_one)
+{
+    for (const int width : {800, 960}) {
+        Frame().OnDisplayChange(QSize(width, 600));
+        EXPECT_TRUE(Palette().IsSmallScreen()) << width;
+        for (UINT command : {IDC_PREV_PAGE, IDC_NEXT_PAGE, IDC_SPLIT, IDC_MERGE})
+            EXPECT_FALSE(Palette().Button(command)->isHidden()) << width << " " << command;
+        for (UINT command : PaletteShown())
+            EXPECT_LE(Palette().Button(command)->geometry().right(), width - 1) << width << " " << command;
+    }
+    Frame().OnDisplayChange(QSize(1024, 768));
+    EXPECT_FALSE(Palette().IsSmallScreen());
+
+    // A frame that opens on an 800 x 600 screen starts with the narrow band.
+    m_frame.reset();
+    ScreenMetrics::SetFixedScreen(QSize(800, 600));
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    EXPECT_TRUE(Palette().IsSmallScreen());
+}
+
 TEST_F(FrameModeTest, display_change_outside_letter_mode_only_reopens_the_tablet)
 {
     Frame().OnInkingMode();
@@ -345,6 +365,18 @@ TEST_F(CompactFrameTest, the_bundle_gives_lower_bars_and_its_own_layouts)
         EXPECT_TRUE(bar.contains(Palette().Button(command)->geometry())) << command;
     for (int i = 0; i < Settings::kColorBlocks; ++i)
         EXPECT_TRUE(bar.contains(Palette().SwatchRect(i))) << i;
+}
+
+TEST_F(CompactFrameTest, the_compact_band_narrows_only_where_it_does_not_fit)
+{
+    for (const auto& [width, narrow] : {std::pair{800, false}, std::pair{720, true}}) {
+        Frame().OnDisplayChange(QSize(width, 600));
+        EXPECT_EQ(Palette().IsSmallScreen(), narrow) << width;
+        for (UINT command : PaletteShown())
+            EXPECT_LE(Palette().Button(command)->geometry().right(), width - 1) << width << " " << command;
+        for (int i = 0; i < Settings::kColorBlocks; ++i)
+            EXPECT_LE(Palette().SwatchRect(i).right(), width - 1) << width << " " << i;
+    }
 }
 
 TEST_F(CompactFrameTest, closing_the_frame_lets_the_bundle_go)
