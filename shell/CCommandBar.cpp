@@ -262,11 +262,14 @@ void CCommandBar::UpdateHint()
     if (!m_bShowHint)
         return;
     m_tipHint.SetText(LoadString(ID_START_WRITE));
-    // The stem points at the middle of the button, a fifth of its height above its bottom.
+    // Above the frame, its stem on the middle of the button's top edge, the balloon covers
+    // neither the bars' buttons nor the swatches below them; where the screen has no room above
+    // the frame, it hangs below the whole frame instead.
     const QRect button = m_btn[kStartWrite]->geometry();
-    const int bottom = button.top() + button.height();
-    const QPoint tip = mapToGlobal(QPoint(button.left() + button.width() / 2, (button.top() + 4 * bottom) / 5));
-    m_tipHint.TrackPosition(tip.x(), tip.y());
+    const QPoint above = mapToGlobal(QPoint(button.left() + button.width() / 2, button.top()));
+    const QWidget* frame = window();
+    const QPoint below(above.x(), frame->mapToGlobal(QPoint(0, frame->height())).y());
+    m_tipHint.TrackOutside(above, below);
     // Right after a layout the bar may not stand where it will be shown yet: the balloon
     // appears a moment later. Otherwise it just follows the bar.
     if (m_bLayoutPending)
@@ -327,6 +330,21 @@ void CCommandBar::paintEvent(QPaintEvent*)
         const QPoint at = m_bCompact ? QPoint(kCompactWidthLeft[i], kCompactWidthTop) : QPoint(kWidthLeft[i], kWidthTop);
         p.drawText(QRect(at, QSize(40, 24)), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("%1 ").arg(m_widths[i]));
     }
+}
+
+bool CCommandBar::event(QEvent* event)
+{
+    // A modal dialog over the frame (the About box, a colour chooser) would stand under the
+    // top-most balloon: the balloon steps aside until the dialog closes.
+    if (event->type() == QEvent::WindowBlocked) {
+        m_bHintBlocked = m_tipHint.IsActive() || m_hintTimer.isActive();
+        HideHint();
+    } else if (event->type() == QEvent::WindowUnblocked && m_bHintBlocked) {
+        m_bHintBlocked = false;
+        if (m_bShowHint && m_nMode == 2)
+            m_tipHint.Activate(true);
+    }
+    return QWidget::event(event);
 }
 
 void CCommandBar::resizeEvent(QResizeEvent* event)

@@ -102,6 +102,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     static Layout CompactLayoutOf(int mode);
@@ -114,6 +115,7 @@ private:
     QWidget* m_hidden = nullptr;  // the template's hidden control
     bool m_bShowHint = true;       // until the first press of "Start to write"
     bool m_bLayoutPending = false; // from a layout to the next size change
+    bool m_bHintBlocked = false;   // a modal dialog put the showing balloon away
     QTimer m_hintTimer;            // shows the balloon once, kHintDelay ms after a layout
     FrameDrag m_drag;              // the left button drags the frame
     CBalloonTip m_tipHint;

@@ -9,6 +9,7 @@
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
+#include "shell/CAboutDlg.h"
 #include "shell/CCommandBar.h"
 #include "shell/CHoverBitmapButton.h"
 #include "shell/CMainFrame.h"
@@ -395,6 +396,27 @@ TEST_F(FrameModeTest, a_missing_bundle_leaves_the_default_look)
     EXPECT_FALSE(Resources::UsingResourceLibrary());
     EXPECT_EQ(Palette().height(), 85);
     EXPECT_EQ(Commands().ButtonFor(ID_FILE_NEW)->toolTip(), TooltipOf(LoadString(ID_FILE_NEW)));
+}
+
+TEST_F(FrameModeTest, start_to_write_hint_covers_no_swatch_and_steps_aside_for_the_about_box)
+{
+    Frame().OnInkingMode();
+    CBalloonTip& hint = Commands().HintTip();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hint.isVisible(); }, 1000));
+    const QRect palette(Palette().mapToGlobal(QPoint(0, 0)), Palette().size());
+    EXPECT_FALSE(hint.geometry().intersects(palette));
+    for (int i = 0; i < Settings::kColorBlocks; ++i) {
+        const QRect swatch(Palette().mapToGlobal(Palette().SwatchRect(i).topLeft()), Palette().SwatchRect(i).size());
+        EXPECT_FALSE(hint.geometry().intersects(swatch)) << i;
+    }
+    const CHoverBitmapButton* start = Commands().ButtonFor(ID_START_WRITE);
+    EXPECT_TRUE(QRect(start->mapToGlobal(QPoint(0, 0)), start->size()).contains(hint.pos() + hint.StemTip()));
+
+    CAboutDlg about(&Frame());
+    about.show();
+    EXPECT_FALSE(hint.isVisible());
+    about.hide();
+    EXPECT_TRUE(hint.isVisible());
 }
 
 TEST_F(FrameModeTest, window_buttons_of_the_inking_frame_minimise_scale_and_close)
