@@ -4,6 +4,7 @@
 #include "CScrivaView.h"
 
 #include "pictures/CPictureItem.h"
+#include "pictures/ImageFiles.h"
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
 #include "platform/Resources.h"
@@ -532,8 +533,7 @@ bool CScrivaView::OnPictureCommand(UINT id)
 
 void CScrivaView::OnInsertImage()
 {
-    const FileDialogRequest request{false, QStringLiteral("JPG File (*.jpg)|*.jpg|BMP File (*.bmp)|*.bmp||"),
-                                    QString(), QString(), false};
+    const FileDialogRequest request{false, PictureFileFilter(), QString(), QString(), false};
     const QString path = prompts().GetFileName(request);
     if (path.isEmpty())
         return;

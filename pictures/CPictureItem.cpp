@@ -34,6 +34,9 @@ void CPictureItem::LoadImageFile(const QString& path)
         prompts().MessageBox(QStringLiteral("Failed to open document."), QStringLiteral("Inkleaf"), MB_OK);
     } else if (path.toUpper().contains(QLatin1String("JPG"))) {
         m_hBitmap = CreateBitmapFromFile(path, &m_nWidth, &m_nHeight);
+    } else if (const QByteArray type = PictureFileType(path); !type.isEmpty() && type != "bmp") {
+        // PNG, WebP, GIF, TIFF and every other type Qt reads, and JPEG by any other name.
+        m_hBitmap = DecodeImageFile(path, &m_nWidth, &m_nHeight);
     } else {
         BmpFileImage image;
         const BmpLoad result = LoadBmpFile(path, image);

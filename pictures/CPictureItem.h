@@ -22,8 +22,9 @@ public:
 
     CPictureItem();
 
-    // Loads a JPEG (any path with "JPG" in it, in any case) or BMP file; the picture sits at
-    // (0, 0) at its natural size. A file that cannot be decoded leaves no bitmap; so does a
+    // Loads a JPEG (any path with "JPG" in it, in any case), any other picture type Qt reads
+    // (by its content), or a BMP file; the picture sits at (0, 0) at its natural size. A file
+    // that cannot be decoded leaves no bitmap; so does a
     // missing file or anything but a regular file, after the file-open failure message.
     void LoadImageFile(const QString& path);
     // Takes bitmap as the picture, placed at (0, 0) at the given size.
