@@ -86,11 +86,19 @@ TEST(PictureFile, other_files_must_start_with_bm)
 {
     ScriptedPrompts prompts;
     QTemporaryDir dir;
-    const QString path = dir.filePath("photo.jpeg");  // upper-cased it holds JPEG, not JPG
+    // Upper-cased, photo.jpeg holds JPEG, not JPG: a JPEG file all the same, by its content.
+    const QString path = dir.filePath("photo.jpeg");
     WriteFile(path, SmallJpeg());
     CPictureItem picture;
     picture.LoadImageFile(path);
-    EXPECT_TRUE(picture.Bitmap().isNull());
+    EXPECT_FALSE(picture.Bitmap().isNull());
+    EXPECT_TRUE(prompts.Messages().empty());
+    // A file with no picture inside has to be a BMP, and is not.
+    const QString text = dir.filePath("notes.dat");
+    WriteFile(text, "no picture here\n");
+    CPictureItem other;
+    other.LoadImageFile(text);
+    EXPECT_TRUE(other.Bitmap().isNull());
     ASSERT_EQ(prompts.Messages().size(), 1u);
     EXPECT_EQ(prompts.Messages()[0].text, "No Suppost This File Type!");
 }
