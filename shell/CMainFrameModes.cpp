@@ -100,6 +100,7 @@ void CMainFrame::OnLetterMode()
     setWindowFlags(Qt::Window);  // caption, sizing border and maximise box; not top-most
     LayoutBarsForMode(0);
     m_view->show();
+    m_view->setFocus();  // the keys go back to the page, not to the bar button that took them
     setGeometry(kRestoredLetterFrame);
     ShowMaximized();
     ReopenTabletContext();

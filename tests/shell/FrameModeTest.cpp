@@ -265,6 +265,18 @@ TEST_F(FrameModeTest, screens_too_narrow_for_the_wide_band_get_the_narrow_one)
     EXPECT_TRUE(Palette().IsSmallScreen());
 }
 
+TEST_F(FrameModeTest, back_in_letter_mode_the_page_has_the_keyboard_again)
+{
+    QApplication::setActiveWindow(&Frame());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    ASSERT_TRUE(View().hasFocus());
+    Frame().OnDesktopMode();
+    Frame().OnLetterMode();
+    QApplication::setActiveWindow(&Frame());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    EXPECT_TRUE(View().hasFocus());
+}
+
 TEST_F(FrameModeTest, display_change_outside_letter_mode_only_reopens_the_tablet)
 {
     Frame().OnInkingMode();
