@@ -223,7 +223,9 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
 
     bool inside = true;
     bool pageTest = !m_bReplaying;
-    if (m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
+    // A replayed packet is never where the pointer is: the pointer may well be over the bar
+    // that started the import.
+    if (!m_bReplaying && m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
         inside = false;
     if (m_bReplaying)
         m_bPenDown = true;
