@@ -70,7 +70,11 @@ bool CScrivaView::ImportDeviceFile(const QString& path)
         sinceRepaint.restart();
     };
     const bool imported = reader.Import(path, Geometry(), replay, report);
+    // A recording cut off with the pen down (the notepad switched off mid-stroke, a truncated
+    // file) still ends its last stroke, as a pen-up would, so the next writing or the next
+    // file starts a stroke of its own.
     m_bButtonDown = false;
+    EndStroke();
     if (imported)
         m_document.SetModifiedFlag(false);
     Invalidate();
