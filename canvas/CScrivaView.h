@@ -63,6 +63,9 @@ public:
     void SetPenColor(COLORREF color);
     // The width value a packet gets with the current tool in letter mode.
     SHORT PacketWidth(DWORD pressure) const;
+    // A packet's pressure in the notepad's levels, 0..511 up to a full press: live packets
+    // come in the tablet's units and are divided down, replayed ones are in levels already.
+    DWORD PressureLevel(DWORD pressure) const;
     // The pen cursor's picture: a circle of the pen's colour and size on a transparent square.
     static QImage PenCursorImage(COLORREF pen, int step, bool penTool, int size = 32);
     static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2 - 3, size / 2 - 3); }

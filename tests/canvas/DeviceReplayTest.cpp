@@ -123,3 +123,56 @@ TEST_F(DeviceReplayTest, a_recording_cut_off_with_the_pen_down_keeps_its_last_st
     EXPECT_EQ(saved.m_lines.GetCount(), 3);
     EXPECT_TRUE(m_prompts.Messages().empty());
 }
+
+TEST_F(DeviceReplayTest, a_device_file_gives_the_same_widths_whatever_tablet_is_bound)
+{
+    // Brush at width step 2: a recorded pressure of 300 (of 511) is width 2 × 300 / 5.
+    const QString file = WriteFile("same.QVN", Header() + Stroke(3600, 400, 5, 300));
+    const std::vector<int> expected(5, 120);
+    for (const LONG axis : {1023L, 511L, 2047L}) {
+        TabletBinding::Instance().SetAxisMaximum(axis);
+        m_view->ReadPressureAxis();
+        m_doc.OnNewDocument();
+        ASSERT_TRUE(m_view->ImportDeviceFile(file));
+        ASSERT_EQ(m_doc.m_lines.GetCount(), 1) << axis;
+        EXPECT_EQ(Widths(0), expected) << "axis maximum " << axis;
+        for (const StrokePoint& p : m_doc.m_lines.GetAt(0)->Points())
+            EXPECT_EQ(p.pressure, 300u) << "axis maximum " << axis;
+    }
+    // No tablet at all.
+    TabletBinding::Instance().SetMousePen(false);
+    ASSERT_FALSE(TabletBinding::Instance().LoadTabletInterface(true));
+    m_doc.OnNewDocument();
+    ASSERT_TRUE(m_view->ImportDeviceFile(file));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(Widths(0), expected) << "no tablet";
+}
+
+TEST_F(DeviceReplayTest, live_pressure_is_written_in_the_file_range_and_comes_back_at_the_same_widths)
+{
+    // A 1024-level tablet: a full press is 1023, a firm one 700.
+    m_view->OnCommand(IDC_BRUSH);
+    PenStroke({300, 200}, {500, 220}, 1023);
+    PenStroke({300, 400}, {500, 420}, 700);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    const std::vector<int> full = Widths(0), firm = Widths(1);
+    EXPECT_EQ(full.front(), 204);
+    EXPECT_EQ(firm.front(), 140);
+
+    const QString path = Path("live.QVN");
+    ASSERT_TRUE(m_view->WriteDeviceFile(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), 32 + 6 * (11 + 1 + 11 + 1));
+    const DevicePacket first = DecodePacket(bytes.constData() + 32);
+    const DevicePacket second = DecodePacket(bytes.constData() + 32 + 6 * 12);
+    EXPECT_EQ(first.pressure, 511) << "a full press stays full";
+    EXPECT_EQ(second.pressure, 350);
+
+    m_doc.OnNewDocument();
+    ASSERT_TRUE(m_view->ImportDeviceFile(path));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(Widths(0), full);
+    EXPECT_EQ(Widths(1), firm);
+}
