@@ -137,6 +137,7 @@ public:
     void SetHasInk(bool hasInk) override { m_bHasInk = hasInk; }
     bool HasInkFlag() const { return m_bHasInk; }
     void ScheduleDeviceImport(const QString& path) override;
+    void CancelDeviceImport() override { m_importTimer.stop(); }
     bool WriteDeviceFile(const QString& path) override;
 
     // Device files: replayed onto the page through the pen capture, or written from strokes.
@@ -144,6 +145,8 @@ public:
     bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;
     DeviceGeometry Geometry() const;
     bool IsReplaying() const { return m_bReplaying; }
+    // True from the start to the end of an import, while its progress display lets events in.
+    bool IsImporting() const { return m_bImporting; }
     int FrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
@@ -155,6 +158,8 @@ public:
 
 signals:
     void titleChanged(const QString& title);
+    // An import has ended; what waited for it can go on.
+    void importFinished();
     // The frame shows the "Picture" menu; its commands come back through OnCommand.
     void pictureMenuRequested();
 
@@ -172,6 +177,7 @@ protected:
 
 private:
     void OnTimer();
+    bool ReplayDeviceFile(const QString& path);
     void UpdateScrollBars();
     double PixelRatio() const;
     // Window to page conversions need the margin before the first paint at a zoom.
@@ -211,7 +217,8 @@ private:
     bool m_bButtonDown = false;
     bool m_bPenDown = false;
     bool m_bStroking = false;
-    bool m_bReplaying = false;
+    bool m_bReplaying = false;    // a batch of replayed packets is in the capture
+    bool m_bImporting = false;    // an import runs, between batches too
     SHORT m_nLastWidth = 0;
     POINT m_ptLast;
     POINT m_ptPrev;

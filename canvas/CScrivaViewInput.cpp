@@ -154,6 +154,8 @@ bool CScrivaView::event(QEvent* event)
 
 void CScrivaView::OnWtPacket()
 {
+    if (m_bImporting)
+        return;  // the replay has the capture: the packets wait in the queue until it ends
     if (m_bReopenTablet)
         ReopenTabletContext();
     if (g_batchCount != 0)

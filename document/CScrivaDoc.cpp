@@ -63,6 +63,7 @@ bool CScrivaDoc::OnNewDocument()
     SetModifiedFlag(false);
     m_strPathName.clear();
     if (m_pView) {
+        m_pView->CancelDeviceImport();
         m_pView->ScrollToOrigin();
         m_pView->ResetPage();
         m_pView->DrawRuledLines(false);
@@ -86,6 +87,7 @@ bool CScrivaDoc::OnOpenDocument(const QString& path)
     if (note && !LoadNote(path))
         return false;
     if (m_pView) {
+        m_pView->CancelDeviceImport();  // a device file scheduled before belongs to another page
         m_pView->DrawRuledLines(true);
         if (m_lines.GetCount() > 0 || m_pictures.GetCount() > 0)
             m_pView->SetHasInk(true);

@@ -54,7 +54,7 @@ protected:
         return Path(name);
     }
 
-    void Packet(LONG x, LONG y, DWORD pressure, DWORD buttons = 0)
+    void LivePacket(LONG x, LONG y, DWORD pressure, DWORD buttons = 0)
     {
         TabletBinding::Instance().QueuePacket({m_time += 5, buttons, x, y, pressure});
     }
@@ -62,8 +62,8 @@ protected:
     void QueuePenStroke(POINT a, POINT b, DWORD pressure, int n = 10)
     {
         for (int i = 0; i <= n; ++i)
-            Packet(a.x + (b.x - a.x) * i / n, a.y + (b.y - a.y) * i / n, pressure, i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
-        Packet(b.x, b.y, 0, MakeButtons(0, TBN_UP));
+            LivePacket(a.x + (b.x - a.x) * i / n, a.y + (b.y - a.y) * i / n, pressure, i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
+        LivePacket(b.x, b.y, 0, MakeButtons(0, TBN_UP));
     }
     void PenStroke(POINT a, POINT b, DWORD pressure, int n = 10)
     {
@@ -175,4 +175,52 @@ TEST_F(DeviceReplayTest, live_pressure_is_written_in_the_file_range_and_comes_ba
     ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
     EXPECT_EQ(Widths(0), full);
     EXPECT_EQ(Widths(1), firm);
+}
+
+TEST_F(DeviceReplayTest, a_note_or_page_opened_before_the_import_starts_drops_it)
+{
+    WriteFile("b.QVN", ThreeStrokes());
+    PenStroke({600, 600}, {700, 650}, 600);
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("c.Ilf")));
+
+    // Another note opened within the quarter second: the device file stays off it.
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("c.Ilf")));
+    QTest::qWait(2 * CScrivaView::kImportDelayMs);
+    EXPECT_EQ(PointCounts(), (std::vector<int>{11}));
+    EXPECT_EQ(m_doc.GetTitle(), "c.Ilf");
+
+    // The next page, from the device file to the note.
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+    m_doc.OnNextPage();
+    ASSERT_EQ(m_doc.OpenedPath(), Path("c.Ilf"));
+    QTest::qWait(2 * CScrivaView::kImportDelayMs);
+    EXPECT_EQ(PointCounts(), (std::vector<int>{11}));
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_TRUE(m_prompts.Messages().empty());
+
+    // Left alone, the device file is imported.
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return m_doc.m_lines.GetCount() == 3; }, 2000));
+}
+
+TEST_F(DeviceReplayTest, pen_packets_that_come_during_a_replay_wait_for_its_end)
+{
+    // One stroke long enough for the import to show its progress, which lets events through.
+    QByteArray bytes = Header();
+    for (int i = 0; i < 6000; ++i) {
+        const int step = i % 70;
+        bytes += Packet(WORD(3600 - i / 10), WORD(400 + 100 * (step < 35 ? step : 70 - step)), 300, true);
+    }
+    bytes += Packet(3000, 400, 0, false);
+    const QString file = WriteFile("long.QVN", bytes);
+
+    // The pen writes while the file is being merged.
+    QueuePenStroke({600, 600}, {700, 650}, 600);
+    m_prompts.QueueFileName(file);
+    m_doc.OnMerge();
+    EXPECT_EQ(PointCounts(), (std::vector<int>{6000}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(PointCounts(), (std::vector<int>{6000, 11}));
+    EXPECT_TRUE(m_prompts.Messages().empty());
 }
