@@ -62,7 +62,8 @@ protected:
     void QueuePenStroke(POINT a, POINT b, DWORD pressure, int n = 10)
     {
         for (int i = 0; i <= n; ++i)
-            LivePacket(a.x + (b.x - a.x) * i / n, a.y + (b.y - a.y) * i / n, pressure, i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
+            LivePacket(a.x + (b.x - a.x) * i / n, a.y + (b.y - a.y) * i / n, pressure,
+                       i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
         LivePacket(b.x, b.y, 0, MakeButtons(0, TBN_UP));
     }
     void PenStroke(POINT a, POINT b, DWORD pressure, int n = 10)
