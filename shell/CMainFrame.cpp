@@ -41,6 +41,7 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     setAcceptDrops(true);
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
+    connect(m_view, &CScrivaView::importFinished, this, &CMainFrame::RunWaitingRequests);
     // A new screen size changes the tablet's output area: the context is opened anew.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::geometryChanged, this, [this](const QRect& r) { OnDisplayChange(r.size()); });
@@ -183,21 +184,51 @@ void CMainFrame::ShowPictureMenu()
     menu.exec(QCursor::pos());
 }
 
+void CMainFrame::AfterImport(std::function<void()> request)
+{
+    if (m_view->IsImporting())
+        m_waitingRequests.push_back(std::move(request));
+    else
+        request();
+}
+
+void CMainFrame::RunWaitingRequests()
+{
+    auto requests = std::move(m_waitingRequests);
+    m_waitingRequests.clear();
+    for (const auto& request : requests)
+        request();
+}
+
+void CMainFrame::Minimize()
+{
+    AfterImport([this] { showMinimized(); });
+}
+
+void CMainFrame::AddPageLength()
+{
+    AfterImport([this] { m_view->AddPageLength(); });
+}
+
 void CMainFrame::RestoreToForeground()
 {
-    if (isMinimized())
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    AfterImport([this] {
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
+    });
 }
 
 void CMainFrame::ShowTopmost()
 {
-    const QRect place = geometry();
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    RestoreToForeground();
-    setGeometry(place);
+    AfterImport([this] {
+        const QRect place = geometry();
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        RestoreToForeground();
+        setGeometry(place);
+    });
 }
 
 void CMainFrame::OpenDocumentFile(const QString& path)
@@ -209,9 +240,10 @@ void CMainFrame::OpenDocumentFile(const QString& path)
 
 void CMainFrame::OpenWhenIdle(const QString& path)
 {
-    // A flow of ours that waits in a dialog must not find another note under it on return.
+    // A flow of ours that waits in a dialog, or a device file being replayed, must not find
+    // another note under it on return.
     constexpr int kRetryMs = 250;
-    if (QApplication::activeModalWidget()) {
+    if (QApplication::activeModalWidget() || m_view->IsImporting()) {
         QTimer::singleShot(kRetryMs, this, [this, path] { OpenWhenIdle(path); });
         return;
     }

@@ -219,6 +219,68 @@ TEST_F(NoteTest, a_failed_save_keeps_the_old_file_and_says_so)
     EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
 }
 
+TEST_F(NoteTest, a_failed_save_leaves_the_title_and_the_offered_name)
+{
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("one.Ilf")));
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("one.Ilf")));
+    AddStroke({10, 10}, {90, 90});
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("taken.Ilf"));
+    m_prompts.QueueFileName(Path("taken.Ilf"));
+    m_doc.OnFileSave();
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
+    EXPECT_EQ(m_doc.GetTitle(), "one.Ilf");
+    EXPECT_EQ(m_doc.CurrentPath(), Path("one.Ilf"));
+    EXPECT_EQ(m_doc.OpenedPath(), Path("one.Ilf"));  // the pages still turn from here
+    EXPECT_TRUE(m_doc.IsModified());
+
+    m_prompts.QueueFileName(Path("two.Ilf"));
+    m_doc.OnFileSave();
+    EXPECT_EQ(m_prompts.FileDialogs()[1].initialName, Path("one.Ilf"));
+    EXPECT_EQ(m_doc.GetTitle(), "two.Ilf");
+    EXPECT_EQ(m_doc.CurrentPath(), "two.Ilf");
+    EXPECT_FALSE(m_doc.IsModified());
+}
+
+TEST_F(NoteTest, a_page_from_a_device_file_is_saved_as_a_note_beside_it)
+{
+    const QByteArray device = QByteArray("QORVEN") + QByteArray(26, '\0');
+    Write(Path("b.QVN"), device);
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+    AddStroke({10, 10}, {90, 90});  // as the import would have put it there
+    m_doc.SetModifiedFlag(false);
+
+    // Save offers the device file's name as a note.
+    m_prompts.QueueFileName(Path("b.Ilf"));
+    m_doc.OnFileSave();
+    ASSERT_EQ(m_prompts.FileDialogs().size(), 1u);
+    EXPECT_EQ(m_prompts.FileDialogs()[0].initialName, Path("b.Ilf"));
+    EXPECT_EQ(Contents(Path("b.QVN")), device);
+    EXPECT_EQ(Contents(Path("b.Ilf")).size(), 36 + 32 + 11 * 10);
+
+    // The save-changes question saves the way Save does: a device-file name gets a device
+    // file, a ".jpg" name a picture, a note name a note.
+    const struct {
+        const char* name;
+        bool (*written)(const QByteArray&);
+    } saves[] = {
+        {"c.QVN", [](const QByteArray& bytes) { return bytes.startsWith("QORVEN") && bytes.size() == 32 + 6 * 12; }},
+        {"d.jpg", [](const QByteArray& bytes) { return !QImage::fromData(bytes, "JPG").isNull(); }},
+        {"e.Ilf", [](const QByteArray& bytes) { return bytes.size() == 36 + 32 + 11 * 10; }},
+    };
+    for (const auto& save : saves) {
+        ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+        AddStroke({10, 10}, {90, 90});
+        m_prompts.QueueAnswer(IDYES);
+        m_prompts.QueueFileName(Path(save.name));
+        EXPECT_TRUE(m_doc.OnFileNew()) << save.name;
+        EXPECT_EQ(m_prompts.FileDialogs().back().initialName, Path("b.Ilf")) << save.name;
+        EXPECT_TRUE(save.written(Contents(Path(save.name)))) << save.name;
+    }
+    EXPECT_EQ(Contents(Path("b.QVN")), device);
+    EXPECT_EQ(m_prompts.Messages().size(), 3u);  // the three questions
+}
+
 TEST_F(NoteTest, only_a_lower_case_jpg_ending_exports_an_image)
 {
     m_prompts.QueueFileName(Path("page.jpg"));
