@@ -6,12 +6,18 @@
 
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
-#include "platform/Prompts.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cstdlib>
 #include <vector>
 
 namespace {
 constexpr LONG kSelectSlack = 5;  // pixels around a picture that still select it
+// No image file of an allowed picture is larger: 4 bytes a pixel, plus room for headers.
+constexpr qint64 kLargestImageFile = kMaxPicturePixels * 4 + (qint64(1) << 20);
 }
 
 CPictureItem::CPictureItem()
@@ -26,25 +32,56 @@ void CPictureItem::SetRect(const RECT& rect)
     m_rectTrack = m_rect;
 }
 
-void CPictureItem::LoadImageFile(const QString& path)
+ImageLoad CPictureItem::LoadImageFile(const QString& path)
 {
-    if (path.toUpper().contains(QLatin1String("JPG"))) {
-        m_hBitmap = CreateBitmapFromFile(path, &m_nWidth, &m_nHeight);
-    } else {
-        BmpFileImage image;
-        const BmpLoad result = LoadBmpFile(path, image);
-        if (result == BmpLoad::NotBmp) {
-            prompts().MessageBox(QStringLiteral("No Suppost This File Type!"), QStringLiteral("Inkleaf"), MB_OK);
-        } else if (result == BmpLoad::Loaded) {
-            m_bOwnsFileImage = 1;
-            m_fileImage = std::move(image);
-            m_hBitmap = m_fileImage.bitmap;
-            // A damaged file keeps no size: an empty picture must not stretch the page.
-            m_nWidth = m_hBitmap.width();
-            m_nHeight = m_hBitmap.height();
-        }
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        return ImageLoad::Unreadable;
+    if (file.size() > kLargestImageFile)
+        return ImageLoad::TooLarge;
+    const QByteArray head = file.peek(3);
+    file.close();
+    if (head.startsWith("BM"))
+        return LoadBmp(path);
+    if (head == QByteArrayLiteral("\xFF\xD8\xFF"))
+        return LoadJpeg(path);
+    return ImageLoad::NotSupported;
+}
+
+ImageLoad CPictureItem::LoadBmp(const QString& path)
+{
+    BmpFileImage image;
+    if (LoadBmpFile(path, image) != BmpLoad::Loaded)
+        return ImageLoad::Unreadable;
+    if (image.bitmap.isNull()) {
+        const BITMAPINFOHEADER& info = image.info;
+        const bool tooLarge = info.biSize != 0 && info.biWidth > 0 && info.biHeight != 0
+            && !IsPictureSizeAllowed(info.biWidth, std::abs(int64_t(info.biHeight)));
+        return tooLarge ? ImageLoad::TooLarge : ImageLoad::Unreadable;
     }
+    m_bOwnsFileImage = 1;
+    m_fileImage = std::move(image);
+    m_hBitmap = m_fileImage.bitmap;
+    m_nWidth = m_hBitmap.width();
+    m_nHeight = m_hBitmap.height();
     SetRect(CRect(0, 0, m_nWidth, m_nHeight));
+    return ImageLoad::Loaded;
+}
+
+ImageLoad CPictureItem::LoadJpeg(const QString& path)
+{
+    const QSize size = QImageReader(path).size();
+    if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
+        return ImageLoad::TooLarge;
+    int width = 0, height = 0;
+    QImage bitmap = CreateBitmapFromFile(path, &width, &height);
+    if (bitmap.isNull())
+        return ImageLoad::Unreadable;
+    m_hBitmap = std::move(bitmap);
+    m_nWidth = width;
+    m_nHeight = height;
+    SetRect(CRect(0, 0, width, height));
+    return ImageLoad::Loaded;
 }
 
 bool CPictureItem::SetBitmap(const QImage& bitmap, int width, int height)

@@ -14,6 +14,14 @@ class CArchive;
 class DrawingSurface;
 class IPageView;
 
+// What became of an image file.
+enum class ImageLoad {
+    Loaded,
+    NotSupported,  // neither a JPEG nor a BMP file inside, whatever its name
+    Unreadable,    // missing, not readable, or damaged
+    TooLarge,      // more pixels than a picture may have (IsPictureSizeAllowed)
+};
+
 class CPictureItem {
 public:
     // Mouse flags of a move: exactly this while only the left button is down.
@@ -22,9 +30,9 @@ public:
 
     CPictureItem();
 
-    // Loads a JPEG (any path with "JPG" in it, in any case) or BMP file; the picture sits at
-    // (0, 0) at its natural size. A file that cannot be decoded leaves no bitmap.
-    void LoadImageFile(const QString& path);
+    // Loads a JPEG or BMP file, told apart by their first bytes; the picture sits at (0, 0) at
+    // its natural size. Unless the result is Loaded the picture is left as it was.
+    ImageLoad LoadImageFile(const QString& path);
     // Takes bitmap as the picture, placed at (0, 0) at the given size. A picture larger than
     // an image file may bring (IsPictureSizeAllowed) is not taken: false, and nothing changes.
     bool SetBitmap(const QImage& bitmap, int width, int height);
@@ -79,6 +87,9 @@ public:
     static constexpr int kRecordHeadBytes = 28;
 
 private:
+    ImageLoad LoadBmp(const QString& path);
+    ImageLoad LoadJpeg(const QString& path);
+
     bool m_bSelected = false;
     CRectTracker m_tracker;
     int m_nHit = CRectTracker::hitNothing;
