@@ -1,5 +1,6 @@
 #include "CLine.h"
 
+#include "InkRenderer.h"
 #include "PressureAxis.h"
 
 #include "platform/Archive.h"
@@ -14,6 +15,10 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0x000000;
 constexpr LONG kVisibilitySlack = 5;       // pixels around bounds that still count as ink
 }  // namespace
+
+// A note may hold hundreds of thousands of strokes: the record itself stays small, with the
+// points in one array beside it and no renderer (one is made for each drawing pass).
+static_assert(sizeof(CLine) <= 64);
 
 CLine::CLine()
 {
@@ -72,20 +77,26 @@ void CLine::RemoveAllPoints()
     m_points.shrink_to_fit();
 }
 
-void CLine::Draw(DrawingSurface* dc)
+void CLine::Draw(DrawingSurface* dc) const
+{
+    InkRenderer renderer;
+    Draw(dc, renderer);
+}
+
+void CLine::Draw(DrawingSurface* dc, InkRenderer& renderer) const
 {
     const size_t count = m_points.size();
     for (size_t i = 0; i < count; ++i) {
         const StrokePoint& point = m_points[i];
         if (i == 0) {
             if (m_inkRendered)
-                m_renderer.DrawSegment(dc, 0, 0, point.x, point.y, point.width, m_color, 0, m_pressureMax, 1.0f);
+                renderer.DrawSegment(dc, 0, 0, point.x, point.y, point.width, m_color, 0, m_pressureMax, 1.0f);
             continue;
         }
         const StrokePoint& prev = m_points[i - 1];
         if (m_inkRendered) {
             const LONG phase = i + 1 == count ? 2 : 1;
-            m_renderer.DrawSegment(dc, prev.x, prev.y, point.x, point.y, point.width, m_color, phase,
+            renderer.DrawSegment(dc, prev.x, prev.y, point.x, point.y, point.width, m_color, phase,
                                    m_pressureMax, 1.0f);
         } else {
             DrawMarkerSegment(dc, prev, point);
@@ -102,12 +113,18 @@ void CLine::DrawMarkerSegment(DrawingSurface* dc, const StrokePoint& from, const
     dc->LineTo(to.x, to.y);
 }
 
-void CLine::DrawIfVisible(DrawingSurface* dc, const RECT& area)
+void CLine::DrawIfVisible(DrawingSurface* dc, const RECT& area) const
+{
+    InkRenderer renderer;
+    DrawIfVisible(dc, area, renderer);
+}
+
+void CLine::DrawIfVisible(DrawingSurface* dc, const RECT& area, InkRenderer& renderer) const
 {
     CRect grown(m_bounds);
     grown.InflateRect(kVisibilitySlack, kVisibilitySlack);
     if (IntersectsRect(grown, area))
-        Draw(dc);
+        Draw(dc, renderer);
 }
 
 QImage CLine::BuildLassoMask(DrawingSurface& maskDC, CRect& maskRect) const

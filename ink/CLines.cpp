@@ -1,5 +1,7 @@
 #include "CLines.h"
 
+#include "InkRenderer.h"
+
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
 
@@ -72,16 +74,23 @@ CRect CLines::EraseByLasso()
     return result;
 }
 
-void CLines::DrawAll(DrawingSurface* dc)
+void CLines::DrawAll(DrawingSurface* dc) const
 {
-    for (auto& line : m_lines)
-        line->Draw(dc);
+    InkRenderer renderer;  // one for the whole pass: each stroke starts it afresh
+    DrawAll(dc, renderer);
 }
 
-void CLines::DrawInRect(DrawingSurface* dc, const RECT& area)
+void CLines::DrawAll(DrawingSurface* dc, InkRenderer& renderer) const
 {
-    for (auto& line : m_lines)
-        line->DrawIfVisible(dc, area);
+    for (const auto& line : m_lines)
+        line->Draw(dc, renderer);
+}
+
+void CLines::DrawInRect(DrawingSurface* dc, const RECT& area) const
+{
+    InkRenderer renderer;
+    for (const auto& line : m_lines)
+        line->DrawIfVisible(dc, area, renderer);
 }
 
 CRect CLines::GetBounds() const

@@ -29,9 +29,11 @@ public:
     // its path. Returns the union of the deleted strokes' bounds grown by 5, empty when none.
     CRect EraseByLasso();
 
-    void DrawAll(DrawingSurface* dc);
+    void DrawAll(DrawingSurface* dc) const;
+    // The same with the caller's renderer, whose running totals then count the work.
+    void DrawAll(DrawingSurface* dc, InkRenderer& renderer) const;
     // Draws the strokes within 5 pixels of area (page pixels).
-    void DrawInRect(DrawingSurface* dc, const RECT& area);
+    void DrawInRect(DrawingSurface* dc, const RECT& area) const;
 
     CRect GetBounds() const;
     CRect GetMarkerBounds() const;  // strokes of pen type 4
