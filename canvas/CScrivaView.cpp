@@ -290,24 +290,27 @@ void CScrivaView::OnSetLineColor()
 void CScrivaView::OnUndo()
 {
     m_penWidthPopupTool = 0;
-    // A straight horizontal or vertical stroke has bounds of no area: what tells whether a
-    // stroke was undone is the count, not the rectangle.
-    const int before = m_document.m_lines.GetCount();
-    CRect rc = m_document.m_lines.Undo();
-    if (m_document.m_lines.GetCount() == before)
+    CLines& lines = m_document.m_lines;
+    if (!lines.CanUndo())
         return;
+    CRect rc = lines.Undo();
     m_bDiscardRedo = true;
     rc.InflateRect(kUndoSlack, kUndoSlack);
     RedrawPageRect(rc);
-    m_document.m_lines.DrawInRect(&m_page.Surface(), rc);
+    lines.DrawInRect(&m_page.Surface(), rc);
     Invalidate();
 }
 
 void CScrivaView::OnRedo()
 {
     m_penWidthPopupTool = 0;
-    CRect rc = m_document.m_lines.Redo(&m_page.Surface());
+    CLines& lines = m_document.m_lines;
+    // A stroke redone is drawn over the page; an erase redone leaves a hole to repaint.
+    const bool erases = lines.RedoErases();
+    CRect rc = lines.Redo(&m_page.Surface());
     rc.InflateRect(kRedoSlack, kRedoSlack);
+    if (erases)
+        RedrawPageRect(rc);
     Invalidate();
 }
 

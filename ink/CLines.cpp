@@ -23,6 +23,7 @@ CLine* CLines::GetAt(int index) const
 void CLines::RemoveAll()
 {
     m_lines.clear();
+    m_erasures.clear();
 }
 
 void CLines::ClearRedo()
@@ -30,23 +31,65 @@ void CLines::ClearRedo()
     m_redo.clear();
 }
 
+bool CLines::LastStepErased() const
+{
+    return !m_erasures.empty() && m_erasures.back().shownAfter == m_lines.size();
+}
+
 CRect CLines::Undo()
 {
+    if (LastStepErased()) {
+        Erasure erasure = std::move(m_erasures.back());
+        m_erasures.pop_back();
+        PutBack(erasure);
+        const CRect area = erasure.area;
+        m_redo.push_back(std::move(erasure));
+        return area;
+    }
     if (m_lines.empty())
         return CRect();
+    const CRect bounds = m_lines.back()->GetBounds();
     m_redo.push_back(std::move(m_lines.back()));
     m_lines.pop_back();
-    return m_redo.back()->GetBounds();
+    return bounds;
+}
+
+bool CLines::RedoErases() const
+{
+    return !m_redo.empty() && std::holds_alternative<Erasure>(m_redo.back());
 }
 
 CRect CLines::Redo(DrawingSurface* dc)
 {
     if (m_redo.empty())
         return CRect();
-    m_lines.push_back(std::move(m_redo.back()));
+    RedoStep step = std::move(m_redo.back());
     m_redo.pop_back();
+    if (Erasure* erasure = std::get_if<Erasure>(&step)) {
+        TakeAway(*erasure);
+        m_erasures.push_back(std::move(*erasure));
+        return m_erasures.back().area;
+    }
+    m_lines.push_back(std::move(std::get<std::unique_ptr<CLine>>(step)));
     m_lines.back()->Draw(dc);
     return m_lines.back()->GetBounds();
+}
+
+// Highest index first, so each removal leaves the indices still to take alone.
+void CLines::TakeAway(Erasure& erasure)
+{
+    for (auto& [index, line] : erasure.taken) {
+        line = std::move(m_lines[index]);
+        m_lines.erase(m_lines.begin() + std::ptrdiff_t(index));
+    }
+    erasure.shownAfter = m_lines.size();
+}
+
+// Lowest index first, so each stroke lands where it was before the erase.
+void CLines::PutBack(Erasure& erasure)
+{
+    for (auto it = erasure.taken.rbegin(); it != erasure.taken.rend(); ++it)
+        m_lines.insert(m_lines.begin() + std::ptrdiff_t(it->first), std::move(it->second));
 }
 
 CRect CLines::EraseByLasso()
@@ -58,20 +101,22 @@ CRect CLines::EraseByLasso()
     QImage previous = m_lines.back()->BuildLassoMask(maskDC, maskRect);
     m_lines.pop_back();
 
-    // From the end, so removing a stroke leaves the indices still to visit alone.
-    CRect result;
+    // From the end, so taking a stroke away leaves the indices still to visit alone.
+    Erasure erasure;
     for (size_t i = m_lines.size(); i-- > 0;) {
         const CRect touched = m_lines[i]->TouchesMask(&maskDC, maskRect);
         if (touched.IsRectEmpty())
             continue;
-        if (result.IsRectEmpty())
-            result = touched;
-        else
-            result.UnionRect(result, touched);
+        erasure.area.UnionRect(erasure.area, touched);
+        erasure.taken.emplace_back(i, std::move(m_lines[i]));
         m_lines.erase(m_lines.begin() + std::ptrdiff_t(i));
     }
     maskDC.SelectBitmap(std::move(previous));
-    return result;
+    if (erasure.taken.empty())
+        return CRect();
+    erasure.shownAfter = m_lines.size();
+    m_erasures.push_back(std::move(erasure));
+    return m_erasures.back().area;
 }
 
 void CLines::DrawAll(DrawingSurface* dc) const
@@ -147,4 +192,6 @@ void CLines::Serialize(CArchive& ar)
         loaded.push_back(std::move(line));
     }
     m_lines = std::move(loaded);
+    m_erasures.clear();
+    m_redo.clear();  // an undone erase would take strokes of the note that was replaced
 }
