@@ -202,6 +202,18 @@ CRect CLine::TouchesMask(DrawingSurface* maskDC, const RECT& maskRect) const
     return CRect();
 }
 
+namespace {
+
+// Drawing and erasing a stroke work in page pixels; a stored value beyond any page is damage.
+void RefuseFarOut(LONG x, LONG y)
+{
+    const auto far = [](LONG v) { return v < -CLine::kMaxCoordinate || v > CLine::kMaxCoordinate; };
+    if (far(x) || far(y))
+        throw CArchiveException(CArchiveException::genericException, "a stroke lies far outside any page");
+}
+
+}  // namespace
+
 void CLine::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
@@ -218,12 +230,15 @@ void CLine::Serialize(CArchive& ar)
     DWORD inkRendered = 0;
     ar >> count >> bounds.left >> bounds.top >> bounds.right >> bounds.bottom >> color >> maskPen >> penType
         >> inkRendered;
+    RefuseFarOut(bounds.left, bounds.top);
+    RefuseFarOut(bounds.right, bounds.bottom);
     ar.CheckCount(count, kRecordPointBytes);
     std::vector<StrokePoint> points;
     points.reserve(size_t(count));
     for (LONG i = 0; i < count; ++i) {
         StrokePoint p;
         ar >> p.x >> p.y >> p.width;
+        RefuseFarOut(p.x, p.y);
         points.push_back(p);
     }
     m_points = std::move(points);

@@ -66,11 +66,16 @@ public:
     CRect TouchesMask(DrawingSurface* maskDC, const RECT& maskRect) const;
 
     // The stroke record: count, bounds, colour, mask flag, pen type, ink flag, then x, y and
-    // width of every point. Raises CArchiveException on a damaged or truncated stream.
+    // width of every point. Raises CArchiveException on a damaged or truncated stream, and on
+    // a point or bound further out than kMaxCoordinate.
     void Serialize(CArchive& ar);
 
     static constexpr int kRecordHeadBytes = 32;
     static constexpr int kRecordPointBytes = 10;
+    // Page or screen pixels from the origin. No page reaches this far: the largest page
+    // allowed has 2^28 pixels, so none of its sides is longer than 2^28. Coordinates within it
+    // stay clear of 32-bit overflow when one is taken from another or grown by a pen width.
+    static constexpr LONG kMaxCoordinate = 1 << 29;
 
 private:
     void DrawMarkerSegment(DrawingSurface* dc, const StrokePoint& from, const StrokePoint& to) const;

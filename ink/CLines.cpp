@@ -100,6 +100,8 @@ CRect CLines::EraseByLasso()
     CRect maskRect;
     QImage previous = m_lines.back()->BuildLassoMask(maskDC, maskRect);
     m_lines.pop_back();
+    if (maskDC.IsNull())
+        return CRect();  // no mask to test against (a loop too large to hold): take nothing
 
     // From the end, so taking a stroke away leaves the indices still to visit alone.
     Erasure erasure;

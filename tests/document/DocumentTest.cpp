@@ -194,6 +194,49 @@ TEST_F(NoteTest, damaged_notes_are_refused_and_the_page_stays)
     EXPECT_EQ(m_prompts.Messages()[6].text, "Failed to open document.");
 }
 
+TEST_F(NoteTest, a_stroke_far_off_the_page_opens_and_erases_and_one_past_any_page_is_refused)
+{
+    // A one-pixel marker line from the page to 500 million pixels out, within the furthest a
+    // stored point may lie (2^29): it opens at once, shows its part on the page and can be erased.
+    auto far = std::make_unique<CLine>();
+    far->SetColor(RGB(200, 0, 0));
+    far->SetPenType(4, 0);
+    far->AddPoint(100, 100, 1);
+    far->AddPoint(500000000, 500000100, 1);
+    m_doc.m_lines.Add(std::move(far));
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("far.Ilf")));
+    m_doc.OnNewDocument();
+    ASSERT_TRUE(m_doc.OnOpenDocument(Path("far.Ilf")));
+    EXPECT_NE(PagePixel(700, 700), kBack);
+    EXPECT_EQ(PagePixel(700, 690), kBack);
+    auto eraser = std::make_unique<CLine>();
+    eraser->SetPenType(1, 1);
+    for (POINT p : {POINT{600, 600}, POINT{800, 600}, POINT{800, 800}, POINT{600, 800}, POINT{600, 600}})
+        eraser->AddPoint(p.x, p.y, 1);
+    m_doc.m_lines.Add(std::move(eraser));
+    EXPECT_FALSE(m_doc.m_lines.EraseByLasso().IsRectEmpty());
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+
+    // Points or stored bounds past 2^29 are damage: no page reaches that far.
+    const QByteArray good = Contents(Path("far.Ilf"));
+    const auto patched = [&](int offset, LONG value) {
+        QByteArray bytes = good;
+        const LONG le = qToLittleEndian(value);
+        std::memcpy(bytes.data() + offset, &le, 4);
+        return bytes;
+    };
+    Write(Path("x.Ilf"), patched(74, 536870913));        // the far point's x
+    Write(Path("y.Ilf"), patched(68, -2000000000));      // the first point's y
+    Write(Path("bounds.Ilf"), patched(44, INT_MAX));     // the stored right edge
+    const QImage before = m_view.Page().Surface().Bitmap().copy();
+    for (const char* name : {"x.Ilf", "y.Ilf", "bounds.Ilf"})
+        EXPECT_FALSE(m_doc.OnOpenDocument(Path(name))) << name;
+    EXPECT_EQ(m_view.Page().Surface().Bitmap(), before);
+    ASSERT_EQ(m_prompts.Messages().size(), 3u);
+    for (const auto& message : m_prompts.Messages())
+        EXPECT_EQ(message.text, "Unexpected file format.");
+}
+
 TEST_F(NoteTest, a_zero_line_height_in_a_note_reads_as_90)
 {
     QByteArray bytes = StoreToBytes(m_doc);
