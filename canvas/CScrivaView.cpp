@@ -12,7 +12,6 @@
 
 namespace {
 constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
-constexpr LONG kScrollSlack = 30;  // the scrollable size stops short of the zoomed page
 constexpr LONG kUndoSlack = 7;
 constexpr LONG kRedoSlack = 5;
 }  // namespace
@@ -89,12 +88,10 @@ void CScrivaView::UpdatePageMargin()
 void CScrivaView::SetScrollSizesForZoom(int zoom)
 {
     UpdatePageMargin();
-    const LONG w = m_page.PageWidth();
-    const LONG h = m_page.PageHeight();
-    if (zoom < 1)
-        m_totalSize = QSize(int(w * 0.5 - kScrollSlack), int(h * 0.5 - kScrollSlack));
-    else
-        m_totalSize = QSize(w * zoom - kScrollSlack, h * zoom - kScrollSlack);
+    // The scrollable area ends where OnDraw's page ends (right of the grey band at half zoom),
+    // so that the page's last pixels can be seen and written on.
+    const double scale = zoom < 1 ? 0.5 : zoom;
+    m_totalSize = QSize(m_nPageMarginX + int(m_page.PageWidth() * scale), int(m_page.PageHeight() * scale));
     UpdateScrollBars();
 }
 
