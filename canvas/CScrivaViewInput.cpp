@@ -562,13 +562,15 @@ void CScrivaView::OnEditCopy()
 }
 
 // Places the clipboard's picture at the top-left of the page, over the other pictures and
-// under the ink. The note counts as changed, so closing asks to save it.
+// under the ink. The picture is content like ink: the note counts as changed, so closing asks
+// to save it, and the line spacing, which repaints the page without content, stays put.
 void CScrivaView::OnEditPaste()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QImage image = clipboard ? clipboard->image() : QImage();
     if (image.isNull())
         return;
+    SetHasInk(true);
     auto picture = std::make_unique<CPictureItem>();
     picture->SetBitmap(image, image.width(), image.height());
     const CRect rect = picture->GetRect();
