@@ -150,6 +150,27 @@ CRect CLines::GetBounds() const
     return result;
 }
 
+CRect CLines::GetExtent() const
+{
+    CRect extent;
+    bool first = true;
+    for (const auto& line : m_lines) {
+        if (line->GetPointCount() == 0)
+            continue;
+        const CRect b = line->GetBounds();
+        if (first) {
+            extent = b;
+            first = false;
+            continue;
+        }
+        extent.left = std::min(extent.left, b.left);
+        extent.top = std::min(extent.top, b.top);
+        extent.right = std::max(extent.right, b.right);
+        extent.bottom = std::max(extent.bottom, b.bottom);
+    }
+    return extent;
+}
+
 template <typename Keep>
 CRect CLines::UnionOf(Keep keep) const
 {

@@ -49,9 +49,13 @@ public:
     // Draws the strokes within 5 pixels of area (page pixels).
     void DrawInRect(DrawingSurface* dc, const RECT& area) const;
 
+    // Unions of the strokes' bounds, page pixels. Bounds without area are ignored.
     CRect GetBounds() const;
     CRect GetMarkerBounds() const;  // strokes of pen type 4
     CRect GetInkBounds() const;     // all other strokes
+    // The smallest rectangle holding every point of every stroke's bounds: a dot or a
+    // perfectly straight stroke, whose bounds have no area, counts too. Empty without points.
+    CRect GetExtent() const;
 
     // The count, then each stroke record. The history is not stored, and loading starts it
     // afresh. A failed load leaves the list as it was.

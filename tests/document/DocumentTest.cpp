@@ -285,6 +285,26 @@ TEST_F(NoteTest, export_extent_covers_the_content_within_the_page)
     EXPECT_EQ(m_doc.ExportExtent(), (SIZE{1024, 1365}));
 }
 
+TEST_F(NoteTest, the_exported_image_reaches_dots_and_level_strokes_beyond_the_other_ink)
+{
+    AddStroke({100, 200}, {700, 900});
+    // A dot below the other ink and a level stroke right of it: their bounds have no area.
+    auto dot = std::make_unique<CLine>();
+    dot->SetColor(RGB(0, 0, 128));
+    dot->SetPenType(2, 1);
+    dot->AddPoint(400, 1000, 200);
+    m_doc.m_lines.Add(std::move(dot));
+    AddStroke({300, 600}, {900, 600});
+    m_view.DrawRuledLines(true);
+
+    m_prompts.QueueFileName(Path("page.jpg"));
+    m_doc.OnFileSave();
+    const QImage image(Path("page.jpg"));
+    ASSERT_EQ(image.size(), QSize(920, 1020));
+    EXPECT_LT(qGray(image.pixel(400, 1000)), 100);  // the dot, dark on the light page
+    EXPECT_LT(qGray(image.pixel(890, 600)), 100);   // the level stroke's far end
+}
+
 TEST_F(NoteTest, opening_asks_before_dropping_unsaved_strokes)
 {
     ASSERT_TRUE(m_doc.OnSaveDocument(Path("other.Ilf")));
