@@ -218,67 +218,84 @@ void StepsInside(int64_t p0, int64_t step, int size, int64_t& lo, int64_t& hi)
     hi = step > 0 ? size - 1 - p0 : p0;
 }
 
+// One axis of a line in device pixels: where it starts, its direction, its length in pixels,
+// and the bitmap's size along it.
+struct Axis {
+    int64_t start;
+    int64_t step;
+    int64_t length;
+    int size;
+};
+
+// Moves along the shorter axis after k steps of a walk along the longer one.
+Wide ShorterMoves(int64_t k, const Axis& longer, const Axis& shorter)
+{
+    if (shorter.length == 0)
+        return 0;
+    return FloorDiv(2 * Wide(shorter.length) * k - longer.length + 2 * Wide(longer.length) - 1,
+                    2 * Wide(longer.length));  // rounded up
+}
+
+// The steps first..last of the walk whose pixels can land on the bitmap; none when first > last.
+void StepsOnBitmap(const Axis& longer, const Axis& shorter, int64_t& first, int64_t& last)
+{
+    int64_t lo, hi;
+    StepsInside(longer.start, longer.step, longer.size, lo, hi);
+    first = std::max<int64_t>(0, lo);
+    last = std::min(longer.length - 1, hi);  // the last pixel is left out
+    int64_t movesLo, movesHi;
+    StepsInside(shorter.start, shorter.step, shorter.size, movesLo, movesHi);
+    if (shorter.length == 0) {
+        if (movesLo > 0 || movesHi < 0)
+            last = first - 1;
+        return;
+    }
+    // m(k) >= movesLo from k = floor(L·(2·movesLo − 1) / (2·S)) + 1 on; m(k) <= movesHi up to
+    // k = floor(L·(2·movesHi + 1) / (2·S)).
+    const Wide twiceShorter = 2 * Wide(shorter.length);
+    first = std::max(first, FloorDiv(Wide(longer.length) * (2 * Wide(movesLo) - 1), twiceShorter) + 1);
+    last = std::min(last, FloorDiv(Wide(longer.length) * (2 * Wide(movesHi) + 1), twiceShorter));
+}
+
 }  // namespace
 
 // Bresenham's line in device pixels, first pixel drawn, last pixel left out: each step moves
 // one pixel along the longer axis (length L) and, by the error term, sometimes one along the
 // shorter one (length S). After k steps the shorter axis has moved
-// m(k) = ceil((2·S·k − L) / (2·L)) pixels and the error term is known from k and m(k), so the
+// m(k) = ceil((2·S·k − L) / (2·L)) pixels and the error term follows from k and m(k), so the
 // walk starts at the first step that can land on the bitmap and stops after the last one.
 void DrawingSurface::ThinLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 {
     const int64_t adx = std::abs(x1 - x0);
     const int64_t ady = std::abs(y1 - y0);
-    const int64_t stepX = x0 < x1 ? 1 : -1;
-    const int64_t stepY = y0 < y1 ? 1 : -1;
+    const Axis ax{x0, x0 < x1 ? 1 : -1, adx, m_width};
+    const Axis ay{y0, y0 < y1 ? 1 : -1, ady, m_height};
     const bool xLonger = adx >= ady;
-    const int64_t longer = xLonger ? adx : ady;
-    const int64_t shorter = xLonger ? ady : adx;
-    if (longer == 0)
+    const Axis& longer = xLonger ? ax : ay;
+    const Axis& shorter = xLonger ? ay : ax;
+    if (longer.length == 0)
         return;
-
-    // Steps whose pixel lies on the bitmap along the longer axis, then along the shorter one.
-    int64_t first = 0, last = longer - 1;
-    int64_t lo, hi;
-    if (xLonger)
-        StepsInside(x0, stepX, m_width, lo, hi);
-    else
-        StepsInside(y0, stepY, m_height, lo, hi);
-    first = std::max(first, lo);
-    last = std::min(last, hi);
-    int64_t mLo, mHi;  // moves along the shorter axis that stay on the bitmap
-    if (xLonger)
-        StepsInside(y0, stepY, m_height, mLo, mHi);
-    else
-        StepsInside(x0, stepX, m_width, mLo, mHi);
-    if (shorter == 0) {
-        if (mLo > 0 || mHi < 0)
-            return;
-    } else {
-        // m(k) >= mLo from k = floor(L·(2·mLo − 1) / (2·S)) + 1; m(k) <= mHi up to
-        // k = floor(L·(2·mHi + 1) / (2·S)).
-        first = std::max(first, FloorDiv(Wide(longer) * (2 * Wide(mLo) - 1), 2 * Wide(shorter)) + 1);
-        last = std::min(last, FloorDiv(Wide(longer) * (2 * Wide(mHi) + 1), 2 * Wide(shorter)));
-    }
+    int64_t first, last;
+    StepsOnBitmap(longer, shorter, first, last);
     if (first > last)
         return;
 
-    const Wide moved = shorter == 0 ? 0 : FloorDiv(2 * Wide(shorter) * first - longer + 2 * Wide(longer) - 1,
-                                                   2 * Wide(longer));  // m(first), rounded up
-    const Wide settled = Wide(longer) - shorter - Wide(first) * shorter + moved * longer;
-    int64_t err = int64_t(xLonger ? settled : -settled);
-    int64_t x = x0 + stepX * (xLonger ? first : int64_t(moved));
-    int64_t y = y0 + stepY * (xLonger ? int64_t(moved) : first);
+    // The walk's state after `first` steps.
+    const Wide moved = ShorterMoves(first, longer, shorter);
+    const Wide err = Wide(longer.length) - shorter.length - Wide(first) * shorter.length + moved * longer.length;
+    int64_t e = int64_t(xLonger ? err : -err);
+    int64_t x = x0 + ax.step * (xLonger ? first : int64_t(moved));
+    int64_t y = y0 + ay.step * (xLonger ? int64_t(moved) : first);
     for (int64_t k = first; k <= last; ++k) {
         CombinePenPixel(x, y);
-        const int64_t e2 = 2 * err;
+        const int64_t e2 = 2 * e;
         if (e2 > -ady) {
-            err -= ady;
-            x += stepX;
+            e -= ady;
+            x += ax.step;
         }
         if (e2 < adx) {
-            err += adx;
-            y += stepY;
+            e += adx;
+            y += ay.step;
         }
     }
 }
