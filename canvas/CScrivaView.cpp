@@ -12,7 +12,6 @@
 
 namespace {
 constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
-constexpr LONG kScrollSlack = 30;  // the scrollable size stops short of the zoomed page
 constexpr LONG kUndoSlack = 7;
 constexpr LONG kRedoSlack = 5;
 }  // namespace
@@ -89,12 +88,10 @@ void CScrivaView::UpdatePageMargin()
 void CScrivaView::SetScrollSizesForZoom(int zoom)
 {
     UpdatePageMargin();
-    const LONG w = m_page.PageWidth();
-    const LONG h = m_page.PageHeight();
-    if (zoom < 1)
-        m_totalSize = QSize(int(w * 0.5 - kScrollSlack), int(h * 0.5 - kScrollSlack));
-    else
-        m_totalSize = QSize(w * zoom - kScrollSlack, h * zoom - kScrollSlack);
+    // The scrollable area ends where OnDraw's page ends (right of the grey band at half zoom),
+    // so that the page's last pixels can be seen and written on.
+    const double scale = zoom < 1 ? 0.5 : zoom;
+    m_totalSize = QSize(m_nPageMarginX + int(m_page.PageWidth() * scale), int(m_page.PageHeight() * scale));
     UpdateScrollBars();
 }
 
@@ -293,24 +290,27 @@ void CScrivaView::OnSetLineColor()
 void CScrivaView::OnUndo()
 {
     m_penWidthPopupTool = 0;
-    // A straight horizontal or vertical stroke has bounds of no area: what tells whether a
-    // stroke was undone is the count, not the rectangle.
-    const int before = m_document.m_lines.GetCount();
-    CRect rc = m_document.m_lines.Undo();
-    if (m_document.m_lines.GetCount() == before)
+    CLines& lines = m_document.m_lines;
+    if (!lines.CanUndo())
         return;
+    CRect rc = lines.Undo();
     m_bDiscardRedo = true;
     rc.InflateRect(kUndoSlack, kUndoSlack);
     RedrawPageRect(rc);
-    m_document.m_lines.DrawInRect(&m_page.Surface(), rc);
+    lines.DrawInRect(&m_page.Surface(), rc);
     Invalidate();
 }
 
 void CScrivaView::OnRedo()
 {
     m_penWidthPopupTool = 0;
-    CRect rc = m_document.m_lines.Redo(&m_page.Surface());
+    CLines& lines = m_document.m_lines;
+    // A stroke redone is drawn over the page; an erase redone leaves a hole to repaint.
+    const bool erases = lines.RedoErases();
+    CRect rc = lines.Redo(&m_page.Surface());
     rc.InflateRect(kRedoSlack, kRedoSlack);
+    if (erases)
+        RedrawPageRect(rc);
     Invalidate();
 }
 

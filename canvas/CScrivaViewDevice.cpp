@@ -21,8 +21,12 @@ DeviceGeometry CScrivaView::Geometry() const
     const CRect window = ScreenRect();
     DeviceGeometry geometry;
     geometry.zoom = m_fZoom;
-    geometry.scrollWidth = m_totalSize.width();
-    geometry.scrollHeight = m_totalSize.height();
+    // Device files place the notepad's area on the zoomed page less 30 pixels each way, the
+    // extent they have always been written and read with.
+    constexpr double kDeviceSlack = 30;
+    const double scale = m_fZoom < 1 ? 0.5 : int(m_fZoom);
+    geometry.scrollWidth = int(m_page.PageWidth() * scale - kDeviceSlack);
+    geometry.scrollHeight = int(m_page.PageHeight() * scale - kDeviceSlack);
     geometry.left = window.left;
     geometry.top = window.top;
     geometry.extentX = m_lcTablet.lcOutExtX ? m_lcTablet.lcOutExtX : m_page.Desktop().Width();

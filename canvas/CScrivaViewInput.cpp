@@ -608,8 +608,9 @@ void CScrivaView::OnEditCopy()
 }
 
 // Places the clipboard's picture at the top-left of the page, over the other pictures and
-// under the ink; see-through parts show the page's colour. The note counts as changed, so
-// closing asks to save it.
+// under the ink; see-through parts show the page's colour. The picture is content like ink:
+// the note counts as changed, so closing asks to save it, and the line spacing, which
+// repaints the page without content, stays put.
 void CScrivaView::OnEditPaste()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -620,6 +621,7 @@ void CScrivaView::OnEditPaste()
         ReportImageLoad(ImageLoad::TooLarge);
         return;
     }
+    SetHasInk(true);
     auto picture = std::make_unique<CPictureItem>();
     picture->SetBitmap(OpaqueBitmap(image, m_page.m_crBack), image.width(), image.height());
     const CRect rect = picture->GetRect();

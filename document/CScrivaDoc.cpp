@@ -225,7 +225,7 @@ bool CScrivaDoc::SaveNote(const QString& path)
 SIZE CScrivaDoc::ExportExtent() const
 {
     const SIZE pictures = m_pictures.GetExtent();
-    const CRect strokes = m_lines.GetBounds();
+    const CRect strokes = m_lines.GetExtent();  // dots and straight strokes included
     LONG width = std::max(pictures.cx, strokes.right);
     LONG height = std::max(pictures.cy, strokes.bottom);
     if (width == 0)

@@ -8,8 +8,8 @@
 namespace {
 
 // Points further out than this cannot be on any page; clamping keeps 1/256-pixel arithmetic
-// inside 32 bits for damaged input.
-constexpr LONG kCoordinateLimit = 1 << 22;
+// inside 32 bits for damaged input, the sum of two clamped coordinates included.
+constexpr LONG kCoordinateLimit = (1 << 22) - 1;
 // A curve between two pen samples is never longer than a few thousand pixels; this bound
 // only stops a damaged stroke from sampling for minutes.
 constexpr LONG kMaxCurveSamples = 1 << 18;

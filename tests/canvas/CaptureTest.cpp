@@ -184,6 +184,38 @@ TEST_F(CaptureTest, the_eraser_loop_takes_what_it_encloses_and_an_open_path_what
     EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, m_view->ScreenToPage(650, 500).x);
 }
 
+TEST_F(CaptureTest, undo_after_an_erase_brings_the_erased_strokes_back_and_redo_erases_them_again)
+{
+    Stroke(Line({400, 150}, {440, 160}));  // inside the loop below
+    Stroke(Line({300, 400}, {600, 400}));
+    Stroke(Line({650, 500}, {700, 500}));
+    const POINT erased = m_view->ScreenToPage(420, 155);
+    const POINT kept = m_view->ScreenToPage(675, 500);
+    m_view->OnCommand(IDC_ERASER);
+    Stroke(Loop(CRect(380, 120, 480, 190)), 500);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    ASSERT_EQ(Page(erased), kBack);
+
+    m_view->OnCommand(IDC_UNDO);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 3);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, m_view->ScreenToPage(400, 150).x);  // first again
+    EXPECT_NE(Page(erased), kBack);
+    EXPECT_NE(Page(kept), kBack);
+
+    m_view->OnCommand(IDC_REDO);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(Page(erased), kBack);
+    EXPECT_NE(Page(kept), kBack);
+
+    // Undone once more, then a new stroke: the erase cannot come back.
+    m_view->OnCommand(IDC_UNDO);
+    m_view->OnCommand(IDC_PENCIL);
+    Stroke(Line({300, 600}, {400, 600}));
+    m_view->OnCommand(IDC_REDO);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 4);
+    EXPECT_NE(Page(erased), kBack);
+}
+
 TEST_F(CaptureTest, leaving_the_page_ends_strokes_at_the_first_then_the_second_packet_outside)
 {
     // At half zoom the page covers screen x 256 to 768.
