@@ -65,7 +65,8 @@ public:
     SHORT PacketWidth(DWORD pressure) const;
     // The pen cursor's picture: a circle of the pen's colour and size on a transparent square.
     static QImage PenCursorImage(COLORREF pen, int step, bool penTool, int size = 32);
-    static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2 - 3, size / 2 - 3); }
+    // The centre of the circle: the ink lands where the cursor points.
+    static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2, size / 2); }
     const QCursor& PenCursor() const { return m_hPenCursor; }
     void UpdatePenCursor();
     // The eraser's cursor, from the picture "cursor/178" and its hot spot; made on first use.

@@ -255,7 +255,18 @@ TEST_F(CaptureTest, the_pen_cursor_is_a_circle_of_the_pen_colour_on_a_see_throug
     EXPECT_EQ(qAlpha(red.pixel(0, 0)), 0);               // black is keyed out around colours
     EXPECT_EQ(red.pixel(16, 16), qRgb(255, 0, 0));
     EXPECT_EQ(red.pixel(23, 16), qRgb(128, 128, 128));   // radius 7
-    EXPECT_EQ(CScrivaView::PenCursorHotSpot(), QPoint(13, 13));
+    EXPECT_EQ(CScrivaView::PenCursorHotSpot(), QPoint(16, 16));
+
+    // The view's cursor points with the centre of its circle, where the ink lands.
+    const QCursor cursor = m_view->PenCursor();
+    const QImage shown = cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    QRect drawn;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (qAlpha(shown.pixel(x, y)) != 0)
+                drawn |= QRect(x, y, 1, 1);
+    EXPECT_EQ(drawn, QRect(11, 11, 11, 11));  // the pencil's circle, radius 5 around (16, 16)
+    EXPECT_EQ(cursor.hotSpot(), QPoint(16, 16));
 
     const QImage grey = CScrivaView::PenCursorImage(0x808080, 1, true);
     EXPECT_EQ(grey.pixel(20, 16), qRgb(255, 255, 255));  // a grey pen gets a white outline
