@@ -227,10 +227,11 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         inside = false;
     if (m_bReplaying)
         m_bPenDown = true;
+    const POINT page = ScreenToPage(x, y, window);
     if (pageTest) {
-        const bool overPage = m_fZoom < 1.0f
-            ? m_nPageMarginX <= x && x <= ScreenMetrics::ScreenSize().width() * m_fZoom + m_nPageMarginX
-            : x <= m_page.PageWidth() * m_fZoom;
+        // Decided on the page itself: the window may stand anywhere on any monitor, and the
+        // grey bands beside the page at half zoom are not paper.
+        const bool overPage = page.x >= 0 && page.x < m_page.PageWidth() && page.y >= 0 && page.y < m_page.PageHeight();
         if (overPage && inside) {
             m_bPenDown = true;
         } else if (m_bStroking && m_bPenDown) {
@@ -257,7 +258,6 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         m_bDiscardRedo = false;
         m_document.m_lines.ClearRedo();
     }
-    const POINT page = ScreenToPage(x, y, window);
     ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
 
     if (!m_bStroking) {
