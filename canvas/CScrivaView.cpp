@@ -25,6 +25,10 @@ CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     m_importTimer.setSingleShot(true);
     connect(&m_importTimer, &QTimer::timeout, this, &CScrivaView::OnTimer);
+    m_reopenTimer.setSingleShot(true);
+    connect(&m_reopenTimer, &QTimer::timeout, this, &CScrivaView::ReopenTabletContext);
+    // A tablet plugged in, or a pen that connects, after start-up writes at once.
+    connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, &CScrivaView::OpenTablet);
 
     m_page.ReadSettings(SettingsFilePath());
     m_page.SetContent(&document.m_lines, &document.m_pictures);

@@ -82,12 +82,17 @@ public:
     HCTX TabletContext() const { return m_hTabletContext; }
     int PressureMax() const { return m_nPressureMax; }
     int PressureDivisor() const { return m_nPressureDivisor; }
+    // Opens the context when the tablet is bound, none is open and no dialog has the pen.
     void OpenTablet();
     HCTX OpenTabletContext(bool system);
+    void CloseTabletContext();
     void ReadPressureAxis();
     void ReopenTabletContext();
-    void RequestTabletReopen() { m_bReopenTablet = 1; }
+    // After a display change: the context is reopened when the display has settled.
+    void RequestTabletReopen();
     bool TabletReopenPending() const { return m_bReopenTablet != 0; }
+    // A dialog has the pen (ScopedTabletPark): parks nest.
+    bool IsTabletParked() const { return m_nParkDepth > 0; }
     // The screen-capture overlay lends the pen to itself while it is active.
     void SetTabletActive(bool active);
     // Takes the packets waiting for this view's context, up to 64 at a time.
@@ -164,7 +169,6 @@ protected:
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -175,11 +179,12 @@ private:
     // Window to page conversions need the margin before the first paint at a zoom.
     void UpdatePageMargin();
     void SelectTool(int tool);
+    void BorrowEraser();
+    void ReturnToolInHand();
     void EndStroke();
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
     unsigned MouseFlags(const QMouseEvent* event) const;
     POINT PagePointOf(const QMouseEvent* event) const;
-    void CloseTabletContext();
 
     CScrivaDoc& m_document;
     CanvasPage m_page;
@@ -195,7 +200,10 @@ private:
     bool m_windowDirty = true;    // re-render from the page buffer before the next paint
 
     // Tablet and pen state.
+    static constexpr int kDisplaySettleMs = 1000;
     int m_bReopenTablet = 0;
+    QTimer m_reopenTimer;
+    int m_nParkDepth = 0;
     HCTX m_hTabletContext = 0;
     LOGCONTEXT m_lcTablet;
     int m_nPressureMax = 511;
@@ -205,6 +213,7 @@ private:
     int m_nBrushWidth = 2;
     int m_nMarkerWidth = 2;
     int m_penWidthPopupTool = 0;
+    int m_nToolInHand = kToolNone;  // while the eraser end has the pen: the tool to go back to
     short m_nViewMode = 0;
     bool m_bButtonDown = false;
     bool m_bPenDown = false;

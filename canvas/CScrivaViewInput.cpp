@@ -14,7 +14,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QThread>
 
 namespace {
 
@@ -44,7 +43,7 @@ CRect CScrivaView::ScreenRect() const
 
 void CScrivaView::OpenTablet()
 {
-    if (!TabletBinding::Instance().IsLoaded())
+    if (!TabletBinding::Instance().IsLoaded() || m_hTabletContext || m_nParkDepth > 0)
         return;
     m_hTabletContext = OpenTabletContext(true);
     ReadPressureAxis();
@@ -89,11 +88,20 @@ void CScrivaView::CloseTabletContext()
     m_hTabletContext = 0;
 }
 
+// The display changed: the context is opened anew once it has settled, while the interface
+// goes on. Several changes in a row give one reopening.
+void CScrivaView::RequestTabletReopen()
+{
+    m_bReopenTablet = 1;
+    m_reopenTimer.start(kDisplaySettleMs);
+}
+
 void CScrivaView::ReopenTabletContext()
 {
     m_bReopenTablet = 0;
+    if (m_nParkDepth > 0)
+        return;  // the end of the park opens a fresh one
     CloseTabletContext();
-    QThread::msleep(1000);  // the display has just changed: let it settle
     const bool enabled = isEnabled();
     m_hTabletContext = OpenTabletContext(true);
     ReadPressureAxis();
@@ -103,12 +111,21 @@ void CScrivaView::ReopenTabletContext()
 
 void CScrivaView::ParkTablet()
 {
+    if (m_nParkDepth++ > 0)
+        return;
+    // What the pen does from here on is not writing: a stroke still open ends now, and the tip
+    // counts as lifted until packets say otherwise.
+    EndStroke();
+    m_bButtonDown = false;
+    m_bPenDown = false;
     CloseTabletContext();
 }
 
 void CScrivaView::ReopenTablet()
 {
-    m_hTabletContext = OpenTabletContext(true);
+    if (m_nParkDepth == 0 || --m_nParkDepth > 0)
+        return;
+    OpenTablet();
 }
 
 void CScrivaView::SetTabletActive(bool active)
@@ -154,15 +171,14 @@ bool CScrivaView::event(QEvent* event)
 
 void CScrivaView::OnWtPacket()
 {
-    if (m_bReopenTablet)
-        ReopenTabletContext();
     if (g_batchCount != 0)
         return;  // a batch is being handled: it takes this packet too
     TabletBinding& tablet = TabletBinding::Instance();
     if (!tablet.IsLoaded())
         return;
     PenPacket packets[TabletBinding::kMaxPacketsPerFetch];
-    const int count = tablet.WTPacketsGet(m_hTabletContext, TabletBinding::kMaxPacketsPerFetch, packets);
+    bool erasers[TabletBinding::kMaxPacketsPerFetch];
+    const int count = tablet.WTPacketsGet(m_hTabletContext, TabletBinding::kMaxPacketsPerFetch, packets, erasers);
     if (count <= 0)
         return;
     g_batchCount = count;
@@ -170,10 +186,30 @@ void CScrivaView::OnWtPacket()
         const PenPacket& p = packets[i];
         if (m_nViewMode == 2)
             continue;  // a screen capture selection takes the pen
+        if (erasers[i])
+            BorrowEraser();
         if (m_nTool != kToolNone && m_frameMode == 0)
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        ReturnToolInHand();
     }
     g_batchCount = 0;
+}
+
+// The eraser end of the pen erases whatever pen tool is in hand, for one stroke at a time.
+void CScrivaView::BorrowEraser()
+{
+    if (m_nTool == kEraser || m_nTool == kToolNone || m_bStroking)
+        return;
+    m_nToolInHand = m_nTool;
+    m_nTool = kEraser;
+}
+
+void CScrivaView::ReturnToolInHand()
+{
+    if (m_nToolInHand == kToolNone || m_bStroking)
+        return;
+    m_nTool = m_nToolInHand;
+    m_nToolInHand = kToolNone;
 }
 
 POINT CScrivaView::ScreenToPage(LONG x, LONG y, const CRect& w) const
@@ -210,16 +246,14 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     const CRect window = ScreenRect();
     if (m_fZoom == 0.5f && m_bReplaying)
         x += m_nPageMarginX;
-    const WORD change = HighWord(buttons);
+    // Only the tip writes: the packets alone say when it touches, and the barrel buttons have
+    // no say in it. The mouse events Qt makes from the pen come at once, ahead of packets still
+    // queued, and would cut the end off a stroke.
+    const WORD change = LowWord(buttons) == kTipButton ? HighWord(buttons) : TBN_NONE;
     if (change == TBN_DOWN)
-        m_bPenDown = true;
+        m_bPenDown = m_bButtonDown = true;
     else if (change == TBN_UP)
-        m_bPenDown = false;
-    // The tip is the left mouse button of the pen.
-    if (LowWord(buttons) == 0 && change == TBN_DOWN)
-        m_bButtonDown = true;
-    else if (LowWord(buttons) == 0 && change == TBN_UP)
-        m_bButtonDown = false;
+        m_bPenDown = m_bButtonDown = false;
 
     bool inside = true;
     bool pageTest = !m_bReplaying;
@@ -466,7 +500,6 @@ void CScrivaView::mousePressEvent(QMouseEvent* event)
 {
     const POINT p = PagePointOf(event);
     if (event->button() == Qt::LeftButton) {
-        m_bButtonDown = true;
         if (m_nTool == kToolNone && m_document.m_pictures.SelectAt(*this, MouseFlags(event), p.x, p.y))
             Invalidate();
     } else if (event->button() == Qt::RightButton) {
@@ -479,16 +512,9 @@ void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_bButtonDown = false;
     const POINT p = PagePointOf(event);
     if (m_nTool == kToolNone && m_document.m_pictures.EndTrack(*this, MouseFlags(event), p.x, p.y))
         Invalidate();
-}
-
-void CScrivaView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_bButtonDown = true;
 }
 
 void CScrivaView::mouseMoveEvent(QMouseEvent* event)

@@ -40,6 +40,8 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     setAcceptDrops(true);
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
+    // A tablet that comes after start-up takes back the notice that there was none.
+    connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });
     // A new screen size changes the tablet's output area: the context is opened anew.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::geometryChanged, this, [this](const QRect& r) { OnDisplayChange(r.size()); });

@@ -168,15 +168,15 @@ void CMainFrame::PlaceSmallFrame(int mode)
 
 void CMainFrame::ReopenTabletContext()
 {
-    m_view->ParkTablet();
-    m_view->ReopenTablet();
+    m_view->CloseTabletContext();
+    m_view->OpenTablet();
 }
 
 void CMainFrame::OnDisplayChange(QSize screen)
 {
     QCoreApplication::processEvents();
     if (m_frameClass == QLatin1String("INKING"))
-        m_view->ParkTablet();
+        m_view->CloseTabletContext();
     m_view->RequestTabletReopen();
     if (m_nMode != 0)
         return;

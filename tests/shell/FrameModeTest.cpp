@@ -15,6 +15,7 @@
 #include "shell/CPaletteBar.h"
 #include "shell/CPenWidthPopup.h"
 #include "shell/StringTable.h"
+#include "tablet/TabletBinding.h"
 
 #include <QDir>
 #include <QFile>
@@ -383,4 +384,38 @@ TEST_F(FrameModeTest, window_buttons_of_the_inking_frame_minimise_scale_and_clos
     QTest::mouseClick(Commands().ButtonFor(ID_APP_EXIT), Qt::LeftButton, {}, QPoint(4, 4));
     EXPECT_EQ(m_prompts.Messages().size(), 1u);
     EXPECT_TRUE(Frame().isVisible());
+}
+
+TEST_F(FrameModeTest, after_a_display_change_the_pen_writes_on_and_an_inking_launch_gets_its_context_back)
+{
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    m_frame.reset();
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    m_frame->ShowMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    ASSERT_NE(View().TabletContext(), 0);
+
+    // The stroke that follows a display change is written whole.
+    Frame().OnDisplayChange(QSize(1024, 768));
+    const CRect view = View().ScreenRect();
+    DWORD time = 1000;
+    for (int i = 0; i <= 10; ++i)
+        TabletBinding::Instance().QueuePacket({time += 5, i == 0 ? MakeButtons(0, TBN_DOWN) : 0,
+                                               view.left + 400 + i * 10, view.top + 200, 700});
+    TabletBinding::Instance().QueuePacket({time += 5, MakeButtons(0, TBN_UP), view.left + 500, view.top + 200, 0});
+    QCoreApplication::sendPostedEvents(&View());
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 11);
+
+    // An inking launch lets go of the pen at a display change and takes it up again.
+    m_frame.reset();
+    m_frame = std::make_unique<CMainFrame>(m_doc, "INKING", [](UINT) { return false; });
+    Frame().MakeInkingFrame();
+    ASSERT_NE(View().TabletContext(), 0);
+    Frame().OnDisplayChange(QSize(1024, 768));
+    EXPECT_EQ(View().TabletContext(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return View().TabletContext() != 0; }, 5000));
+    EXPECT_FALSE(View().TabletReopenPending());
+    TabletBinding::Instance().SetMousePen(false);
 }
