@@ -284,6 +284,7 @@ void CScrivaView::AddPageLength()
 
 void CScrivaView::OnSetLineColor()
 {
+    ScopedTabletPark park(this);
     const auto colour = prompts().ChooseColor(m_page.m_crLine);
     if (!colour)
         return;

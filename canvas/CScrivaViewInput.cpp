@@ -560,6 +560,7 @@ void CScrivaView::OnInsertImage()
 {
     const FileDialogRequest request{false, QStringLiteral("JPG File (*.jpg)|*.jpg|BMP File (*.bmp)|*.bmp||"),
                                     QString(), QString(), false};
+    ScopedTabletPark park(this);
     const QString path = prompts().GetFileName(request);
     if (path.isEmpty())
         return;

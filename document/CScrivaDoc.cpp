@@ -270,8 +270,7 @@ QString CScrivaDoc::SuggestedName(const QString& prefix, const QString& recordDa
 void CScrivaDoc::OnFileSave()
 {
     const int mode = m_pView ? m_pView->FrameMode() : kLetter;
-    if (mode == kDesktop && m_pView)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
 
     const char* filter = mode == kLetter ? kNoteFilterLetter : mode == kDesktop ? kNoteFilterDesktop : kNoteFilterInking;
     QString suggested;
@@ -292,22 +291,15 @@ void CScrivaDoc::OnFileSave()
         if (m_bAlternativeUi && !suggested.isEmpty() && m_currentPath.contains(suggested))
             WriteSetting(Settings::RecordDate, suggested);
     }
-
-    if (mode == kDesktop && m_pView)
-        m_pView->ReopenTablet();
 }
 
 void CScrivaDoc::OnFileOpen()
 {
-    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
-    if (mode == kDesktop && m_pView)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
     const FileDialogRequest request{false, QString::fromLatin1(kOpenFilter), QStringLiteral("Ilf"), QString(), true};
     const QString path = prompts().GetFileName(request);
     if (!path.isEmpty())
         OpenDocumentFile(path);
-    if (mode == kDesktop && m_pView)
-        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::OpenDocumentFile(const QString& path)
@@ -349,16 +341,12 @@ void CScrivaDoc::MovePage(int step)
     const qsizetype count = m_folderFiles.size();
     const QString target = m_folderFiles[(index + step + count) % count];
 
-    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
-    if (desktop)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
     // Moving on never drops unsaved strokes without asking.
     if (SaveModified()) {
         OnNewDocument();
         OnOpenDocument(target);
     }
-    if (desktop)
-        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::OnFileNew()
@@ -387,11 +375,6 @@ bool CScrivaDoc::SaveModified()
 bool CScrivaDoc::CanCloseFrame()
 {
     ClearFolderFiles();
-    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
-    if (desktop)
-        m_pView->ParkTablet();
-    const bool result = SaveModified();
-    if (desktop && !result)
-        m_pView->ReopenTablet();
-    return result;
+    ScopedTabletPark park(m_pView);
+    return SaveModified();
 }

@@ -33,6 +33,7 @@ void CScrivaDoc::OnSplit()
     int totalPoints = 0;
     for (int s = 0; s < m_lines.GetCount(); ++s)
         totalPoints += m_lines.GetAt(s)->GetPointCount();
+    ScopedTabletPark park(m_pView);
     m_splitDialog->PrepareSplit(totalPoints, m_lines.GetCount());
     int index = 0;
     for (int s = 0; s < m_lines.GetCount(); ++s) {
@@ -58,6 +59,7 @@ void CScrivaDoc::OnSplit()
 
 void CScrivaDoc::OnMerge()
 {
+    ScopedTabletPark park(m_pView);
     const QString path = prompts().GetFileName(DeviceFileDialog(false, QString()));
     if (path.isEmpty())
         return;

@@ -121,9 +121,6 @@ void CMainFrame::CreatePaletteBar()
     addToolBar(Qt::BottomToolBarArea, holder);
     m_paletteHolder = holder;
     connect(m_paletteBar, &CPaletteBar::commandTriggered, this, [this](UINT id) { OnCommand(id); });
-    // The pen lets go while a colour chooser is open over the small frame.
-    connect(m_paletteBar, &CPaletteBar::colorChooserOpening, m_view, &CScrivaView::ParkTablet);
-    connect(m_paletteBar, &CPaletteBar::colorChooserClosed, m_view, &CScrivaView::ReopenTablet);
     // Over the small frames the popup covered the overlay, which is repainted, and the frame
     // goes back on top.
     connect(m_paletteBar, &CPaletteBar::penWidthPopupRolledIn, this, [this] {
@@ -176,6 +173,7 @@ void CMainFrame::ShowNoTabletNotice()
 
 void CMainFrame::ShowPictureMenu()
 {
+    ScopedTabletPark park(m_view);
     QMenu menu(this);
     for (const MenuItem& item : PictureMenu().items) {
         const UINT command = item.command;

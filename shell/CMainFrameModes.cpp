@@ -74,6 +74,7 @@ void CMainFrame::SetWritingOverlay(IWritingOverlay* overlay)
 bool CMainFrame::ConfirmModeSwitch(UINT question, bool clearWhenBlank)
 {
     if (m_view->HasInkFlag()) {
+        ScopedTabletPark park(m_view);
         if (prompts().MessageBox(LoadString(question), QString(), MB_YESNO) != IDYES)
             return false;
         m_document.OnNewDocument();

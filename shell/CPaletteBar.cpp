@@ -305,14 +305,10 @@ bool CPaletteBar::event(QEvent* event)
 
 std::optional<COLORREF> CPaletteBar::ChooseColor()
 {
-    // Outside letter mode the pen's context would keep the chooser from taking the pen.
-    if (m_nMode != 0)
-        emit colorChooserOpening();
+    ScopedTabletPark park(m_view);
     const std::optional<COLORREF> colour = prompts().ChooseColor(m_crChosen);
     if (colour)
         m_crChosen = *colour;
-    if (m_nMode != 0)
-        emit colorChooserClosed();
     return colour;
 }
 

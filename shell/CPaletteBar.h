@@ -85,9 +85,6 @@ public:
 
 signals:
     void commandTriggered(UINT id);
-    // Outside letter mode the pen lets go of its context while a colour chooser is open.
-    void colorChooserOpening();
-    void colorChooserClosed();
     // The pen-width popup has rolled in: whatever it covered shows again.
     void penWidthPopupRolledIn();
 
