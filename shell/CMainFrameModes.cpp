@@ -162,8 +162,8 @@ void CMainFrame::PlaceSmallFrame(int mode)
     m_view->hide();
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setFixedSize(size);
-    const CRect work = ScreenMetrics::WorkArea();
-    setGeometry(QRect(QPoint(work.right - size.width(), work.bottom - size.height()), size));
+    const QRect work = ScreenMetrics::LogicalWorkArea();
+    setGeometry(QRect(work.topLeft() + QPoint(work.width() - size.width(), work.height() - size.height()), size));
     showNormal();
 }
 

@@ -47,7 +47,7 @@ const std::array<UINT, CPaletteBar::kButtonCount> CPaletteBar::kCommands = {
 CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), m_view(view)
 {
     setObjectName(QStringLiteral("PaletteBar"));
-    m_bSmallScreen = ScreenMetrics::ScreenSize().width() < kSmallScreenWidth;
+    m_bSmallScreen = ScreenMetrics::LogicalScreenSize().width() < kSmallScreenWidth;
     m_bCompact = Resources::UsingResourceLibrary();
     setMinimumWidth(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

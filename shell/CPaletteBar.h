@@ -32,7 +32,7 @@ class CPaletteBar : public QWidget {
 public:
     static constexpr int kButtonCount = 22;
     static constexpr int kHeight = 85;                  // letter mode, pixels
-    static constexpr int kSmallScreenWidth = 800;
+    static constexpr int kSmallScreenWidth = 800;       // logical pixels, as the bar is laid out
 
     // The commands of the buttons, by button index.
     static const std::array<UINT, kButtonCount> kCommands;
