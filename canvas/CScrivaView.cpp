@@ -214,8 +214,11 @@ void CScrivaView::paintEvent(QPaintEvent* event)
         OnDraw(m_dcWindow);
         m_windowDirty = false;
     }
+    // Live ink asks for the rectangles it drew in: only those are copied to the screen.
+    const QRect exposed = event->rect();
     QPainter painter(viewport());
-    painter.drawImage(QPointF(0, 0), m_dcWindow.Bitmap());
+    painter.drawImage(exposed, m_dcWindow.Bitmap(),
+                      QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio, exposed.height() * ratio));
 }
 
 void CScrivaView::resizeEvent(QResizeEvent* event)

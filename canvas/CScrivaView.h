@@ -183,6 +183,8 @@ private:
     void ReturnToolInHand();
     void EndStroke();
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
+    // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
+    void UpdateScreenRect(CRect rect, const CRect& window);
     unsigned MouseFlags(const QMouseEvent* event) const;
     POINT PagePointOf(const QMouseEvent* event) const;
 

@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <cmath>
+
 namespace {
 
 // Exits from the page with the pen down alternate between ending the stroke at the first
@@ -305,7 +307,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
             return true;
         m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 0,
                                  m_nPressureMax, m_fZoom);
-        viewport()->update();
+        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool == kEraser)
             return true;
         m_rendPage.DrawSegment(&m_page.Surface(), 0, 0, page.x, page.y, width, m_page.m_crPen, 0, m_nPressureMax,
@@ -314,7 +316,12 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     }
 
     if (m_nTool == kMarker) {
-        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, int(2 * m_nMarkerWidth * m_fZoom));
+        const int pen = int(2 * m_nMarkerWidth * m_fZoom);
+        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, pen);
+        CRect line(std::min(m_ptLast.x, x), std::min(m_ptLast.y, y), std::max(m_ptLast.x, x) + 1,
+                   std::max(m_ptLast.y, y) + 1);
+        line.InflateRect(pen, pen);
+        UpdateScreenRect(line, window);
         DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y, window), page, 2 * m_nMarkerWidth);
         m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
     } else {
@@ -322,6 +329,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
             return false;
         m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom),
                                  LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 1, m_nPressureMax, m_fZoom);
+        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool != kEraser) {
             const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
             m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
@@ -329,7 +337,6 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         }
         m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
     }
-    viewport()->update();
     m_ptPrev = m_ptLast;
     m_ptLast = {x, y};
     m_nLastWidth = width;
@@ -369,11 +376,24 @@ void CScrivaView::EndStroke()
                                  LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom), m_nLastWidth,
                                  m_page.m_crPen, 2, m_nPressureMax, m_fZoom);
     }
+    UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
     const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y, window);
     const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
     m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen, 2,
                            m_nPressureMax, 1.0f);
-    viewport()->update();
+}
+
+// Live ink drawn on the window shows at the next paint, which takes only what changed; Qt
+// gathers the rectangles of a batch of packets into one paint.
+void CScrivaView::UpdateScreenRect(CRect rect, const CRect& window)
+{
+    if (rect.IsRectEmpty())
+        return;
+    rect.OffsetRect(-window.left, -window.top);
+    const double ratio = PixelRatio();
+    const QPoint topLeft(int(std::floor(rect.left / ratio)), int(std::floor(rect.top / ratio)));
+    const QPoint end(int(std::ceil(rect.right / ratio)), int(std::ceil(rect.bottom / ratio)));
+    viewport()->update(QRect(topLeft, end - QPoint(1, 1)));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QPaintEvent>
 #include <QPointingDevice>
 #include <QSignalSpy>
 #include <QTabletEvent>
@@ -27,6 +28,21 @@
 namespace {
 
 constexpr COLORREF kBack = 0xCCE2E5;
+
+// Collects the region of every paint event a widget gets.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 constexpr DWORD kFull = 1023;
 
 class CaptureTest : public ::testing::Test {
@@ -338,6 +354,20 @@ TEST_F(CaptureTest, a_pen_that_comes_after_start_up_writes_at_once)
     ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
     EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 11);
     EXPECT_NE(m_view->TabletContext(), 0);
+}
+
+TEST_F(CaptureTest, writing_repaints_only_around_the_new_ink)
+{
+    QCoreApplication::processEvents();  // the first paint of the whole window
+    PaintRecorder recorder(m_view->viewport());
+    Stroke(Line({400, 300}, {440, 310}, 8));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    ASSERT_FALSE(recorder.painted.isEmpty());
+    EXPECT_TRUE(recorder.painted.boundingRect().contains(QRect(400, 300, 36, 6)));  // the ink shows
+    EXPECT_TRUE(QRect(370, 270, 100, 60).contains(recorder.painted.boundingRect()))
+        << recorder.painted.boundingRect().x() << "," << recorder.painted.boundingRect().y() << " "
+        << recorder.painted.boundingRect().width() << "x" << recorder.painted.boundingRect().height();
 }
 
 TEST_F(CaptureTest, the_pen_cursor_is_a_circle_of_the_pen_colour_on_a_see_through_square)
