@@ -63,6 +63,9 @@ public:
     void SetPenColor(COLORREF color);
     // The width value a packet gets with the current tool in letter mode.
     SHORT PacketWidth(DWORD pressure) const;
+    // A packet's pressure in the notepad's levels, 0..511 up to a full press: live packets
+    // come in the tablet's units and are divided down, replayed ones are in levels already.
+    DWORD PressureLevel(DWORD pressure) const;
     // The pen cursor's picture: a circle of the pen's colour and size on a transparent square.
     static QImage PenCursorImage(COLORREF pen, int step, bool penTool, int size = 32);
     // The centre of the circle: the ink lands where the cursor points.
@@ -140,6 +143,7 @@ public:
     void SetHasInk(bool hasInk) override { m_bHasInk = hasInk; }
     bool HasInkFlag() const { return m_bHasInk; }
     void ScheduleDeviceImport(const QString& path) override;
+    void CancelDeviceImport() override { m_importTimer.stop(); }
     bool WriteDeviceFile(const QString& path) override;
 
     // Device files: replayed onto the page through the pen capture, or written from strokes.
@@ -147,6 +151,8 @@ public:
     bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;
     DeviceGeometry Geometry() const;
     bool IsReplaying() const { return m_bReplaying; }
+    // True from the start to the end of an import, while its progress display lets events in.
+    bool IsImporting() const { return m_bImporting; }
     int FrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
@@ -158,6 +164,8 @@ public:
 
 signals:
     void titleChanged(const QString& title);
+    // An import has ended; what waited for it can go on.
+    void importFinished();
     // The frame shows the "Picture" menu; its commands come back through OnCommand.
     void pictureMenuRequested();
 
@@ -174,6 +182,7 @@ protected:
 
 private:
     void OnTimer();
+    bool ReplayDeviceFile(const QString& path);
     void UpdateScrollBars();
     double PixelRatio() const;
     // Window to page conversions need the margin before the first paint at a zoom.
@@ -220,7 +229,8 @@ private:
     bool m_bButtonDown = false;
     bool m_bPenDown = false;
     bool m_bStroking = false;
-    bool m_bReplaying = false;
+    bool m_bReplaying = false;    // a batch of replayed packets is in the capture
+    bool m_bImporting = false;    // an import runs, between batches too
     SHORT m_nLastWidth = 0;
     POINT m_ptLast;
     POINT m_ptPrev;

@@ -38,6 +38,18 @@ bool CScrivaView::ImportDeviceFile(const QString& path)
     }
     SetToolWidth(kBrush, 2);
 
+    m_bImporting = true;
+    const bool imported = ReplayDeviceFile(path);
+    m_bImporting = false;
+    // Pen packets that came meanwhile waited in the queue; the events that told of them are spent.
+    for (int n = TabletBinding::Instance().Pending(); n > 0; n -= TabletBinding::kMaxPacketsPerFetch)
+        QCoreApplication::postEvent(this, new WtPacketEvent(0, m_hTabletContext));
+    emit importFinished();
+    return imported;
+}
+
+bool CScrivaView::ReplayDeviceFile(const QString& path)
+{
     const QFileInfo info(path);
     std::unique_ptr<QProgressDialog> progress;
     if (info.size() > kProgressFromBytes) {
@@ -48,8 +60,7 @@ bool CScrivaView::ImportDeviceFile(const QString& path)
         progress->setValue(0);
     }
     WaitCursor wait;
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
+    QElapsedTimer sinceRepaint;  // started at the first repaint, after the first block
 
     DeviceFileReader reader;
     const auto replay = [this](const PenPacket* packets, int count) {
@@ -63,14 +74,21 @@ bool CScrivaView::ImportDeviceFile(const QString& path)
         m_bReplaying = false;
     };
     const auto report = [&](qint64 done, qint64 total) {
-        if (!progress || sinceRepaint.elapsed() < kRepaintEveryMs)
+        if (!progress || (sinceRepaint.isValid() && sinceRepaint.elapsed() < kRepaintEveryMs))
             return;
         progress->setValue(int(done * 1000 / std::max<qint64>(1, total)));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // the page fills as it goes
+        // The page fills as it goes. Pen packets and requests from other launches wait (see
+        // OnWtPacket and importFinished): they would break into the replay's stroke or move the
+        // window under it.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         sinceRepaint.restart();
     };
     const bool imported = reader.Import(path, Geometry(), replay, report);
+    // A recording cut off with the pen down (the notepad switched off mid-stroke, a truncated
+    // file) still ends its last stroke, as a pen-up would, so the next writing or the next
+    // file starts a stroke of its own.
     m_bButtonDown = false;
+    EndStroke();
     if (imported)
         m_document.SetModifiedFlag(false);
     Invalidate();
@@ -94,6 +112,10 @@ void CScrivaView::ScheduleDeviceImport(const QString&)
 
 void CScrivaView::OnTimer()
 {
+    if (m_bImporting) {
+        m_importTimer.start(kImportDelayMs);  // a merge is replaying: this import follows it
+        return;
+    }
     m_importTimer.stop();
     ImportDeviceFile(m_document.PendingDeviceFile());
 }

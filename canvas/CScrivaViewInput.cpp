@@ -100,6 +100,10 @@ void CScrivaView::RequestTabletReopen()
 
 void CScrivaView::ReopenTabletContext()
 {
+    if (m_bImporting) {
+        m_reopenTimer.start(kDisplaySettleMs);  // closing now would drop the pen packets waiting
+        return;
+    }
     m_bReopenTablet = 0;
     if (m_nParkDepth > 0)
         return;  // the end of the park opens a fresh one
@@ -173,6 +177,8 @@ bool CScrivaView::event(QEvent* event)
 
 void CScrivaView::OnWtPacket()
 {
+    if (m_bImporting)
+        return;  // the replay has the capture: the packets wait in the queue until it ends
     if (g_batchCount != 0)
         return;  // a batch is being handled: it takes this packet too
     TabletBinding& tablet = TabletBinding::Instance();
@@ -221,15 +227,17 @@ POINT CScrivaView::ScreenToPage(LONG x, LONG y, const CRect& w) const
             LONG((scroll.y() - w.top + y) / m_fZoom)};
 }
 
+DWORD CScrivaView::PressureLevel(DWORD pressure) const
+{
+    const bool live = TabletBinding::Instance().IsLoaded() && !m_bReplaying;
+    return live ? pressure / DWORD(m_nPressureDivisor) : pressure;
+}
+
 SHORT CScrivaView::PacketWidth(DWORD pressure) const
 {
-    const bool tablet = TabletBinding::Instance().IsLoaded();
     switch (m_nTool) {
     case kPencil: return SHORT((m_nPressureMax / 255) * m_nPencilWidth * 40);
-    case kBrush: {
-        const DWORD scaled = tablet ? pressure / DWORD(m_nPressureDivisor) : pressure;
-        return SHORT(DWORD(m_nBrushWidth) * scaled / 5);
-    }
+    case kBrush: return SHORT(DWORD(m_nBrushWidth) * PressureLevel(pressure) / 5);
     case kMarker: return SHORT(2 * m_nMarkerWidth);
     default: return 1;  // the eraser's trail
     }
@@ -259,7 +267,9 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
 
     bool inside = true;
     bool pageTest = !m_bReplaying;
-    if (m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
+    // A replayed packet is never where the pointer is: the pointer may well be over the bar
+    // that started the import.
+    if (!m_bReplaying && m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
         inside = false;
     if (m_bReplaying)
         m_bPenDown = true;
@@ -289,6 +299,9 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     }
 
     const SHORT width = PacketWidth(pressure);
+    // Points keep their pressure in the levels a device file carries: written out and read
+    // back, a stroke comes back at the widths it was drawn with.
+    const DWORD level = std::min(PressureLevel(pressure), kMaxDevicePressure);
     const COLORREF color = m_nTool == kEraser ? 0 : m_page.m_crPen;
     if (m_bDiscardRedo) {
         m_bDiscardRedo = false;
@@ -302,7 +315,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         m_pCurLine = std::make_unique<CLine>();
         m_pCurLine->SetColor(color);
         m_pCurLine->SetPenType(WORD(m_nTool), m_nTool != kMarker);
-        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
         if (m_nTool == kMarker)
             return true;
         m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 0,
@@ -323,7 +336,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         line.InflateRect(pen, pen);
         UpdateScreenRect(line, window);
         DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y, window), page, 2 * m_nMarkerWidth);
-        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
     } else {
         if (x == m_ptLast.x && y == m_ptLast.y)
             return false;
@@ -335,7 +348,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
             m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
                                    m_nPressureMax, 1.0f);
         }
-        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
     }
     m_ptPrev = m_ptLast;
     m_ptLast = {x, y};

@@ -6,6 +6,7 @@
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
 #include "platform/Prompts.h"
+#include "platform/RegularFile.h"
 #include "platform/Settings.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@ namespace {
 
 const QString kAppTitle = QStringLiteral("Inkleaf");
 const QString kUntitled = QStringLiteral("Untitled");
+const QString kOpenFailed = QStringLiteral("Failed to open document.");
 constexpr LONG kEmptyExtent = 300;
 constexpr LONG kExtentMargin = 20;
 
@@ -37,6 +39,11 @@ bool EndsWithFirst(const QString& text, const QString& needle)
 }  // namespace
 
 CScrivaDoc::CScrivaDoc() : m_strTitle(kUntitled) {}
+
+void CScrivaDoc::ShowSaveFailure()
+{
+    ShowMessage(QStringLiteral("Failed to save document."));
+}
 
 void CScrivaDoc::SetView(IDocumentView* view)
 {
@@ -63,6 +70,7 @@ bool CScrivaDoc::OnNewDocument()
     SetModifiedFlag(false);
     m_strPathName.clear();
     if (m_pView) {
+        m_pView->CancelDeviceImport();
         m_pView->ScrollToOrigin();
         m_pView->ResetPage();
         m_pView->DrawRuledLines(false);
@@ -86,12 +94,14 @@ bool CScrivaDoc::OnOpenDocument(const QString& path)
     if (note && !LoadNote(path))
         return false;
     if (m_pView) {
+        m_pView->CancelDeviceImport();  // a device file scheduled before belongs to another page
         m_pView->DrawRuledLines(true);
         if (m_lines.GetCount() > 0 || m_pictures.GetCount() > 0)
             m_pView->SetHasInk(true);
     }
     m_lines.ClearRedo();
-    m_currentPath = path;
+    // A page replayed from a device file is offered for saving as a note of the same name.
+    m_currentPath = note ? path : NoteNameFor(path);
     SetTitle(QFileInfo(path).fileName());
     if (note) {
         SetModifiedFlag(false);
@@ -110,9 +120,9 @@ bool CScrivaDoc::OnOpenDocument(const QString& path)
 
 bool CScrivaDoc::LoadNote(const QString& path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("Failed to open document."));
+    QFile file;
+    if (!OpenRegularFile(file, path)) {
+        ShowMessage(kOpenFailed);
         return false;
     }
     try {
@@ -155,12 +165,20 @@ void CScrivaDoc::Serialize(CArchive& ar)
 
 bool CScrivaDoc::OnSaveDocument(const QString& path)
 {
-    m_openedPath = path;
+    // Page navigation goes on from the file saved, and from the one before when nothing was.
+    const bool saved = WriteAs(path);
+    if (saved)
+        m_openedPath = path;
+    return saved;
+}
+
+bool CScrivaDoc::WriteAs(const QString& path)
+{
     const QString upper = path.toUpper();
     if (EndsWithFirst(upper, QStringLiteral(".QVN"))) {
         if (m_pView && m_pView->WriteDeviceFile(path))
             return true;
-        ShowMessage(QStringLiteral("Failed to save document."));
+        ShowSaveFailure();
         return false;
     }
     if (m_saveAsImage)
@@ -194,7 +212,7 @@ bool CScrivaDoc::SaveNote(const QString& path)
         }
     }
     if (!written || !file.commit()) {
-        ShowMessage(QStringLiteral("Failed to save document."));
+        ShowSaveFailure();
         return false;
     }
     SetModifiedFlag(false);
@@ -233,7 +251,7 @@ bool CScrivaDoc::ExportImage(const QString& path)
     image.BitBlt(0, 0, extent.cx, extent.cy, m_pView->PageSurface(), 0, 0, SRCCOPY);
     const PageSettings page = m_pView->GetPageSettings();
     if (!CreateAttachment(&image, image.Bitmap(), path, int(m_imageFormat), page.background, page.lineColor)) {
-        ShowMessage(QStringLiteral("Failed to save document."));
+        ShowSaveFailure();
         return false;
     }
     return true;
@@ -269,9 +287,13 @@ QString CScrivaDoc::SuggestedName(const QString& prefix, const QString& recordDa
 
 void CScrivaDoc::OnFileSave()
 {
-    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
     ScopedTabletPark park(m_pView);
+    SaveAsAsked();
+}
 
+bool CScrivaDoc::SaveAsAsked()
+{
+    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
     const char* filter = mode == kLetter ? kNoteFilterLetter : mode == kDesktop ? kNoteFilterDesktop : kNoteFilterInking;
     QString suggested;
     if (m_bAlternativeUi)
@@ -279,18 +301,32 @@ void CScrivaDoc::OnFileSave()
     const FileDialogRequest request{true, QString::fromLatin1(filter), QStringLiteral("Ilf"),
                                     m_currentPath.isEmpty() ? suggested : m_currentPath, true};
     const QString path = prompts().GetFileName(request);
-    if (!path.isEmpty()) {
-        ClearFolderFiles();
-        m_reloadFolder = 1;
-        m_currentPath = QFileInfo(path).fileName();
-        SetTitle(m_currentPath);
-        if (EndsWithFirst(path, QStringLiteral("jpg")))
-            m_saveAsImage = 1;
-        OnSaveDocument(path);
-        m_saveAsImage = 0;
-        if (m_bAlternativeUi && !suggested.isEmpty() && m_currentPath.contains(suggested))
-            WriteSetting(Settings::RecordDate, suggested);
-    }
+    if (path.isEmpty() || !SaveAs(path))
+        return false;
+    if (m_bAlternativeUi && !suggested.isEmpty() && m_currentPath.contains(suggested))
+        WriteSetting(Settings::RecordDate, suggested);
+    return true;
+}
+
+bool CScrivaDoc::SaveAs(const QString& path)
+{
+    ClearFolderFiles();
+    m_reloadFolder = 1;
+    if (EndsWithFirst(path, QStringLiteral("jpg")))
+        m_saveAsImage = 1;
+    const bool saved = OnSaveDocument(path);
+    m_saveAsImage = 0;
+    if (!saved)
+        return false;  // the title and the name offered next time stay those of the last save
+    m_currentPath = QFileInfo(path).fileName();
+    SetTitle(m_currentPath);
+    return true;
+}
+
+QString CScrivaDoc::NoteNameFor(const QString& path)
+{
+    const QFileInfo file(path);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral(".Ilf"));
 }
 
 void CScrivaDoc::OnFileOpen()
@@ -304,12 +340,23 @@ void CScrivaDoc::OnFileOpen()
 
 bool CScrivaDoc::OpenDocumentFile(const QString& path)
 {
+    // A file that cannot be opened is refused before the question about unsaved strokes.
+    const QString upper = path.toUpper();
+    if (!upper.contains(QLatin1String(".ILF")) && !upper.contains(QLatin1String(".QVN"))) {
+        ShowMessage(QStringLiteral("Cannot open %1: Inkleaf opens notes (.Ilf) and device files (.QVN) only.").arg(path));
+        return false;
+    }
+    // Missing, or something a read would wait on for ever (a FIFO, a device).
+    if (!IsRegularFile(path)) {
+        ShowMessage(kOpenFailed);
+        return false;
+    }
     // Opening another note never drops unsaved strokes without asking.
     if (!SaveModified())
         return false;
     ClearFolderFiles();
     m_reloadFolder = 1;
-    if (path.toUpper().contains(QLatin1String(".QVN")))
+    if (upper.contains(QLatin1String(".QVN")))
         OnNewDocument();
     return OnOpenDocument(path);
 }
@@ -366,10 +413,8 @@ bool CScrivaDoc::SaveModified()
         return true;
     if (m_strPathName.toUpper().contains(QLatin1String(".ILF")))
         return OnSaveDocument(m_strPathName);
-    const FileDialogRequest request{true, QString::fromLatin1(kNoteFilterDesktop), QStringLiteral("Ilf"),
-                                    m_currentPath.isEmpty() ? m_strTitle : m_currentPath, true};
-    const QString path = prompts().GetFileName(request);
-    return !path.isEmpty() && SaveNote(path);
+    // No note behind the page yet: the name is asked for, and saved by its kind, as Save does.
+    return SaveAsAsked();
 }
 
 bool CScrivaDoc::CanCloseFrame()

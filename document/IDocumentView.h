@@ -56,6 +56,8 @@ public:
     virtual bool ImportDeviceFile(const QString& path) = 0;
     // The device file to import once the window has settled (after 250 ms).
     virtual void ScheduleDeviceImport(const QString& path) = 0;
+    // Drops a scheduled import that has not started: another page or note came first.
+    virtual void CancelDeviceImport() = 0;
     // The frame's mode: 0 letter, 1 desktop, 2 inking.
     virtual int FrameMode() const = 0;
     // The document's title changed (the frame shows it).

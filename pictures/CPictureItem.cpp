@@ -7,6 +7,7 @@
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
 #include "platform/Prompts.h"
+#include "platform/RegularFile.h"
 
 #include <vector>
 
@@ -28,7 +29,10 @@ void CPictureItem::SetRect(const RECT& rect)
 
 void CPictureItem::LoadImageFile(const QString& path)
 {
-    if (path.toUpper().contains(QLatin1String("JPG"))) {
+    if (!IsRegularFile(path)) {
+        // Missing, or a FIFO or device, whose reading could wait for ever: the picture stays empty.
+        prompts().MessageBox(QStringLiteral("Failed to open document."), QStringLiteral("Inkleaf"), MB_OK);
+    } else if (path.toUpper().contains(QLatin1String("JPG"))) {
         m_hBitmap = CreateBitmapFromFile(path, &m_nWidth, &m_nHeight);
     } else {
         BmpFileImage image;

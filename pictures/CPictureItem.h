@@ -23,7 +23,8 @@ public:
     CPictureItem();
 
     // Loads a JPEG (any path with "JPG" in it, in any case) or BMP file; the picture sits at
-    // (0, 0) at its natural size. A file that cannot be decoded leaves no bitmap.
+    // (0, 0) at its natural size. A file that cannot be decoded leaves no bitmap; so does a
+    // missing file or anything but a regular file, after the file-open failure message.
     void LoadImageFile(const QString& path);
     // Takes bitmap as the picture, placed at (0, 0) at the given size.
     bool SetBitmap(const QImage& bitmap, int width, int height);

@@ -1,5 +1,7 @@
 #include "ProfileFile.h"
 
+#include "RegularFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
@@ -7,17 +9,29 @@
 #include <limits>
 #include <optional>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace {
 
 // Settings files are a few kilobytes; anything this big is not one of ours.
 constexpr qint64 kMaxProfileBytes = 4 * 1024 * 1024;
 
-QStringList ReadLines(const QString& file)
+// The file's lines; none when there is no file. Nothing at all when a file is there but cannot
+// be read (no permission, a folder or FIFO in its place, a read error, far too large): reads
+// then give their defaults, and a write must not replace what it could not read.
+std::optional<QStringList> ReadLines(const QString& file)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxProfileBytes)
-        return {};
-    QString text = QString::fromUtf8(in.readAll());
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0 && errno == ENOENT)
+        return QStringList();
+    QFile in;
+    if (!OpenRegularFile(in, file) || in.size() > kMaxProfileBytes)
+        return std::nullopt;
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return std::nullopt;
+    QString text = QString::fromUtf8(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text.split(QLatin1Char('\n'));
 }
@@ -87,7 +101,7 @@ Location Find(const QStringList& lines, const QString& section, const QString& k
 
 std::optional<QString> ReadValue(const QString& section, const QString& key, const QString& file)
 {
-    const QStringList lines = ReadLines(file);
+    const QStringList lines = ReadLines(file).value_or(QStringList());
     const Location at = Find(lines, section, key);
     if (at.keyLine < 0)
         return std::nullopt;
@@ -130,7 +144,10 @@ int GetPrivateProfileInt(const QString& section, const QString& key, int default
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file)
 {
-    QStringList lines = ReadLines(file);
+    std::optional<QStringList> read = ReadLines(file);
+    if (!read)
+        return false;
+    QStringList& lines = *read;
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();  // the final line break
     const QString entry = key + QLatin1Char('=') + value;

@@ -5,7 +5,8 @@
 // spelling; every read has a default for a missing file, section
 // or key; the first write creates the file and the section; the last write wins. Integers are
 // signed decimal text. The file is read afresh at every call and rewritten whole at every
-// write, through a temporary file, so a failed write never leaves half a file.
+// write, through a temporary file, so a failed write never leaves half a file. Only a regular
+// file is read; anything else in its place reads as missing and is never written over.
 
 #include <QString>
 
@@ -18,6 +19,7 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
 int GetPrivateProfileInt(const QString& section, const QString& key, int defaultValue, const QString& file);
 
 // Sets the value, creating the file, section and key as needed. Returns false when the file
-// cannot be written.
+// cannot be written, and when it is there but cannot be read: it is then left as it is, since
+// writing one key would lose every other.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file);

@@ -10,6 +10,7 @@
 
 #include "platform/ScreenMetrics.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -40,6 +41,7 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     setAcceptDrops(true);
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
+    connect(m_view, &CScrivaView::importFinished, this, &CMainFrame::RunWaitingRequests);
     // A tablet that comes after start-up takes back the notice that there was none.
     connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });
     // A new screen size changes the tablet's output area: the context is opened anew.
@@ -182,21 +184,71 @@ void CMainFrame::ShowPictureMenu()
     menu.exec(QCursor::pos());
 }
 
+void CMainFrame::AfterImport(std::function<void()> request)
+{
+    if (m_view->IsImporting())
+        m_waitingRequests.push_back(std::move(request));
+    else
+        request();
+}
+
+void CMainFrame::RunWaitingRequests()
+{
+    auto requests = std::move(m_waitingRequests);
+    m_waitingRequests.clear();
+    for (const auto& request : requests)
+        request();
+}
+
+void CMainFrame::Minimize()
+{
+    AfterImport([this] { showMinimized(); });
+}
+
+void CMainFrame::AddPageLength()
+{
+    AfterImport([this] { m_view->AddPageLength(); });
+}
+
 void CMainFrame::RestoreToForeground()
 {
-    if (isMinimized())
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    AfterImport([this] {
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
+    });
 }
 
 void CMainFrame::ShowTopmost()
 {
-    const QRect place = geometry();
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    AfterImport([this] {
+        const QRect place = geometry();
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        RestoreToForeground();
+        setGeometry(place);
+    });
+}
+
+void CMainFrame::OpenDocumentFile(const QString& path)
+{
     RestoreToForeground();
-    setGeometry(place);
+    // The other launch is answered first; the questions and messages of the open come later.
+    QTimer::singleShot(0, this, [this, path] { OpenWhenIdle(path); });
+}
+
+void CMainFrame::OpenWhenIdle(const QString& path)
+{
+    // A flow of ours that waits in a dialog, or a device file being replayed, must not find
+    // another note under it on return.
+    constexpr int kRetryMs = 250;
+    if (QApplication::activeModalWidget() || m_view->IsImporting()) {
+        QTimer::singleShot(kRetryMs, this, [this, path] { OpenWhenIdle(path); });
+        return;
+    }
+    ScopedTabletPark park(m_view);  // the save question may show
+    m_document.OpenDocumentFile(path);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

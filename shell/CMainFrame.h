@@ -17,6 +17,7 @@
 class CPaletteBar;
 
 #include <functional>
+#include <vector>
 
 class CMainFrame : public QMainWindow, public IWindowRequests {
     Q_OBJECT
@@ -62,13 +63,15 @@ public:
     // The "Picture" menu at the mouse; the chosen command runs.
     void ShowPictureMenu();
 
-    // IWindowRequests
+    // IWindowRequests. Those that move the window or change the page wait for a device-file
+    // import to end (see AfterImport).
     bool IsWindowVisible() override { return isVisible(); }
-    void Minimize() override { showMinimized(); }
+    void Minimize() override;
     void RestoreToForeground() override;
     void ShowTopmost() override;
-    void AddPageLength() override { m_view->AddPageLength(); }
+    void AddPageLength() override;
     bool CloseOverlay(const QString&) override { return false; }
+    void OpenDocumentFile(const QString& path) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -92,8 +95,15 @@ private:
     void PlaceSmallFrame(int mode);
     void LayoutBarsForMode(int mode);
     void ReopenTabletContext();
+    // Opens a file another launch handed over, once no dialog of ours is open.
+    void OpenWhenIdle(const QString& path);
     void UpdateCommandButtons();
     void SyncBarsWithView();
+    // Runs request now, or once the import under way has ended: an import lets events in for
+    // its progress display, and it places its packets by where the window is and how the
+    // page is scrolled.
+    void AfterImport(std::function<void()> request);
+    void RunWaitingRequests();
 
     CScrivaDoc& m_document;
     CScrivaView* m_view;
@@ -105,4 +115,5 @@ private:
     CPaletteBar* m_paletteBar = nullptr;  // the bottom bar
     class QToolBar* m_paletteHolder = nullptr;
     IWritingOverlay* m_overlay = nullptr;
+    std::vector<std::function<void()>> m_waitingRequests;  // until the import ends
 };

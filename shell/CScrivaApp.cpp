@@ -9,7 +9,6 @@
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
-#include <QFileInfo>
 
 CScrivaApp::CScrivaApp() : m_recent(RecentFileList::DefaultFile()) {}
 
@@ -21,18 +20,6 @@ CScrivaApp::~CScrivaApp()
     // A launch that handed over to another instance leaves that instance's flag alone.
     if (m_running)
         ClearInstanceFlag(m_session, m_bInkingLaunch);
-}
-
-QString CScrivaApp::FileArgument(const QStringList& arguments)
-{
-    for (const QString& argument : arguments) {
-        if (!argument.startsWith(QLatin1Char('/')) && !argument.startsWith(QLatin1Char('-')))
-            return argument;
-        // A full path also starts with '/': take it when it names something that exists.
-        if (argument.startsWith(QLatin1Char('/')) && QFileInfo::exists(argument))
-            return argument;
-    }
-    return QString();
 }
 
 bool CScrivaApp::InitInstance(const QStringList& arguments)

@@ -37,9 +37,6 @@ public:
     // True while the About box is on screen; the pen does not write then.
     bool IsAboutBoxVisible() const;
 
-    // The file to open among the arguments: the first that is not a switch.
-    static QString FileArgument(const QStringList& arguments);
-
 private:
     bool m_running = false;  // this instance went on after the launch decision
     InstanceSession m_session;

@@ -26,10 +26,16 @@ enum class LaunchKind {
 };
 
 // The launch word of the arguments (those after the program's own name, e.g.
-// QCoreApplication::arguments().mid(1)). The words are found anywhere in the arguments
-// joined by blanks, in any letter case: "/letter", "-INKING", "notes.pvm" all count.
-// "PVM" wins over both; "LETTER" wins over "INKING".
+// QCoreApplication::arguments().mid(1)). A launch word is a whole argument, in any letter
+// case, bare or after "/", "-" or "--": "/letter", "-INKING", "Letter". Never part of a file
+// name: "/home/me/Thinking/a.Ilf" is no inking launch. "PVM" wins over both; "LETTER" wins
+// over "INKING".
 LaunchKind LaunchKindOf(const QStringList& arguments);
+
+// The file named by the arguments: the first that is neither a launch word nor a switch (a
+// word that starts with "-"). An argument starting with "/" that is no launch word is a
+// full path, whether or not anything is there. Empty when there is none.
+QString FileArgument(const QStringList& arguments);
 
 enum class FirstShow { Maximized, Hidden };
 
@@ -57,6 +63,9 @@ struct LaunchTimings {
     int inkingRetryMs = 100;
     // After asking the inking window to show top-most, before this process ends.
     int topmostSettleMs = 250;
+    // A second letter launch with a file looks this long, every inkingRetryMs, for a letter
+    // window to hand the file to; then it opens the file itself.
+    int letterWaitMs = 10000;
     ChannelTimeouts channel;
 };
 
@@ -65,6 +74,9 @@ struct LaunchTimings {
 //   letter, first:   LetterRunning = 1; the frame starts maximised.
 //   letter, second:  an "INKING" window is minimised (and InkingRunning = 1), a visible
 //                    "LETTER" window is restored and brought to the foreground; exit.
+//                    With a file among the arguments, the "LETTER" window is asked instead to
+//                    open it (by its full path) and come forward; exit. When no letter window
+//                    takes the file, this launch goes on as a plain one to open it itself.
 //   inking, first:   InkingRunning = 1; the frame starts hidden, as "INKING".
 //   inking, second:  the "INKING" window is shown top-most; exit.
 //   plain:           nothing is taken or set; the frame starts maximised.

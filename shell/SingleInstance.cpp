@@ -27,6 +27,15 @@
 namespace {
 
 constexpr int kMaxLine = 256;          // bytes of one request or answer, '\n' included
+constexpr int kMaxOpenLine = 16384;    // an OPEN request: a path of 4096 bytes, percent-encoded
+const QByteArray kOpenVerb = QByteArrayLiteral("OPEN");
+const QByteArray kPathKeep = QByteArrayLiteral("-._~/");  // bytes an encoded path keeps as they are
+
+// The longest line allowed for the request that starts pending.
+qsizetype LineLimit(const QByteArray& pending)
+{
+    return pending.startsWith(kOpenVerb + ' ') ? kMaxOpenLine : kMaxLine;
+}
 constexpr off_t kStateSize = 2 * sizeof(DWORD);
 const char* const kSocketSuffix = ".sock";
 
@@ -268,13 +277,13 @@ void WindowChannel::Serve(QLocalSocket* socket, QByteArray& pending)
     pending += socket->readAll();
     qsizetype end;
     while ((end = pending.indexOf('\n')) >= 0) {
-        if (end >= kMaxLine)
+        if (end >= LineLimit(pending))
             break;
         const QByteArray request = pending.left(end).trimmed();
         pending.remove(0, end + 1);
         socket->write(Answer(request) + '\n');
     }
-    if (pending.size() >= kMaxLine) {
+    if (pending.size() >= LineLimit(pending)) {
         socket->abort();
         socket->deleteLater();
         return;
@@ -311,6 +320,13 @@ QByteArray WindowChannel::Answer(const QByteArray& request)
         if (argument.isEmpty())
             return "ERR no overlay class";
         return m_handler.CloseOverlay(argument) ? "OK 1" : "OK 0";
+    }
+    if (verb == kOpenVerb) {
+        const QString path = QFile::decodeName(QByteArray::fromPercentEncoding(request.mid(blank + 1).trimmed()));
+        if (blank < 0 || !path.startsWith(QLatin1Char('/')))
+            return "ERR no full path";
+        m_handler.OpenDocumentFile(path);
+        return "OK";
     }
     return "ERR unknown request";
 }
@@ -381,6 +397,16 @@ bool RemoteWindow::CloseOverlay(const QString& overlayClass)
     if (overlayClass.isEmpty() || overlayClass.contains('\n'))
         return false;
     return Ask("CLOSE-OVERLAY " + overlayClass) == QStringLiteral("1");
+}
+
+bool RemoteWindow::OpenDocumentFile(const QString& path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return false;
+    const QByteArray request = kOpenVerb + ' ' + QFile::encodeName(path).toPercentEncoding(kPathKeep);
+    if (request.size() >= kMaxOpenLine)
+        return false;
+    return Ask(QString::fromLatin1(request)).has_value();
 }
 
 // The channels in the runtime folder.

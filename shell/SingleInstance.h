@@ -100,8 +100,8 @@ private:
 // Window channel
 //
 // Every instance listens on "<frame class>-<pid>.sock" in the runtime folder. One connection
-// carries any number of requests, one line each (UTF-8, ending in '\n', at most 256 bytes);
-// each is answered by one line in order:
+// carries any number of requests, one line each (UTF-8, ending in '\n', at most 256 bytes;
+// an OPEN line at most 16 KiB); each is answered by one line in order:
 //
 //   HELLO                  -> OK <frame class> <pid>
 //   VISIBLE                -> OK 1 | OK 0        is the main frame visible
@@ -110,8 +110,14 @@ private:
 //   TOPMOST                -> OK                 restore, raise, top-most at its own place
 //   ADD-PAGE-LENGTH        -> OK                 the view adds one page length
 //   CLOSE-OVERLAY <class>  -> OK 1 | OK 0        closed its overlay window of that class
+//   OPEN <path>            -> OK                 come forward and open the file at path, as
+//                                                the document opens any file (asking first
+//                                                about unsaved changes); the answer comes at
+//                                                once, the opening afterwards
 //   anything else          -> ERR <reason>
 //
+// The path of OPEN is a full path, its bytes percent-encoded (every byte but letters,
+// digits, "-._~" and "/"), so blanks and line breaks survive and the longest path fits.
 // A longer line ends the connection.
 
 // What an instance does when another one asks. Called on the thread of the WindowChannel,
@@ -129,6 +135,10 @@ public:
     // Closes this instance's overlay window when its class is overlayClass. Returns whether
     // there was one.
     virtual bool CloseOverlay(const QString& overlayClass) = 0;
+    // Brings the frame forward and opens path (a full path) through the document's usual open
+    // flow. Returns at once: the flow, with its questions and messages, runs afterwards from
+    // the event loop, so the asking instance is answered in time.
+    virtual void OpenDocumentFile(const QString& path) = 0;
 };
 
 // The answering side. Lives on the thread whose event loop serves it (the interface thread
@@ -184,6 +194,8 @@ public:
     bool AddPageLength();
     // True when that instance had an overlay of this class and closed it.
     bool CloseOverlay(const QString& overlayClass);
+    // True when that instance took the file to open. path must be a full path.
+    bool OpenDocumentFile(const QString& path);
 
 private:
     friend class ChannelDirectory;

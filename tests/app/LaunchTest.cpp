@@ -1,11 +1,16 @@
 // Whole-program launches: a second letter launch hands over to the first and ends, a "PVM"
-// launch always runs, and a crashed instance does not keep the next one out.
+// launch always runs, and a crashed instance does not keep the next one out. Files named on
+// the command line: opened as notes whatever their folders are called, handed to the running
+// letter instance by a second letter launch, and never waited on when they are no files.
 
 #include "QtPrinting.h"
 
+#include "platform/ProfileFile.h"
 #include "shell/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -15,6 +20,10 @@
 #include <sys/stat.h>
 
 namespace {
+
+// An empty note of a 1024-pixel-wide page.
+const QByteArray kEmptyNote = QByteArray::fromHex("e5e2cc00" "c5c0ac00" "5a000000" "00000000" "00000000"
+                                                  "00040000" "55050000" "00000000" "00000000");
 
 class LaunchTest : public ::testing::Test {
 protected:
@@ -46,11 +55,34 @@ protected:
         return process;
     }
 
-    // Waits until an instance answers as a "LETTER" window.
-    bool WaitForLetterWindow()
+    // Waits until an instance answers as a "LETTER" window (a visible one unless told).
+    bool WaitForLetterWindow(bool visible = true)
     {
         for (int i = 0; i < 100; ++i) {
-            if (auto window = FindWindowOfClass(kLetterFrameClass); window && window->IsWindowVisible())
+            if (auto window = FindWindowOfClass(kLetterFrameClass); window && (!visible || window->IsWindowVisible()))
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    // A note at name under a folder of its own; returns its full path.
+    QString WriteNote(const QString& name)
+    {
+        const QString path = m_notes.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(kEmptyNote);
+        return path;
+    }
+
+    // Waits until the instances' list of recent notes starts with path.
+    bool WaitForRecentNote(const QString& path)
+    {
+        const QString list = m_config.filePath("inkleaf/Local AppWizard-Generated Applications.ini");
+        for (int i = 0; i < 100; ++i) {
+            if (GetPrivateProfileString("Recent File List", "File1", QString(), 4096, list) == path)
                 return true;
             QThread::msleep(100);
         }
@@ -59,6 +91,7 @@ protected:
 
     QTemporaryDir m_runtime;
     QTemporaryDir m_config;
+    QTemporaryDir m_notes;
     QProcessEnvironment m_env;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
@@ -107,5 +140,40 @@ TEST_F(LaunchTest, a_damaged_note_on_the_command_line_is_reported_without_a_cras
     QProcess& launch = Launch({path});
     // The message box waits for an answer; the program must still be alive and not crashed.
     EXPECT_FALSE(launch.waitForFinished(1500));
+    EXPECT_EQ(launch.state(), QProcess::Running);
+}
+
+TEST_F(LaunchTest, a_note_in_a_folder_named_like_a_launch_word_opens_in_a_plain_letter_window)
+{
+    const QString note = WriteNote("Thinking/a.Ilf");
+    Launch({note});
+    EXPECT_TRUE(WaitForLetterWindow());
+    EXPECT_TRUE(WaitForRecentNote(note));
+    EXPECT_FALSE(FindWindowOfClass(kInkingFrameClass).has_value());
+}
+
+TEST_F(LaunchTest, a_second_letter_launch_hands_its_note_to_the_first)
+{
+    QProcess& first = Launch({"/letter"});
+    ASSERT_TRUE(WaitForLetterWindow());
+    const QString note = WriteNote("notes/b c.Ilf");
+    m_processes.push_back(std::make_unique<QProcess>());
+    QProcess& second = *m_processes.back();
+    second.setProcessEnvironment(m_env);
+    second.setWorkingDirectory(m_notes.filePath("notes"));
+    second.start(QStringLiteral(INKLEAF_PROGRAM), {"-LETTER", "b c.Ilf"});  // named from its own folder
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(WaitForRecentNote(note)) << "the first instance opens it";
+    EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+TEST_F(LaunchTest, a_fifo_named_like_a_note_does_not_freeze_the_program)
+{
+    const QString fifo = m_notes.filePath("pipe.Ilf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess& launch = Launch({fifo});
+    // The failure message waits for an answer meanwhile; the program still answers others.
+    EXPECT_TRUE(WaitForLetterWindow(false));
     EXPECT_EQ(launch.state(), QProcess::Running);
 }

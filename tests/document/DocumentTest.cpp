@@ -1,4 +1,5 @@
 #include "ArchiveBytes.h"
+#include "FifoFeeder.h"
 #include "QtPrinting.h"
 #include "ScriptedPrompts.h"
 
@@ -218,6 +219,68 @@ TEST_F(NoteTest, a_failed_save_keeps_the_old_file_and_says_so)
     EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
 }
 
+TEST_F(NoteTest, a_failed_save_leaves_the_title_and_the_offered_name)
+{
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("one.Ilf")));
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("one.Ilf")));
+    AddStroke({10, 10}, {90, 90});
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("taken.Ilf"));
+    m_prompts.QueueFileName(Path("taken.Ilf"));
+    m_doc.OnFileSave();
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
+    EXPECT_EQ(m_doc.GetTitle(), "one.Ilf");
+    EXPECT_EQ(m_doc.CurrentPath(), Path("one.Ilf"));
+    EXPECT_EQ(m_doc.OpenedPath(), Path("one.Ilf"));  // the pages still turn from here
+    EXPECT_TRUE(m_doc.IsModified());
+
+    m_prompts.QueueFileName(Path("two.Ilf"));
+    m_doc.OnFileSave();
+    EXPECT_EQ(m_prompts.FileDialogs()[1].initialName, Path("one.Ilf"));
+    EXPECT_EQ(m_doc.GetTitle(), "two.Ilf");
+    EXPECT_EQ(m_doc.CurrentPath(), "two.Ilf");
+    EXPECT_FALSE(m_doc.IsModified());
+}
+
+TEST_F(NoteTest, a_page_from_a_device_file_is_saved_as_a_note_beside_it)
+{
+    const QByteArray device = QByteArray("QORVEN") + QByteArray(26, '\0');
+    Write(Path("b.QVN"), device);
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+    AddStroke({10, 10}, {90, 90});  // as the import would have put it there
+    m_doc.SetModifiedFlag(false);
+
+    // Save offers the device file's name as a note.
+    m_prompts.QueueFileName(Path("b.Ilf"));
+    m_doc.OnFileSave();
+    ASSERT_EQ(m_prompts.FileDialogs().size(), 1u);
+    EXPECT_EQ(m_prompts.FileDialogs()[0].initialName, Path("b.Ilf"));
+    EXPECT_EQ(Contents(Path("b.QVN")), device);
+    EXPECT_EQ(Contents(Path("b.Ilf")).size(), 36 + 32 + 11 * 10);
+
+    // The save-changes question saves the way Save does: a device-file name gets a device
+    // file, a ".jpg" name a picture, a note name a note.
+    const struct {
+        const char* name;
+        bool (*written)(const QByteArray&);
+    } saves[] = {
+        {"c.QVN", [](const QByteArray& bytes) { return bytes.startsWith("QORVEN") && bytes.size() == 32 + 6 * 12; }},
+        {"d.jpg", [](const QByteArray& bytes) { return !QImage::fromData(bytes, "JPG").isNull(); }},
+        {"e.Ilf", [](const QByteArray& bytes) { return bytes.size() == 36 + 32 + 11 * 10; }},
+    };
+    for (const auto& save : saves) {
+        ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+        AddStroke({10, 10}, {90, 90});
+        m_prompts.QueueAnswer(IDYES);
+        m_prompts.QueueFileName(Path(save.name));
+        EXPECT_TRUE(m_doc.OnFileNew()) << save.name;
+        EXPECT_EQ(m_prompts.FileDialogs().back().initialName, Path("b.Ilf")) << save.name;
+        EXPECT_TRUE(save.written(Contents(Path(save.name)))) << save.name;
+    }
+    EXPECT_EQ(Contents(Path("b.QVN")), device);
+    EXPECT_EQ(m_prompts.Messages().size(), 3u);  // the three questions
+}
+
 TEST_F(NoteTest, only_a_lower_case_jpg_ending_exports_an_image)
 {
     m_prompts.QueueFileName(Path("page.jpg"));
@@ -265,6 +328,35 @@ TEST_F(NoteTest, opening_asks_before_dropping_unsaved_strokes)
     m_prompts.QueueAnswer(IDNO);
     EXPECT_TRUE(m_doc.OnFileNew());
     EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+}
+
+TEST_F(NoteTest, only_regular_notes_and_device_files_open_and_the_rest_is_reported)
+{
+    AddStroke({10, 10}, {90, 90});  // unsaved: no file that cannot open may ask about it
+    FifoFeeder notePipe(Path("pipe.Ilf"), "strokes that never come");
+    FifoFeeder devicePipe(Path("pipe.QVN"), "packets that never come");
+    ASSERT_TRUE(QFile::link("/dev/null", Path("null.Ilf")));
+    ASSERT_TRUE(QFile::link("/dev/null", Path("null.QVN")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.QVN"));
+    for (const char* name : {"gone.Ilf", "gone.QVN", "pipe.Ilf", "pipe.QVN", "null.Ilf", "null.QVN", "folder.QVN"})
+        EXPECT_FALSE(m_doc.OpenDocumentFile(Path(name))) << name;
+    EXPECT_FALSE(notePipe.Opened());
+    EXPECT_FALSE(devicePipe.Opened());
+
+    Write(Path("picture.png"), "\x89PNG");
+    EXPECT_FALSE(m_doc.OpenDocumentFile(Path("picture.png")));
+    EXPECT_FALSE(m_doc.OnOpenDocument(Path("pipe.Ilf"))) << "the note reader itself";
+    EXPECT_FALSE(notePipe.Opened());
+
+    ASSERT_EQ(m_prompts.Messages().size(), 9u);
+    EXPECT_EQ(m_prompts.Messages()[8].text, "Failed to open document.");
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(m_prompts.Messages()[i].text, "Failed to open document.") << i;
+    EXPECT_EQ(m_prompts.Messages()[7].text,
+              "Cannot open " + Path("picture.png") + ": Inkleaf opens notes (.Ilf) and device files (.QVN) only.");
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(m_doc.PendingDeviceFile().isEmpty());
 }
 
 TEST(DatedNames, prefix_is_month_day_year_with_zeros_and_serial_follows_the_record)

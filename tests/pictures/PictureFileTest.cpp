@@ -1,6 +1,7 @@
 // Which decoder a picture file goes to, chosen by its name as the picture loader does.
 
 #include "BmpBuilder.h"
+#include "FifoFeeder.h"
 #include "ScriptedPrompts.h"
 
 #include "pictures/CPictureItem.h"
@@ -111,4 +112,24 @@ TEST(PictureFile, a_damaged_bmp_leaves_a_picture_that_draws_nothing)
     CPictureItem missing;
     missing.LoadImageFile(dir.filePath("nowhere.bmp"));
     EXPECT_TRUE(missing.Bitmap().isNull());
+}
+
+TEST(PictureFile, only_a_regular_file_is_read_and_anything_else_is_reported)
+{
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    FifoFeeder photo(dir.filePath("photo.jpg"), SmallJpeg());
+    FifoFeeder scan(dir.filePath("scan.bmp"), TwoByOneBmp());
+    ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("null.bmp")));
+    for (const char* name : {"photo.jpg", "scan.bmp", "null.bmp"}) {
+        CPictureItem picture;
+        picture.LoadImageFile(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(picture.Bitmap().isNull()) << name;
+        EXPECT_TRUE(picture.GetRect().IsRectEmpty()) << name;
+    }
+    EXPECT_FALSE(photo.Opened());
+    EXPECT_FALSE(scan.Opened());
+    ASSERT_EQ(prompts.Messages().size(), 3u);
+    for (const ScriptedPrompts::Message& message : prompts.Messages())
+        EXPECT_EQ(message.text, "Failed to open document.");
 }

@@ -1,10 +1,18 @@
+#include "FifoFeeder.h"
+
 #include "platform/ProfileFile.h"
 #include "platform/Settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -96,6 +104,70 @@ TEST_F(ProfileFileTest, writing_keeps_other_lines_and_keys_with_trailing_blanks)
 TEST_F(ProfileFileTest, unwritable_place_fails_without_harm)
 {
     EXPECT_FALSE(WritePrivateProfileString("A", "b", "1", Path("missing-folder/x.ini")));
+}
+
+TEST_F(ProfileFileTest, a_file_that_cannot_be_read_is_never_replaced_by_a_write)
+{
+    const QByteArray settings = "[COLOR]\nPENCOLOR=255\nBKCOLOR=1\n";
+
+    // A folder in the file's place.
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("COLOR", "PENCOLOR", "7", Path("folder.ini")));
+    EXPECT_TRUE(QFileInfo(Path("folder.ini")).isDir());
+
+    // A FIFO: reading it would wait for a writer; it is neither read nor replaced.
+    {
+        FifoFeeder fifo(Path("fifo.ini"), settings);
+        EXPECT_EQ(GetPrivateProfileInt("COLOR", "BKCOLOR", 42, Path("fifo.ini")), 42);
+        EXPECT_FALSE(WritePrivateProfileString("COLOR", "PENCOLOR", "7", Path("fifo.ini")));
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(Path("fifo.ini")).constData(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+        EXPECT_FALSE(fifo.Opened());
+    }
+
+    // Far larger than any settings file: not read, so not rewritten from nothing either.
+    WriteText(settings, "huge.ini");
+    {
+        QFile huge(Path("huge.ini"));
+        ASSERT_TRUE(huge.resize(8 * 1024 * 1024));
+    }
+    EXPECT_EQ(GetPrivateProfileInt("COLOR", "BKCOLOR", 42, Path("huge.ini")), 42);
+    EXPECT_FALSE(WritePrivateProfileString("COLOR", "PENCOLOR", "7", Path("huge.ini")));
+    EXPECT_EQ(QFileInfo(Path("huge.ini")).size(), 8 * 1024 * 1024);
+    EXPECT_TRUE(ReadText("huge.ini").startsWith(settings));
+}
+
+TEST_F(ProfileFileTest, a_file_without_read_permission_keeps_the_other_settings)
+{
+    // The write runs in a child process. Run as root, the child takes the "nobody" account so
+    // that the file's mode binds it; the folder is that account's, so a new file could be made.
+    WriteText("[COLOR]\nPENCOLOR=255\nBKCOLOR=1\n", "locked.ini");
+    const QByteArray folder = QFile::encodeName(m_dir.path());
+    const QByteArray file = QFile::encodeName(Path("locked.ini"));
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(folder.constData(), kNobody, kNobody), 0);
+        ASSERT_EQ(::chown(file.constData(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(::chmod(file.constData(), 0200), 0);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(3);
+        const int read = GetPrivateProfileInt("COLOR", "BKCOLOR", 42, Path("locked.ini"));
+        const bool written = WritePrivateProfileString("COLOR", "PENCOLOR", "7", Path("locked.ini"));
+        ::_exit(read != 42 ? 2 : written ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write went through; 2: the file was read";
+
+    ASSERT_EQ(::chmod(file.constData(), 0600), 0);
+    EXPECT_EQ(ReadText("locked.ini"), "[COLOR]\nPENCOLOR=255\nBKCOLOR=1\n");
 }
 
 TEST(Settings, first_run_reads_the_defaults)

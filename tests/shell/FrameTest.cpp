@@ -1,5 +1,6 @@
 // The main frame with its view and note, as the program builds it.
 
+#include "DeviceFileBytes.h"
 #include "QtPrinting.h"
 #include "ScriptedPrompts.h"
 #include "TestApplication.h"
@@ -10,8 +11,12 @@
 #include "shell/CCommandBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/RecentFileList.h"
+#include "shell/SingleInstance.h"
 #include "shell/WindowShape.h"
 
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QLocalSocket>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -106,6 +111,72 @@ TEST_F(FrameTest, another_instance_can_add_a_page_length_and_show_the_frame)
     m_frame->RestoreToForeground();
     EXPECT_FALSE(m_frame->isMinimized());
     EXPECT_TRUE(m_frame->IsWindowVisible());
+}
+
+TEST_F(FrameTest, a_note_from_another_launch_waits_for_open_dialogs_and_asks_first)
+{
+    const QString note = m_dir.filePath("handed.Ilf");
+    ASSERT_TRUE(m_doc.OnSaveDocument(note));
+    m_doc.OnNewDocument();
+    m_doc.SetModifiedFlag(true);
+    m_frame->Minimize();
+    QDialog busy(m_frame.get());  // a flow of ours waits for the user
+    busy.setModal(true);
+    busy.show();
+
+    m_frame->OpenDocumentFile(note);
+    EXPECT_FALSE(m_frame->isMinimized()) << "the frame comes forward at once";
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_prompts.Messages().empty()) << "nothing is opened under the open dialog";
+    EXPECT_EQ(m_doc.GetTitle(), "Untitled");
+
+    busy.close();
+    m_prompts.QueueAnswer(IDNO);
+    const QDeadlineTimer deadline(10000);
+    while (m_doc.GetTitle() != "handed.Ilf" && !deadline.hasExpired())
+        QTest::qWait(20);
+    EXPECT_EQ(m_doc.GetTitle(), "handed.Ilf");
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].type & MB_TYPEMASK, UINT(MB_YESNOCANCEL));
+}
+
+TEST_F(FrameTest, a_request_from_another_launch_waits_until_a_merge_has_replayed)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    WindowChannel channel(*m_frame);
+    ASSERT_TRUE(channel.Listen("LETTER"));
+
+    // One stroke along the top of the page, long enough for the import to show its progress
+    // (which lets events through).
+    using namespace DeviceFileBytes;
+    QByteArray bytes = Header();
+    for (int i = 0; i < 6000; ++i) {
+        const int step = i % 70;
+        bytes += Packet(3800, WORD(400 + 100 * (step < 35 ? step : 70 - step)), 300, true);
+    }
+    ASSERT_TRUE(Write(m_dir.filePath("long.QVN"), bytes + Packet(3800, 400, 0, false)));
+
+    // Another launch asks for a page length just as the merge starts.
+    QLocalSocket other;
+    other.connectToServer(channel.Path());
+    ASSERT_TRUE(other.waitForConnected(1000));
+    other.write("ADD-PAGE-LENGTH\n");
+    ASSERT_TRUE(other.waitForBytesWritten(1000));
+    m_prompts.QueueFileName(m_dir.filePath("long.QVN"));
+    m_frame->OnCommand(IDC_MERGE);
+
+    // The stroke lies where the file puts it, in the first twentieth of the page.
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 6000);
+    EXPECT_LT(m_doc.m_lines.GetAt(0)->GetBounds().bottom, 1365 / 20);
+    // Then the request is carried out and answered.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return other.canReadLine(); }, 2000));
+    EXPECT_EQ(other.readLine(), "OK\n");
+    EXPECT_EQ(m_frame->View()->Page().PageHeight(), 2730);
+    qputenv("XDG_RUNTIME_DIR", previous);
 }
 
 TEST(RecentFiles, four_newest_first_without_repeats)

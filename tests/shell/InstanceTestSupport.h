@@ -81,6 +81,16 @@ public:
         QMutexLocker locker(&mutex);
         return asked;
     }
+    void OpenDocumentFile(const QString& path) override
+    {
+        QMutexLocker locker(&mutex);
+        opened << path;
+    }
+    QStringList Opened()
+    {
+        QMutexLocker locker(&mutex);
+        return opened;
+    }
 
     std::atomic<bool> visible = true;
     std::atomic<bool> blockVisible = false;  // VISIBLE waits for release
@@ -89,6 +99,7 @@ public:
     QMutex mutex;
     QString overlay = QStringLiteral("KestroScribon-L");
     QStringList asked;
+    QStringList opened;
 };
 
 // A WindowChannel served by the event loop of its own thread, starting to listen after delayMs.

@@ -10,29 +10,45 @@ LaunchTimings FastTimings()
     timings.inkingWaitMs = 3000;
     timings.inkingRetryMs = 10;
     timings.topmostSettleMs = 0;
+    timings.letterWaitMs = 3000;
     timings.channel = {100, 500};
     return timings;
 }
 
 }  // namespace
 
-TEST(LaunchWords, are_found_anywhere_in_any_case)
+TEST(LaunchWords, are_whole_arguments_in_any_case)
 {
     EXPECT_EQ(LaunchKindOf({}), LaunchKind::Plain);
     EXPECT_EQ(LaunchKindOf({"notes.Ilf"}), LaunchKind::Plain);
     EXPECT_EQ(LaunchKindOf({"/letter"}), LaunchKind::Letter);
     EXPECT_EQ(LaunchKindOf({"-INKING"}), LaunchKind::Inking);
+    EXPECT_EQ(LaunchKindOf({"Letter"}), LaunchKind::Letter);
     EXPECT_EQ(LaunchKindOf({"a.Ilf", "/InKiNg"}), LaunchKind::Inking);
-    EXPECT_EQ(LaunchKindOf({"/home/me/Letters/a.Ilf"}), LaunchKind::Letter) << "inside a file name too";
+    EXPECT_EQ(LaunchKindOf({"/home/me/Letters/a.Ilf"}), LaunchKind::Plain) << "never part of a file name";
+    EXPECT_EQ(LaunchKindOf({"/home/me/Thinking/a.Ilf"}), LaunchKind::Plain);
+    EXPECT_EQ(LaunchKindOf({"/PVMs/a.Ilf", "-letter"}), LaunchKind::Letter);
+    EXPECT_EQ(LaunchKindOf({"letter.Ilf", "//letter", "/inking/"}), LaunchKind::Plain);
+    EXPECT_EQ(LaunchKindOf({"letter.Ilf", "--inking"}), LaunchKind::Inking);
     EXPECT_EQ(LaunchKindOf({"/let", "ter"}), LaunchKind::Plain) << "arguments are kept apart";
 }
 
 TEST(LaunchWords, letter_wins_over_inking_and_pvm_over_both)
 {
     EXPECT_EQ(LaunchKindOf({"/inking", "/letter"}), LaunchKind::Letter);
-    EXPECT_EQ(LaunchKindOf({"/LETTERINKING"}), LaunchKind::Letter);
+    EXPECT_EQ(LaunchKindOf({"/LETTERINKING"}), LaunchKind::Plain) << "one word, neither of them";
     EXPECT_EQ(LaunchKindOf({"/pvm", "/letter"}), LaunchKind::Plain);
-    EXPECT_EQ(LaunchKindOf({"-Inking", "x.pvm"}), LaunchKind::Plain);
+    EXPECT_EQ(LaunchKindOf({"-Inking", "PVM"}), LaunchKind::Plain);
+    EXPECT_EQ(LaunchKindOf({"-Inking", "x.pvm"}), LaunchKind::Inking) << "a file name";
+}
+
+TEST(LaunchWords, the_file_is_the_first_argument_that_is_neither_a_word_nor_a_switch)
+{
+    EXPECT_EQ(FileArgument({"/letter", "/home/me/Thinking/a.Ilf"}), "/home/me/Thinking/a.Ilf")
+        << "a full path, taken even when nothing is there";
+    EXPECT_EQ(FileArgument({"LETTER", "notes.Ilf", "other.Ilf"}), "notes.Ilf");
+    EXPECT_EQ(FileArgument({"-inking", "-x", "/PVM"}), QString());
+    EXPECT_EQ(FileArgument({}), QString());
 }
 
 using Launch = RuntimeFolderTest;
@@ -123,6 +139,39 @@ TEST_F(Launch, second_letter_launch_leaves_a_hidden_letter_window_and_absent_ink
     EXPECT_EQ(letter.restored.load(), 0);
     EXPECT_EQ(first.shared.InkingRunning(), 0u);
     EXPECT_EQ(first.shared.LetterRunning(), 1u);
+}
+
+TEST_F(Launch, second_letter_launch_hands_its_file_to_the_letter_instance)
+{
+    InstanceSession first;
+    ASSERT_FALSE(DecideLaunch({"/letter"}, first, FastTimings()).exit);
+    RecordingWindow letter;
+    ServedChannel letterChannel("LETTER", letter, 150);  // the first instance is still starting
+
+    InstanceSession second;
+    const LaunchDecision decision = DecideLaunch({"/letter", "notes/a b.Ilf"}, second, FastTimings());
+    EXPECT_TRUE(decision.exit);
+    EXPECT_EQ(letter.Opened(), QStringList{QDir::current().absoluteFilePath("notes/a b.Ilf")})
+        << "a relative name is taken from this launch's folder";
+    EXPECT_FALSE(second.lock.IsHeld());
+}
+
+TEST_F(Launch, a_file_no_letter_instance_takes_is_opened_by_the_launch_itself)
+{
+    InstanceSession first;
+    ASSERT_FALSE(DecideLaunch({"/letter"}, first, FastTimings()).exit);
+    RecordingWindow inking;
+    ServedChannel inkingChannel("INKING", inking);  // no letter window answers
+
+    LaunchTimings timings = FastTimings();
+    timings.letterWaitMs = 100;
+    InstanceSession second;
+    const LaunchDecision decision = DecideLaunch({"/letter", "/home/me/a.Ilf"}, second, timings);
+    EXPECT_FALSE(decision.exit) << "the file would be lost";
+    EXPECT_EQ(decision.kind, LaunchKind::Plain);
+    EXPECT_FALSE(second.lock.IsHeld());
+    EXPECT_EQ(inking.Opened(), QStringList());
+    EXPECT_EQ(first.shared.LetterRunning(), 1u) << "the letter instance's flag is left alone";
 }
 
 TEST_F(Launch, second_inking_launch_shows_the_first_one_topmost_once_its_window_exists)

@@ -217,6 +217,21 @@ TEST_F(WindowChannels, requests_are_carried_out_by_the_answering_instance)
     EXPECT_EQ(window.Asked(), QStringList({"KestroScribon-I", "KestroScribon-L", "KestroScribon-L"}));
 }
 
+TEST_F(WindowChannels, a_file_to_open_reaches_the_instance_whole)
+{
+    RecordingWindow window;
+    ServedChannel served("LETTER", window);
+    std::optional<RemoteWindow> remote = FindWindowOfClass("LETTER", kShort);
+    ASSERT_TRUE(remote);
+    const QString odd = QStringLiteral("/home/me/My Notes/100%20 sure\nOPEN /etc/x.Ilf");
+    const QString longest = '/' + QString(1360, QChar(0x00E9)) + QStringLiteral(".Ilf");  // 2725 bytes
+    EXPECT_TRUE(remote->OpenDocumentFile(odd));
+    EXPECT_TRUE(remote->OpenDocumentFile(longest));
+    EXPECT_FALSE(remote->OpenDocumentFile(QStringLiteral("notes/a.Ilf"))) << "relative to which folder?";
+    EXPECT_EQ(window.Opened(), QStringList({odd, longest}));
+    EXPECT_TRUE(remote->IsWindowVisible()) << "the connection is still good";
+}
+
 TEST_F(WindowChannels, socket_file_goes_with_the_channel)
 {
     RecordingWindow window;
