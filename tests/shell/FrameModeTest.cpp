@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -417,5 +418,76 @@ TEST_F(FrameModeTest, after_a_display_change_the_pen_writes_on_and_an_inking_lau
     EXPECT_EQ(View().TabletContext(), 0);
     EXPECT_TRUE(QTest::qWaitFor([this] { return View().TabletContext() != 0; }, 5000));
     EXPECT_FALSE(View().TabletReopenPending());
+    TabletBinding::Instance().SetMousePen(false);
+}
+
+namespace {
+
+// Scripted dialogs that also note, at each one, whether the pen was parked while it showed.
+class ParkWatchingPrompts : public ScriptedPrompts {
+public:
+    explicit ParkWatchingPrompts(const CScrivaView& view) : m_view(view) {}
+    int MessageBox(const QString& text, const QString& caption, UINT type) override
+    {
+        parked.push_back(m_view.IsTabletParked() && m_view.TabletContext() == 0);
+        return ScriptedPrompts::MessageBox(text, caption, type);
+    }
+    QString GetFileName(const FileDialogRequest& request) override
+    {
+        parked.push_back(m_view.IsTabletParked() && m_view.TabletContext() == 0);
+        return ScriptedPrompts::GetFileName(request);
+    }
+    std::optional<COLORREF> ChooseColor(COLORREF initial) override
+    {
+        parked.push_back(m_view.IsTabletParked() && m_view.TabletContext() == 0);
+        return ScriptedPrompts::ChooseColor(initial);
+    }
+    std::vector<bool> parked;
+
+private:
+    const CScrivaView& m_view;
+};
+
+}  // namespace
+
+TEST_F(FrameModeTest, every_flow_with_a_dialog_parks_the_pen_in_letter_mode_too)
+{
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    m_frame.reset();
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    m_frame->ShowMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    ASSERT_NE(View().TabletContext(), 0);
+    ParkWatchingPrompts prompts(View());
+
+    Frame().OnCommand(ID_FILE_OPEN);
+    Frame().OnCommand(ID_FILE_SAVE);
+    Frame().OnCommand(IDC_LINE_COLOR);
+    Frame().OnCommand(IDC_INSERT_IMAGE);
+    QTest::mouseClick(&Palette(), Qt::LeftButton, {}, Palette().PenColorRect().center());
+    Frame().SetWritingOverlay(&m_overlay);
+    Write();
+    prompts.QueueAnswer(IDNO);
+    Frame().OnDesktopMode();
+    EXPECT_EQ(prompts.parked, std::vector<bool>(6, true));
+
+    // The split dialog is the frame's own.
+    auto line = std::make_unique<CLine>();
+    line->AddPoint(10, 10, 100);
+    line->AddPoint(50, 50, 100);
+    m_doc.m_lines.Add(std::move(line));
+    ASSERT_TRUE(m_doc.OnSaveDocument(m_dir.filePath("note.Ilf")));
+    bool splitParked = false;
+    QTimer::singleShot(0, [&] {
+        splitParked = View().IsTabletParked() && View().TabletContext() == 0;
+        Frame().SplitDialog()->reject();
+    });
+    Frame().OnCommand(IDC_SPLIT);
+    EXPECT_TRUE(splitParked);
+
+    // Afterwards the pen has its context again.
+    EXPECT_FALSE(View().IsTabletParked());
+    EXPECT_NE(View().TabletContext(), 0);
     TabletBinding::Instance().SetMousePen(false);
 }
