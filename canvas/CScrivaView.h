@@ -88,6 +88,7 @@ public:
     // Opens the context when the tablet is bound, none is open and no dialog has the pen.
     void OpenTablet();
     HCTX OpenTabletContext(bool system);
+    // Disables and closes the open context, if any; the view has none after.
     void CloseTabletContext();
     void ReadPressureAxis();
     void ReopenTabletContext();
