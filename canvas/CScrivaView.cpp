@@ -190,6 +190,9 @@ void CScrivaView::OnDraw(DrawingSurface& window)
         window.FillSolidRect(CRect(right, 0, right + s, t), kMarginGrey);
         window.StretchBlt(m_nPageMarginX, 0, LONG(w * m_fZoom), LONG(h * m_fZoom), page, 0, 0, w, h, SRCCOPY);
     }
+    // The selected picture's frame is the window's: exports, prints and mail never show it.
+    const POINT pageOrigin{LONG(2 * m_nPageMarginX * m_fZoom) - scroll.x(), -scroll.y()};
+    m_document.m_pictures.DrawSelectionFrame(&window, m_fZoom, pageOrigin);
 }
 
 void CScrivaView::Invalidate()

@@ -8,6 +8,7 @@
 #include "document/CScrivaDoc.h"
 #include "document/DeviceFileIO.h"
 #include "ink/InkRenderer.h"
+#include "pictures/CPictureItem.h"
 #include "pictures/IPageView.h"
 #include "tablet/TabletBinding.h"
 
@@ -184,6 +185,8 @@ protected:
 private:
     void OnTimer();
     bool ReplayDeviceFile(const QString& path);
+    // Tells the user why an image file or a pasted picture was not placed.
+    void ReportImageLoad(ImageLoad result);
     void UpdateScrollBars();
     double PixelRatio() const;
     // Window to page conversions need the margin before the first paint at a zoom.

@@ -4,10 +4,12 @@
 #include "CScrivaView.h"
 
 #include "pictures/CPictureItem.h"
+#include "pictures/ImageData.h"
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/StringSource.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -545,9 +547,15 @@ void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_nTool != kToolNone)
+        return;
     const POINT p = PagePointOf(event);
-    if (m_nTool == kToolNone && m_document.m_pictures.EndTrack(*this, MouseFlags(event), p.x, p.y))
+    CPictureList& pictures = m_document.m_pictures;
+    const CRect before = pictures.GetSelectedRect();
+    if (pictures.EndTrack(*this, MouseFlags(event), p.x, p.y))
         Invalidate();
+    if (pictures.GetSelectedRect() != before)
+        m_document.SetModifiedFlag(true);  // moved or resized
 }
 
 void CScrivaView::mouseMoveEvent(QMouseEvent* event)
@@ -573,6 +581,9 @@ void CScrivaView::mouseMoveEvent(QMouseEvent* event)
 bool CScrivaView::OnPictureCommand(UINT id)
 {
     CPictureList& pictures = m_document.m_pictures;
+    // Every command that does something moves the selection in the stack or deletes it.
+    const int count = pictures.GetCount();
+    const int selected = pictures.GetSelectedIndex();
     CRect rc;
     switch (id) {
     case ID_PICTURE_TO_FRONT: rc = pictures.MoveToFront(); break;
@@ -582,6 +593,8 @@ bool CScrivaView::OnPictureCommand(UINT id)
     case ID_PICTURE_DELETE: rc = pictures.DeleteSelected(); break;
     default: return false;
     }
+    if (pictures.GetCount() != count || pictures.GetSelectedIndex() != selected)
+        m_document.SetModifiedFlag(true);
     if (!rc.IsRectEmpty()) {
         RedrawPageRect(rc);
         Invalidate();
@@ -591,16 +604,21 @@ bool CScrivaView::OnPictureCommand(UINT id)
 
 void CScrivaView::OnInsertImage()
 {
-    const FileDialogRequest request{false, QStringLiteral("JPG File (*.jpg)|*.jpg|BMP File (*.bmp)|*.bmp||"),
+    const FileDialogRequest request{false,
+                                    QStringLiteral("JPG File (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP File (*.bmp)|*.bmp||"),
                                     QString(), QString(), false};
     ScopedTabletPark park(this);
     const QString path = prompts().GetFileName(request);
     if (path.isEmpty())
         return;
+    auto picture = std::make_unique<CPictureItem>();
+    const ImageLoad loaded = picture->LoadImageFile(path);
+    if (loaded != ImageLoad::Loaded) {
+        ReportImageLoad(loaded);
+        return;
+    }
     SetHasInk(true);
     m_document.SetModifiedFlag(true);
-    auto picture = std::make_unique<CPictureItem>();
-    picture->LoadImageFile(path);
     const CRect rect = picture->GetRect();
     picture->Draw(&m_page.Surface());
     m_document.m_pictures.Add(std::move(picture));
@@ -608,29 +626,53 @@ void CScrivaView::OnInsertImage()
     Invalidate();
 }
 
-// Copies the selected picture as it shows on the page, ink included, at full size. With no
-// picture selected the clipboard gets an empty picture.
+void CScrivaView::ReportImageLoad(ImageLoad result)
+{
+    QString text;
+    switch (result) {
+    case ImageLoad::NotSupported:
+        text = LocalizedString(IDS_IMAGE_TYPE_UNSUPPORTED, QStringLiteral("No Suppost This File Type!"));
+        break;
+    case ImageLoad::Unreadable:
+        text = LocalizedString(IDS_IMAGE_UNREADABLE, QStringLiteral("The image file cannot be read."));
+        break;
+    case ImageLoad::TooLarge:
+        text = LocalizedString(IDS_PICTURE_TOO_LARGE,
+                               QStringLiteral("The picture is too large to place on the page."));
+        break;
+    case ImageLoad::Loaded: return;
+    }
+    prompts().MessageBox(text, QStringLiteral("Inkleaf"), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Copies the selected picture as it shows on the page, ink included, at full size; only what
+// lies on the page. With no picture selected the clipboard keeps what it holds.
 void CScrivaView::OnEditCopy()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
+    CRect r;
+    if (!clipboard || !r.IntersectRect(m_document.m_pictures.GetSelectedRect(), m_page.PageRect()))
         return;
-    const CRect r = m_document.m_pictures.GetSelectedRect();
     DrawingSurface copy(DrawingSurface::CreateBitmap(r.Width(), r.Height()));
     copy.BitBlt(0, 0, r.Width(), r.Height(), m_page.Surface(), r.left, r.top, SRCCOPY);
     clipboard->setImage(copy.Bitmap());
 }
 
 // Places the clipboard's picture at the top-left of the page, over the other pictures and
-// under the ink. The note counts as changed, so closing asks to save it.
+// under the ink; see-through parts show the page's colour. The note counts as changed, so
+// closing asks to save it.
 void CScrivaView::OnEditPaste()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QImage image = clipboard ? clipboard->image() : QImage();
     if (image.isNull())
         return;
+    if (!IsPictureSizeAllowed(image.width(), image.height())) {
+        ReportImageLoad(ImageLoad::TooLarge);
+        return;
+    }
     auto picture = std::make_unique<CPictureItem>();
-    picture->SetBitmap(image, image.width(), image.height());
+    picture->SetBitmap(OpaqueBitmap(image, m_page.m_crBack), image.width(), image.height());
     const CRect rect = picture->GetRect();
     picture->Draw(&m_page.Surface());
     m_document.m_pictures.Add(std::move(picture));
