@@ -24,6 +24,10 @@ CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     m_importTimer.setSingleShot(true);
     connect(&m_importTimer, &QTimer::timeout, this, &CScrivaView::OnTimer);
+    m_reopenTimer.setSingleShot(true);
+    connect(&m_reopenTimer, &QTimer::timeout, this, &CScrivaView::ReopenTabletContext);
+    // A tablet plugged in, or a pen that connects, after start-up writes at once.
+    connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, &CScrivaView::OpenTablet);
 
     m_page.ReadSettings(SettingsFilePath());
     m_page.SetContent(&document.m_lines, &document.m_pictures);
@@ -210,8 +214,11 @@ void CScrivaView::paintEvent(QPaintEvent* event)
         OnDraw(m_dcWindow);
         m_windowDirty = false;
     }
+    // Live ink asks for the rectangles it drew in: only those are copied to the screen.
+    const QRect exposed = event->rect();
     QPainter painter(viewport());
-    painter.drawImage(QPointF(0, 0), m_dcWindow.Bitmap());
+    painter.drawImage(exposed, m_dcWindow.Bitmap(),
+                      QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio, exposed.height() * ratio));
 }
 
 void CScrivaView::resizeEvent(QResizeEvent* event)
@@ -280,6 +287,7 @@ void CScrivaView::AddPageLength()
 
 void CScrivaView::OnSetLineColor()
 {
+    ScopedTabletPark park(this);
     const auto colour = prompts().ChooseColor(m_page.m_crLine);
     if (!colour)
         return;

@@ -69,7 +69,8 @@ public:
     DWORD PressureLevel(DWORD pressure) const;
     // The pen cursor's picture: a circle of the pen's colour and size on a transparent square.
     static QImage PenCursorImage(COLORREF pen, int step, bool penTool, int size = 32);
-    static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2 - 3, size / 2 - 3); }
+    // The centre of the circle: the ink lands where the cursor points.
+    static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2, size / 2); }
     const QCursor& PenCursor() const { return m_hPenCursor; }
     void UpdatePenCursor();
     // The eraser's cursor, from the picture "cursor/178" and its hot spot; made on first use.
@@ -85,12 +86,18 @@ public:
     HCTX TabletContext() const { return m_hTabletContext; }
     int PressureMax() const { return m_nPressureMax; }
     int PressureDivisor() const { return m_nPressureDivisor; }
+    // Opens the context when the tablet is bound, none is open and no dialog has the pen.
     void OpenTablet();
     HCTX OpenTabletContext(bool system);
+    // Disables and closes the open context, if any; the view has none after.
+    void CloseTabletContext();
     void ReadPressureAxis();
     void ReopenTabletContext();
-    void RequestTabletReopen() { m_bReopenTablet = 1; }
+    // After a display change: the context is reopened when the display has settled.
+    void RequestTabletReopen();
     bool TabletReopenPending() const { return m_bReopenTablet != 0; }
+    // A dialog has the pen (ScopedTabletPark): parks nest.
+    bool IsTabletParked() const { return m_nParkDepth > 0; }
     // The screen-capture overlay lends the pen to itself while it is active.
     void SetTabletActive(bool active);
     // Takes the packets waiting for this view's context, up to 64 at a time.
@@ -172,7 +179,6 @@ protected:
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -186,11 +192,14 @@ private:
     // Window to page conversions need the margin before the first paint at a zoom.
     void UpdatePageMargin();
     void SelectTool(int tool);
+    void BorrowEraser();
+    void ReturnToolInHand();
     void EndStroke();
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
+    // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
+    void UpdateScreenRect(CRect rect, const CRect& window);
     unsigned MouseFlags(const QMouseEvent* event) const;
     POINT PagePointOf(const QMouseEvent* event) const;
-    void CloseTabletContext();
 
     CScrivaDoc& m_document;
     CanvasPage m_page;
@@ -206,7 +215,10 @@ private:
     bool m_windowDirty = true;    // re-render from the page buffer before the next paint
 
     // Tablet and pen state.
+    static constexpr int kDisplaySettleMs = 1000;
     int m_bReopenTablet = 0;
+    QTimer m_reopenTimer;
+    int m_nParkDepth = 0;
     HCTX m_hTabletContext = 0;
     LOGCONTEXT m_lcTablet;
     int m_nPressureMax = 511;
@@ -216,6 +228,7 @@ private:
     int m_nBrushWidth = 2;
     int m_nMarkerWidth = 2;
     int m_penWidthPopupTool = 0;
+    int m_nToolInHand = kToolNone;  // while the eraser end has the pen: the tool to go back to
     short m_nViewMode = 0;
     bool m_bButtonDown = false;
     bool m_bPenDown = false;

@@ -16,7 +16,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QThread>
+
+#include <cmath>
 
 namespace {
 
@@ -46,7 +47,7 @@ CRect CScrivaView::ScreenRect() const
 
 void CScrivaView::OpenTablet()
 {
-    if (!TabletBinding::Instance().IsLoaded())
+    if (!TabletBinding::Instance().IsLoaded() || m_hTabletContext || m_nParkDepth > 0)
         return;
     m_hTabletContext = OpenTabletContext(true);
     ReadPressureAxis();
@@ -91,11 +92,24 @@ void CScrivaView::CloseTabletContext()
     m_hTabletContext = 0;
 }
 
+// The display changed: the context is opened anew once it has settled, while the interface
+// goes on. Several changes in a row give one reopening.
+void CScrivaView::RequestTabletReopen()
+{
+    m_bReopenTablet = 1;
+    m_reopenTimer.start(kDisplaySettleMs);
+}
+
 void CScrivaView::ReopenTabletContext()
 {
+    if (m_bImporting) {
+        m_reopenTimer.start(kDisplaySettleMs);  // closing now would drop the pen packets waiting
+        return;
+    }
     m_bReopenTablet = 0;
+    if (m_nParkDepth > 0)
+        return;  // the end of the park opens a fresh one
     CloseTabletContext();
-    QThread::msleep(1000);  // the display has just changed: let it settle
     const bool enabled = isEnabled();
     m_hTabletContext = OpenTabletContext(true);
     ReadPressureAxis();
@@ -105,12 +119,21 @@ void CScrivaView::ReopenTabletContext()
 
 void CScrivaView::ParkTablet()
 {
+    if (m_nParkDepth++ > 0)
+        return;
+    // What the pen does from here on is not writing: a stroke still open ends now, and the tip
+    // counts as lifted until packets say otherwise.
+    EndStroke();
+    m_bButtonDown = false;
+    m_bPenDown = false;
     CloseTabletContext();
 }
 
 void CScrivaView::ReopenTablet()
 {
-    m_hTabletContext = OpenTabletContext(true);
+    if (m_nParkDepth == 0 || --m_nParkDepth > 0)
+        return;
+    OpenTablet();
 }
 
 void CScrivaView::SetTabletActive(bool active)
@@ -158,15 +181,14 @@ void CScrivaView::OnWtPacket()
 {
     if (m_bImporting)
         return;  // the replay has the capture: the packets wait in the queue until it ends
-    if (m_bReopenTablet)
-        ReopenTabletContext();
     if (g_batchCount != 0)
         return;  // a batch is being handled: it takes this packet too
     TabletBinding& tablet = TabletBinding::Instance();
     if (!tablet.IsLoaded())
         return;
     PenPacket packets[TabletBinding::kMaxPacketsPerFetch];
-    const int count = tablet.WTPacketsGet(m_hTabletContext, TabletBinding::kMaxPacketsPerFetch, packets);
+    bool erasers[TabletBinding::kMaxPacketsPerFetch];
+    const int count = tablet.WTPacketsGet(m_hTabletContext, TabletBinding::kMaxPacketsPerFetch, packets, erasers);
     if (count <= 0)
         return;
     g_batchCount = count;
@@ -174,10 +196,30 @@ void CScrivaView::OnWtPacket()
         const PenPacket& p = packets[i];
         if (m_nViewMode == 2)
             continue;  // a screen capture selection takes the pen
+        if (erasers[i])
+            BorrowEraser();
         if (m_nTool != kToolNone && m_frameMode == 0)
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        ReturnToolInHand();
     }
     g_batchCount = 0;
+}
+
+// The eraser end of the pen erases whatever pen tool is in hand, for one stroke at a time.
+void CScrivaView::BorrowEraser()
+{
+    if (m_nTool == kEraser || m_nTool == kToolNone || m_bStroking)
+        return;
+    m_nToolInHand = m_nTool;
+    m_nTool = kEraser;
+}
+
+void CScrivaView::ReturnToolInHand()
+{
+    if (m_nToolInHand == kToolNone || m_bStroking)
+        return;
+    m_nTool = m_nToolInHand;
+    m_nToolInHand = kToolNone;
 }
 
 POINT CScrivaView::ScreenToPage(LONG x, LONG y, const CRect& w) const
@@ -216,16 +258,14 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     const CRect window = ScreenRect();
     if (m_fZoom == 0.5f && m_bReplaying)
         x += m_nPageMarginX;
-    const WORD change = HighWord(buttons);
+    // Only the tip writes: the packets alone say when it touches, and the barrel buttons have
+    // no say in it. The mouse events Qt makes from the pen come at once, ahead of packets still
+    // queued, and would cut the end off a stroke.
+    const WORD change = LowWord(buttons) == kTipButton ? HighWord(buttons) : TBN_NONE;
     if (change == TBN_DOWN)
-        m_bPenDown = true;
+        m_bPenDown = m_bButtonDown = true;
     else if (change == TBN_UP)
-        m_bPenDown = false;
-    // The tip is the left mouse button of the pen.
-    if (LowWord(buttons) == 0 && change == TBN_DOWN)
-        m_bButtonDown = true;
-    else if (LowWord(buttons) == 0 && change == TBN_UP)
-        m_bButtonDown = false;
+        m_bPenDown = m_bButtonDown = false;
 
     bool inside = true;
     bool pageTest = !m_bReplaying;
@@ -235,10 +275,11 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         inside = false;
     if (m_bReplaying)
         m_bPenDown = true;
+    const POINT page = ScreenToPage(x, y, window);
     if (pageTest) {
-        const bool overPage = m_fZoom < 1.0f
-            ? m_nPageMarginX <= x && x <= ScreenMetrics::ScreenSize().width() * m_fZoom + m_nPageMarginX
-            : x <= m_page.PageWidth() * m_fZoom;
+        // Decided on the page itself: the window may stand anywhere on any monitor, and the
+        // grey bands beside the page at half zoom are not paper.
+        const bool overPage = page.x >= 0 && page.x < m_page.PageWidth() && page.y >= 0 && page.y < m_page.PageHeight();
         if (overPage && inside) {
             m_bPenDown = true;
         } else if (m_bStroking && m_bPenDown) {
@@ -268,7 +309,6 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         m_bDiscardRedo = false;
         m_document.m_lines.ClearRedo();
     }
-    const POINT page = ScreenToPage(x, y, window);
     ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
 
     if (!m_bStroking) {
@@ -282,7 +322,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
             return true;
         m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 0,
                                  m_nPressureMax, m_fZoom);
-        viewport()->update();
+        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool == kEraser)
             return true;
         m_rendPage.DrawSegment(&m_page.Surface(), 0, 0, page.x, page.y, width, m_page.m_crPen, 0, m_nPressureMax,
@@ -291,7 +331,12 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     }
 
     if (m_nTool == kMarker) {
-        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, int(2 * m_nMarkerWidth * m_fZoom));
+        const int pen = int(2 * m_nMarkerWidth * m_fZoom);
+        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, pen);
+        CRect line(std::min(m_ptLast.x, x), std::min(m_ptLast.y, y), std::max(m_ptLast.x, x) + 1,
+                   std::max(m_ptLast.y, y) + 1);
+        line.InflateRect(pen, pen);
+        UpdateScreenRect(line, window);
         DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y, window), page, 2 * m_nMarkerWidth);
         m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
     } else {
@@ -299,6 +344,7 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
             return false;
         m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom),
                                  LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 1, m_nPressureMax, m_fZoom);
+        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool != kEraser) {
             const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
             m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
@@ -306,7 +352,6 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         }
         m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
     }
-    viewport()->update();
     m_ptPrev = m_ptLast;
     m_ptLast = {x, y};
     m_nLastWidth = width;
@@ -346,11 +391,24 @@ void CScrivaView::EndStroke()
                                  LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom), m_nLastWidth,
                                  m_page.m_crPen, 2, m_nPressureMax, m_fZoom);
     }
+    UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
     const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y, window);
     const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
     m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen, 2,
                            m_nPressureMax, 1.0f);
-    viewport()->update();
+}
+
+// Live ink drawn on the window shows at the next paint, which takes only what changed; Qt
+// gathers the rectangles of a batch of packets into one paint.
+void CScrivaView::UpdateScreenRect(CRect rect, const CRect& window)
+{
+    if (rect.IsRectEmpty())
+        return;
+    rect.OffsetRect(-window.left, -window.top);
+    const double ratio = PixelRatio();
+    const QPoint topLeft(int(std::floor(rect.left / ratio)), int(std::floor(rect.top / ratio)));
+    const QPoint end(int(std::ceil(rect.right / ratio)), int(std::ceil(rect.bottom / ratio)));
+    viewport()->update(QRect(topLeft, end - QPoint(1, 1)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -477,7 +535,6 @@ void CScrivaView::mousePressEvent(QMouseEvent* event)
 {
     const POINT p = PagePointOf(event);
     if (event->button() == Qt::LeftButton) {
-        m_bButtonDown = true;
         if (m_nTool == kToolNone && m_document.m_pictures.SelectAt(*this, MouseFlags(event), p.x, p.y))
             Invalidate();
     } else if (event->button() == Qt::RightButton) {
@@ -490,7 +547,6 @@ void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_bButtonDown = false;
     if (m_nTool != kToolNone)
         return;
     const POINT p = PagePointOf(event);
@@ -500,12 +556,6 @@ void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
         Invalidate();
     if (pictures.GetSelectedRect() != before)
         m_document.SetModifiedFlag(true);  // moved or resized
-}
-
-void CScrivaView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_bButtonDown = true;
 }
 
 void CScrivaView::mouseMoveEvent(QMouseEvent* event)
@@ -557,6 +607,7 @@ void CScrivaView::OnInsertImage()
     const FileDialogRequest request{false,
                                     QStringLiteral("JPG File (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP File (*.bmp)|*.bmp||"),
                                     QString(), QString(), false};
+    ScopedTabletPark park(this);
     const QString path = prompts().GetFileName(request);
     if (path.isEmpty())
         return;

@@ -287,12 +287,8 @@ QString CScrivaDoc::SuggestedName(const QString& prefix, const QString& recordDa
 
 void CScrivaDoc::OnFileSave()
 {
-    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
-    if (mode == kDesktop && m_pView)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
     SaveAsAsked();
-    if (mode == kDesktop && m_pView)
-        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::SaveAsAsked()
@@ -335,15 +331,11 @@ QString CScrivaDoc::NoteNameFor(const QString& path)
 
 void CScrivaDoc::OnFileOpen()
 {
-    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
-    if (mode == kDesktop && m_pView)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
     const FileDialogRequest request{false, QString::fromLatin1(kOpenFilter), QStringLiteral("Ilf"), QString(), true};
     const QString path = prompts().GetFileName(request);
     if (!path.isEmpty())
         OpenDocumentFile(path);
-    if (mode == kDesktop && m_pView)
-        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::OpenDocumentFile(const QString& path)
@@ -396,16 +388,12 @@ void CScrivaDoc::MovePage(int step)
     const qsizetype count = m_folderFiles.size();
     const QString target = m_folderFiles[(index + step + count) % count];
 
-    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
-    if (desktop)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
     // Moving on never drops unsaved strokes without asking.
     if (SaveModified()) {
         OnNewDocument();
         OnOpenDocument(target);
     }
-    if (desktop)
-        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::OnFileNew()
@@ -432,11 +420,6 @@ bool CScrivaDoc::SaveModified()
 bool CScrivaDoc::CanCloseFrame()
 {
     ClearFolderFiles();
-    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
-    if (desktop)
-        m_pView->ParkTablet();
-    const bool result = SaveModified();
-    if (desktop && !result)
-        m_pView->ReopenTablet();
-    return result;
+    ScopedTabletPark park(m_pView);
+    return SaveModified();
 }

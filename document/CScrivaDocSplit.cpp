@@ -33,6 +33,7 @@ void CScrivaDoc::OnSplit()
     int totalPoints = 0;
     for (int s = 0; s < m_lines.GetCount(); ++s)
         totalPoints += m_lines.GetAt(s)->GetPointCount();
+    ScopedTabletPark park(m_pView);
     m_splitDialog->PrepareSplit(totalPoints, m_lines.GetCount());
     int index = 0;
     for (int s = 0; s < m_lines.GetCount(); ++s) {
@@ -64,6 +65,7 @@ void CScrivaDoc::WriteSplitHalf(const QString& path, int firstStroke, int endStr
 
 void CScrivaDoc::OnMerge()
 {
+    // The dialogs park the pen themselves; the replay that follows lets pen packets wait.
     const QString path = prompts().GetFileName(DeviceFileDialog(false, QString()));
     if (path.isEmpty())
         return;

@@ -42,6 +42,8 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
     connect(m_view, &CScrivaView::importFinished, this, &CMainFrame::RunWaitingRequests);
+    // A tablet that comes after start-up takes back the notice that there was none.
+    connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });
     // A new screen size changes the tablet's output area: the context is opened anew.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::geometryChanged, this, [this](const QRect& r) { OnDisplayChange(r.size()); });
@@ -121,9 +123,6 @@ void CMainFrame::CreatePaletteBar()
     addToolBar(Qt::BottomToolBarArea, holder);
     m_paletteHolder = holder;
     connect(m_paletteBar, &CPaletteBar::commandTriggered, this, [this](UINT id) { OnCommand(id); });
-    // The pen lets go while a colour chooser is open over the small frame.
-    connect(m_paletteBar, &CPaletteBar::colorChooserOpening, m_view, &CScrivaView::ParkTablet);
-    connect(m_paletteBar, &CPaletteBar::colorChooserClosed, m_view, &CScrivaView::ReopenTablet);
     // Over the small frames the popup covered the overlay, which is repainted, and the frame
     // goes back on top.
     connect(m_paletteBar, &CPaletteBar::penWidthPopupRolledIn, this, [this] {
@@ -176,6 +175,7 @@ void CMainFrame::ShowNoTabletNotice()
 
 void CMainFrame::ShowPictureMenu()
 {
+    ScopedTabletPark park(m_view);
     QMenu menu(this);
     for (const MenuItem& item : PictureMenu().items) {
         const UINT command = item.command;
@@ -247,13 +247,8 @@ void CMainFrame::OpenWhenIdle(const QString& path)
         QTimer::singleShot(kRetryMs, this, [this, path] { OpenWhenIdle(path); });
         return;
     }
-    // Over the small desktop frame the pen lets go while the save question may show.
-    const bool desktop = m_nMode == 1;
-    if (desktop)
-        m_view->ParkTablet();
+    ScopedTabletPark park(m_view);  // the save question may show
     m_document.OpenDocumentFile(path);
-    if (desktop)
-        m_view->ReopenTablet();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -49,8 +49,9 @@ public:
     // An inking launch: caption "Lumora", its own icon, the inking layout and, with the
     // default look, the frame shaped like its picture.
     void MakeInkingFrame();
-    // The screen changed size: the tablet context is opened anew with the next packet and, in
-    // letter mode, the palette bar picks its background for the new width.
+    // The screen changed size (logical pixels): the tablet context is opened anew once the
+    // display has settled and, in letter mode, the palette bar picks its background for the
+    // new width.
     void OnDisplayChange(QSize screen);
     // A write-over begins or ends (inking mode).
     void ShowWriteOverButtons();

@@ -47,7 +47,7 @@ const std::array<UINT, CPaletteBar::kButtonCount> CPaletteBar::kCommands = {
 CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), m_view(view)
 {
     setObjectName(QStringLiteral("PaletteBar"));
-    m_bSmallScreen = ScreenMetrics::ScreenSize().width() < kSmallScreenWidth;
+    m_bSmallScreen = ScreenMetrics::LogicalScreenSize().width() < kSmallScreenWidth;
     m_bCompact = Resources::UsingResourceLibrary();
     setMinimumWidth(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -305,14 +305,10 @@ bool CPaletteBar::event(QEvent* event)
 
 std::optional<COLORREF> CPaletteBar::ChooseColor()
 {
-    // Outside letter mode the pen's context would keep the chooser from taking the pen.
-    if (m_nMode != 0)
-        emit colorChooserOpening();
+    ScopedTabletPark park(m_view);
     const std::optional<COLORREF> colour = prompts().ChooseColor(m_crChosen);
     if (colour)
         m_crChosen = *colour;
-    if (m_nMode != 0)
-        emit colorChooserClosed();
     return colour;
 }
 

@@ -32,7 +32,7 @@ class CPaletteBar : public QWidget {
 public:
     static constexpr int kButtonCount = 22;
     static constexpr int kHeight = 85;                  // letter mode, pixels
-    static constexpr int kSmallScreenWidth = 800;
+    static constexpr int kSmallScreenWidth = 800;       // logical pixels, as the bar is laid out
 
     // The commands of the buttons, by button index.
     static const std::array<UINT, kButtonCount> kCommands;
@@ -85,9 +85,6 @@ public:
 
 signals:
     void commandTriggered(UINT id);
-    // Outside letter mode the pen lets go of its context while a colour chooser is open.
-    void colorChooserOpening();
-    void colorChooserClosed();
     // The pen-width popup has rolled in: whatever it covered shows again.
     void penWidthPopupRolledIn();
 
