@@ -17,6 +17,7 @@ int main(int argc, char* argv[])
         CScrivaApp app;
         if (app.InitInstance(QApplication::arguments().mid(1))) {
             dialogs.SetParent(app.Frame());
+            dialogs.SetTabletPark(app.Frame()->View());
             result = QApplication::exec();
         }
     }

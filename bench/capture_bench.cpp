@@ -5,6 +5,10 @@
 // Capture/<tool>/zoom:<z>  Every packet of ~200-packet strokes (pen down, moves, pen up) is
 //                          timed on its own around CapturePagePacket; the time column is the
 //                          mean per packet, p50_us / p99_us / max_us the distribution.
+// Live/<tool>              200-packet strokes written as a pen and the screen meet them: 4
+//                          packets queued (a 200 Hz pen against a 50 Hz screen), then the event
+//                          loop runs, which takes the batch and paints what it drew; timed as one
+//                          run, per_batch_us the mean of a batch with its paint.
 // Replay/<tool>            100,000 packets of handwriting (strokes of 150–250 points with
 //                          their down and up packets) queued one by one on the tablet binding
 //                          and fetched by the view's packet handler, timed as one run.
@@ -365,6 +369,48 @@ void BM_Replay(benchmark::State& state, PenTool tool)
     state.counters["per_packet_us"] = seconds * 1e6 / double(packets.size());
 }
 
+void BM_Live(benchmark::State& state, PenTool tool)
+{
+    constexpr size_t kBatch = 4;
+    CScrivaDoc document;
+    CScrivaView view(document);
+    if (const std::string error = PrepareView(view, document, tool, 0); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const Layout layout = LayOutStrokes(WritingArea(view), std::vector<int>(40, kCaptureStrokePackets - 1), -1, 31);
+    if (const std::string error = CheckOneStroke(view, document, layout.strokes[0]); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    TabletBinding& tablet = TabletBinding::Instance();
+    double seconds = 0;
+    size_t batches = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        document.OnNewDocument();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        batches = 0;
+        const Clock::time_point start = Clock::now();
+        for (const Stroke& stroke : layout.strokes) {
+            for (size_t i = 0; i < stroke.packets.size(); i += kBatch) {
+                for (size_t k = i; k < std::min(i + kBatch, stroke.packets.size()); ++k)
+                    tablet.QueuePacket(stroke.packets[k]);
+                QCoreApplication::processEvents();
+                ++batches;
+            }
+        }
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    if (document.m_lines.GetCount() != int(layout.strokes.size())) {
+        state.SkipWithError("the strokes did not all land in the note");
+        return;
+    }
+    state.counters["batches"] = double(batches);
+    state.counters["per_batch_us"] = seconds * 1e6 / double(batches);
+}
+
 void RegisterBenchmarks()
 {
     const char* zoomNames[] = {"0.5", "1", "2", "4"};
@@ -375,6 +421,12 @@ void RegisterBenchmarks()
                 [tool, steps](benchmark::State& state) { BM_Capture(state, tool, steps); })
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
+    for (PenTool tool : {PenTool::kPencil, PenTool::kBrush})
+        benchmark::RegisterBenchmark((std::string("Live/") + ToolName(tool)).c_str(),
+                                     [tool](benchmark::State& state) { BM_Live(state, tool); })
+            ->Iterations(3)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
     for (PenTool tool : {PenTool::kPencil, PenTool::kBrush})
         benchmark::RegisterBenchmark((std::string("Replay/") + ToolName(tool)).c_str(),
                                      [tool](benchmark::State& state) { BM_Replay(state, tool); })

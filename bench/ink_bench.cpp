@@ -107,20 +107,15 @@ std::unique_ptr<CLine> Stroke(WORD penType, const std::vector<PenSample>& sample
     return line;
 }
 
-// Curves and samples the renderers of all strokes have drawn so far.
+// Curves and samples a renderer has drawn so far.
 struct RendererTotals {
     long long curves = 0;
     long long samples = 0;
 };
 
-RendererTotals Totals(const CLines& lines)
+RendererTotals Totals(const InkRenderer& renderer)
 {
-    RendererTotals totals;
-    for (int i = 0; i < lines.GetCount(); ++i) {
-        totals.curves += lines.GetAt(i)->Renderer().CurvesDrawn();
-        totals.samples += lines.GetAt(i)->Renderer().SamplesStamped();
-    }
-    return totals;
+    return {renderer.CurvesDrawn(), renderer.SamplesStamped()};
 }
 
 double Percentile(std::vector<double>& values, double fraction)
@@ -158,12 +153,13 @@ void BM_DrawAll(benchmark::State& state)
     DrawingSurface page(DrawingSurface::CreateBitmap(kPageWidth, kPageHeight));
     const CRect whole(0, 0, kPageWidth, kPageHeight);
     double drawNs = 0;
+    InkRenderer renderer;  // shared by every pass, so that it counts all the work
     for (auto _ : state) {
         state.PauseTiming();
         page.FillSolidRect(whole, kWhite);
         state.ResumeTiming();
         const Clock::time_point start = Clock::now();
-        lines.DrawAll(&page);
+        lines.DrawAll(&page, renderer);
         drawNs += NanosecondsSince(start);
         benchmark::DoNotOptimize(page);
         benchmark::ClobberMemory();
@@ -177,7 +173,7 @@ void BM_DrawAll(benchmark::State& state)
 
     const double iterations = double(state.iterations());
     const double points = double(kDrawStrokes) * kDrawPoints;
-    const RendererTotals all = Totals(lines);
+    const RendererTotals all = Totals(renderer);
     const RendererTotals tally{all.curves / state.iterations(), all.samples / state.iterations()};
     state.counters["ns_per_point"] = drawNs / (iterations * points);
     state.counters["ns_per_curve"] = drawNs / (iterations * double(tally.curves));
@@ -420,6 +416,54 @@ void BM_MemoryPerPoint(benchmark::State& state)
     state.counters["sizeof_CLine"] = double(sizeof(CLine));
 }
 
+// Heap held by a loaded note of 100,000 strokes, split into what each stroke costs besides its
+// points and what each point costs: the same strokes are loaded once with 10 points each and
+// once with 40, and the difference is the 30 extra points of every stroke.
+constexpr int kManyStrokes = 100000;
+constexpr int kFewPoints = 10;
+constexpr int kMorePoints = 40;
+constexpr Layout kManyLayout{20, 22, 20, 40};
+
+size_t HeapHeldByNote(const QByteArray& bytes)
+{
+    CLines lines;
+    const size_t before = HeapInUse();
+    Load(bytes, lines);
+    const size_t held = HeapInUse() - before;
+    if (lines.GetCount() != kManyStrokes)
+        return 0;
+    return held;
+}
+
+QByteArray ManyStrokes(int pointsEach)
+{
+    CLines lines;
+    for (const std::vector<PenSample>& word : WriteWords(kManyStrokes, pointsEach, kManyLayout))
+        lines.Add(Stroke(kPencil, word, kPencilWidth));
+    return Store(lines);
+}
+
+void BM_MemoryPerStroke(benchmark::State& state)
+{
+    const QByteArray few = ManyStrokes(kFewPoints);
+    const QByteArray more = ManyStrokes(kMorePoints);
+    size_t heldFew = 0;
+    size_t heldMore = 0;
+    for (auto _ : state) {
+        heldFew = HeapHeldByNote(few);
+        heldMore = HeapHeldByNote(more);
+    }
+    if (heldFew == 0 || heldMore <= heldFew) {
+        state.SkipWithError("the notes did not load whole");
+        return;
+    }
+    const double perPoint = double(heldMore - heldFew) / (double(kManyStrokes) * (kMorePoints - kFewPoints));
+    const double perStroke = double(heldFew) / kManyStrokes - kFewPoints * perPoint;
+    state.counters["bytes_per_point"] = perPoint;
+    state.counters["bytes_per_stroke_besides_points"] = perStroke;
+    state.counters["note_MB_at_40_points"] = double(heldMore) / 1e6;
+}
+
 }  // namespace
 
 BENCHMARK(BM_DrawAll)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -432,6 +476,7 @@ BENCHMARK(BM_EraseByLasso)->Unit(benchmark::kMillisecond)->Iterations(30);
 BENCHMARK(BM_SerializeStore)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_SerializeLoad)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_MemoryPerPoint)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_MemoryPerStroke)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {

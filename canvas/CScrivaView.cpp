@@ -12,7 +12,6 @@
 
 namespace {
 constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
-constexpr LONG kScrollSlack = 30;  // the scrollable size stops short of the zoomed page
 constexpr LONG kUndoSlack = 7;
 constexpr LONG kRedoSlack = 5;
 }  // namespace
@@ -25,6 +24,10 @@ CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     m_importTimer.setSingleShot(true);
     connect(&m_importTimer, &QTimer::timeout, this, &CScrivaView::OnTimer);
+    m_reopenTimer.setSingleShot(true);
+    connect(&m_reopenTimer, &QTimer::timeout, this, &CScrivaView::ReopenTabletContext);
+    // A tablet plugged in, or a pen that connects, after start-up writes at once.
+    connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, &CScrivaView::OpenTablet);
 
     m_page.ReadSettings(SettingsFilePath());
     m_page.SetContent(&document.m_lines, &document.m_pictures);
@@ -89,12 +92,10 @@ void CScrivaView::UpdatePageMargin()
 void CScrivaView::SetScrollSizesForZoom(int zoom)
 {
     UpdatePageMargin();
-    const LONG w = m_page.PageWidth();
-    const LONG h = m_page.PageHeight();
-    if (zoom < 1)
-        m_totalSize = QSize(int(w * 0.5 - kScrollSlack), int(h * 0.5 - kScrollSlack));
-    else
-        m_totalSize = QSize(w * zoom - kScrollSlack, h * zoom - kScrollSlack);
+    // The scrollable area ends where OnDraw's page ends (right of the grey band at half zoom),
+    // so that the page's last pixels can be seen and written on.
+    const double scale = zoom < 1 ? 0.5 : zoom;
+    m_totalSize = QSize(m_nPageMarginX + int(m_page.PageWidth() * scale), int(m_page.PageHeight() * scale));
     UpdateScrollBars();
 }
 
@@ -186,6 +187,9 @@ void CScrivaView::OnDraw(DrawingSurface& window)
         window.FillSolidRect(CRect(right, 0, right + s, t), kMarginGrey);
         window.StretchBlt(m_nPageMarginX, 0, LONG(w * m_fZoom), LONG(h * m_fZoom), page, 0, 0, w, h, SRCCOPY);
     }
+    // The selected picture's frame is the window's: exports, prints and mail never show it.
+    const POINT pageOrigin{LONG(2 * m_nPageMarginX * m_fZoom) - scroll.x(), -scroll.y()};
+    m_document.m_pictures.DrawSelectionFrame(&window, m_fZoom, pageOrigin);
 }
 
 void CScrivaView::Invalidate()
@@ -210,8 +214,11 @@ void CScrivaView::paintEvent(QPaintEvent* event)
         OnDraw(m_dcWindow);
         m_windowDirty = false;
     }
+    // Live ink asks for the rectangles it drew in: only those are copied to the screen.
+    const QRect exposed = event->rect();
     QPainter painter(viewport());
-    painter.drawImage(QPointF(0, 0), m_dcWindow.Bitmap());
+    painter.drawImage(exposed, m_dcWindow.Bitmap(),
+                      QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio, exposed.height() * ratio));
 }
 
 void CScrivaView::resizeEvent(QResizeEvent* event)
@@ -280,6 +287,7 @@ void CScrivaView::AddPageLength()
 
 void CScrivaView::OnSetLineColor()
 {
+    ScopedTabletPark park(this);
     const auto colour = prompts().ChooseColor(m_page.m_crLine);
     if (!colour)
         return;
@@ -290,24 +298,27 @@ void CScrivaView::OnSetLineColor()
 void CScrivaView::OnUndo()
 {
     m_penWidthPopupTool = 0;
-    // A straight horizontal or vertical stroke has bounds of no area: what tells whether a
-    // stroke was undone is the count, not the rectangle.
-    const int before = m_document.m_lines.GetCount();
-    CRect rc = m_document.m_lines.Undo();
-    if (m_document.m_lines.GetCount() == before)
+    CLines& lines = m_document.m_lines;
+    if (!lines.CanUndo())
         return;
+    CRect rc = lines.Undo();
     m_bDiscardRedo = true;
     rc.InflateRect(kUndoSlack, kUndoSlack);
     RedrawPageRect(rc);
-    m_document.m_lines.DrawInRect(&m_page.Surface(), rc);
+    lines.DrawInRect(&m_page.Surface(), rc);
     Invalidate();
 }
 
 void CScrivaView::OnRedo()
 {
     m_penWidthPopupTool = 0;
-    CRect rc = m_document.m_lines.Redo(&m_page.Surface());
+    CLines& lines = m_document.m_lines;
+    // A stroke redone is drawn over the page; an erase redone leaves a hole to repaint.
+    const bool erases = lines.RedoErases();
+    CRect rc = lines.Redo(&m_page.Surface());
     rc.InflateRect(kRedoSlack, kRedoSlack);
+    if (erases)
+        RedrawPageRect(rc);
     Invalidate();
 }
 

@@ -8,6 +8,7 @@
 #include "document/CScrivaDoc.h"
 #include "document/DeviceFileIO.h"
 #include "ink/InkRenderer.h"
+#include "pictures/CPictureItem.h"
 #include "pictures/IPageView.h"
 #include "tablet/TabletBinding.h"
 
@@ -63,9 +64,13 @@ public:
     void SetPenColor(COLORREF color);
     // The width value a packet gets with the current tool in letter mode.
     SHORT PacketWidth(DWORD pressure) const;
+    // A packet's pressure in the notepad's levels, 0..511 up to a full press: live packets
+    // come in the tablet's units and are divided down, replayed ones are in levels already.
+    DWORD PressureLevel(DWORD pressure) const;
     // The pen cursor's picture: a circle of the pen's colour and size on a transparent square.
     static QImage PenCursorImage(COLORREF pen, int step, bool penTool, int size = 32);
-    static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2 - 3, size / 2 - 3); }
+    // The centre of the circle: the ink lands where the cursor points.
+    static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2, size / 2); }
     const QCursor& PenCursor() const { return m_hPenCursor; }
     void UpdatePenCursor();
     // The eraser's cursor, from the picture "cursor/178" and its hot spot; made on first use.
@@ -81,12 +86,18 @@ public:
     HCTX TabletContext() const { return m_hTabletContext; }
     int PressureMax() const { return m_nPressureMax; }
     int PressureDivisor() const { return m_nPressureDivisor; }
+    // Opens the context when the tablet is bound, none is open and no dialog has the pen.
     void OpenTablet();
     HCTX OpenTabletContext(bool system);
+    // Disables and closes the open context, if any; the view has none after.
+    void CloseTabletContext();
     void ReadPressureAxis();
     void ReopenTabletContext();
-    void RequestTabletReopen() { m_bReopenTablet = 1; }
+    // After a display change: the context is reopened when the display has settled.
+    void RequestTabletReopen();
     bool TabletReopenPending() const { return m_bReopenTablet != 0; }
+    // A dialog has the pen (ScopedTabletPark): parks nest.
+    bool IsTabletParked() const { return m_nParkDepth > 0; }
     // The screen-capture overlay lends the pen to itself while it is active.
     void SetTabletActive(bool active);
     // Takes the packets waiting for this view's context, up to 64 at a time.
@@ -134,6 +145,7 @@ public:
     void SetHasInk(bool hasInk) override { m_bHasInk = hasInk; }
     bool HasInkFlag() const { return m_bHasInk; }
     void ScheduleDeviceImport(const QString& path) override;
+    void CancelDeviceImport() override { m_importTimer.stop(); }
     bool WriteDeviceFile(const QString& path) override;
 
     // Device files: replayed onto the page through the pen capture, or written from strokes.
@@ -141,6 +153,8 @@ public:
     bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;
     DeviceGeometry Geometry() const;
     bool IsReplaying() const { return m_bReplaying; }
+    // True from the start to the end of an import, while its progress display lets events in.
+    bool IsImporting() const { return m_bImporting; }
     int FrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
@@ -152,6 +166,8 @@ public:
 
 signals:
     void titleChanged(const QString& title);
+    // An import has ended; what waited for it can go on.
+    void importFinished();
     // The frame shows the "Picture" menu; its commands come back through OnCommand.
     void pictureMenuRequested();
 
@@ -163,22 +179,27 @@ protected:
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void OnTimer();
+    bool ReplayDeviceFile(const QString& path);
+    // Tells the user why an image file or a pasted picture was not placed.
+    void ReportImageLoad(ImageLoad result);
     void UpdateScrollBars();
     double PixelRatio() const;
     // Window to page conversions need the margin before the first paint at a zoom.
     void UpdatePageMargin();
     void SelectTool(int tool);
+    void BorrowEraser();
+    void ReturnToolInHand();
     void EndStroke();
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
+    // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
+    void UpdateScreenRect(CRect rect, const CRect& window);
     unsigned MouseFlags(const QMouseEvent* event) const;
     POINT PagePointOf(const QMouseEvent* event) const;
-    void CloseTabletContext();
 
     CScrivaDoc& m_document;
     CanvasPage m_page;
@@ -194,7 +215,10 @@ private:
     bool m_windowDirty = true;    // re-render from the page buffer before the next paint
 
     // Tablet and pen state.
+    static constexpr int kDisplaySettleMs = 1000;
     int m_bReopenTablet = 0;
+    QTimer m_reopenTimer;
+    int m_nParkDepth = 0;
     HCTX m_hTabletContext = 0;
     LOGCONTEXT m_lcTablet;
     int m_nPressureMax = 511;
@@ -204,11 +228,13 @@ private:
     int m_nBrushWidth = 2;
     int m_nMarkerWidth = 2;
     int m_penWidthPopupTool = 0;
+    int m_nToolInHand = kToolNone;  // while the eraser end has the pen: the tool to go back to
     short m_nViewMode = 0;
     bool m_bButtonDown = false;
     bool m_bPenDown = false;
     bool m_bStroking = false;
-    bool m_bReplaying = false;
+    bool m_bReplaying = false;    // a batch of replayed packets is in the capture
+    bool m_bImporting = false;    // an import runs, between batches too
     SHORT m_nLastWidth = 0;
     POINT m_ptLast;
     POINT m_ptPrev;

@@ -21,8 +21,12 @@ DeviceGeometry CScrivaView::Geometry() const
     const CRect window = ScreenRect();
     DeviceGeometry geometry;
     geometry.zoom = m_fZoom;
-    geometry.scrollWidth = m_totalSize.width();
-    geometry.scrollHeight = m_totalSize.height();
+    // Device files place the notepad's area on the zoomed page less 30 pixels each way, the
+    // extent they have always been written and read with.
+    constexpr double kDeviceSlack = 30;
+    const double scale = m_fZoom < 1 ? 0.5 : int(m_fZoom);
+    geometry.scrollWidth = int(m_page.PageWidth() * scale - kDeviceSlack);
+    geometry.scrollHeight = int(m_page.PageHeight() * scale - kDeviceSlack);
     geometry.left = window.left;
     geometry.top = window.top;
     geometry.extentX = m_lcTablet.lcOutExtX ? m_lcTablet.lcOutExtX : m_page.Desktop().Width();
@@ -38,6 +42,18 @@ bool CScrivaView::ImportDeviceFile(const QString& path)
     }
     SetToolWidth(kBrush, 2);
 
+    m_bImporting = true;
+    const bool imported = ReplayDeviceFile(path);
+    m_bImporting = false;
+    // Pen packets that came meanwhile waited in the queue; the events that told of them are spent.
+    for (int n = TabletBinding::Instance().Pending(); n > 0; n -= TabletBinding::kMaxPacketsPerFetch)
+        QCoreApplication::postEvent(this, new WtPacketEvent(0, m_hTabletContext));
+    emit importFinished();
+    return imported;
+}
+
+bool CScrivaView::ReplayDeviceFile(const QString& path)
+{
     const QFileInfo info(path);
     std::unique_ptr<QProgressDialog> progress;
     if (info.size() > kProgressFromBytes) {
@@ -48,8 +64,7 @@ bool CScrivaView::ImportDeviceFile(const QString& path)
         progress->setValue(0);
     }
     WaitCursor wait;
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
+    QElapsedTimer sinceRepaint;  // started at the first repaint, after the first block
 
     DeviceFileReader reader;
     const auto replay = [this](const PenPacket* packets, int count) {
@@ -63,14 +78,21 @@ bool CScrivaView::ImportDeviceFile(const QString& path)
         m_bReplaying = false;
     };
     const auto report = [&](qint64 done, qint64 total) {
-        if (!progress || sinceRepaint.elapsed() < kRepaintEveryMs)
+        if (!progress || (sinceRepaint.isValid() && sinceRepaint.elapsed() < kRepaintEveryMs))
             return;
         progress->setValue(int(done * 1000 / std::max<qint64>(1, total)));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // the page fills as it goes
+        // The page fills as it goes. Pen packets and requests from other launches wait (see
+        // OnWtPacket and importFinished): they would break into the replay's stroke or move the
+        // window under it.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         sinceRepaint.restart();
     };
     const bool imported = reader.Import(path, Geometry(), replay, report);
+    // A recording cut off with the pen down (the notepad switched off mid-stroke, a truncated
+    // file) still ends its last stroke, as a pen-up would, so the next writing or the next
+    // file starts a stroke of its own.
     m_bButtonDown = false;
+    EndStroke();
     if (imported)
         m_document.SetModifiedFlag(false);
     Invalidate();
@@ -94,6 +116,10 @@ void CScrivaView::ScheduleDeviceImport(const QString&)
 
 void CScrivaView::OnTimer()
 {
+    if (m_bImporting) {
+        m_importTimer.start(kImportDelayMs);  // a merge is replaying: this import follows it
+        return;
+    }
     m_importTimer.stop();
     ImportDeviceFile(m_document.PendingDeviceFile());
 }

@@ -4,18 +4,21 @@
 #include "CScrivaView.h"
 
 #include "pictures/CPictureItem.h"
+#include "pictures/ImageData.h"
 #include "pictures/ImageFiles.h"
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/StringSource.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QThread>
+
+#include <cmath>
 
 namespace {
 
@@ -45,7 +48,7 @@ CRect CScrivaView::ScreenRect() const
 
 void CScrivaView::OpenTablet()
 {
-    if (!TabletBinding::Instance().IsLoaded())
+    if (!TabletBinding::Instance().IsLoaded() || m_hTabletContext || m_nParkDepth > 0)
         return;
     m_hTabletContext = OpenTabletContext(true);
     ReadPressureAxis();
@@ -90,11 +93,24 @@ void CScrivaView::CloseTabletContext()
     m_hTabletContext = 0;
 }
 
+// The display changed: the context is opened anew once it has settled, while the interface
+// goes on. Several changes in a row give one reopening.
+void CScrivaView::RequestTabletReopen()
+{
+    m_bReopenTablet = 1;
+    m_reopenTimer.start(kDisplaySettleMs);
+}
+
 void CScrivaView::ReopenTabletContext()
 {
+    if (m_bImporting) {
+        m_reopenTimer.start(kDisplaySettleMs);  // closing now would drop the pen packets waiting
+        return;
+    }
     m_bReopenTablet = 0;
+    if (m_nParkDepth > 0)
+        return;  // the end of the park opens a fresh one
     CloseTabletContext();
-    QThread::msleep(1000);  // the display has just changed: let it settle
     const bool enabled = isEnabled();
     m_hTabletContext = OpenTabletContext(true);
     ReadPressureAxis();
@@ -104,12 +120,21 @@ void CScrivaView::ReopenTabletContext()
 
 void CScrivaView::ParkTablet()
 {
+    if (m_nParkDepth++ > 0)
+        return;
+    // What the pen does from here on is not writing: a stroke still open ends now, and the tip
+    // counts as lifted until packets say otherwise.
+    EndStroke();
+    m_bButtonDown = false;
+    m_bPenDown = false;
     CloseTabletContext();
 }
 
 void CScrivaView::ReopenTablet()
 {
-    m_hTabletContext = OpenTabletContext(true);
+    if (m_nParkDepth == 0 || --m_nParkDepth > 0)
+        return;
+    OpenTablet();
 }
 
 void CScrivaView::SetTabletActive(bool active)
@@ -155,15 +180,16 @@ bool CScrivaView::event(QEvent* event)
 
 void CScrivaView::OnWtPacket()
 {
-    if (m_bReopenTablet)
-        ReopenTabletContext();
+    if (m_bImporting)
+        return;  // the replay has the capture: the packets wait in the queue until it ends
     if (g_batchCount != 0)
         return;  // a batch is being handled: it takes this packet too
     TabletBinding& tablet = TabletBinding::Instance();
     if (!tablet.IsLoaded())
         return;
     PenPacket packets[TabletBinding::kMaxPacketsPerFetch];
-    const int count = tablet.WTPacketsGet(m_hTabletContext, TabletBinding::kMaxPacketsPerFetch, packets);
+    bool erasers[TabletBinding::kMaxPacketsPerFetch];
+    const int count = tablet.WTPacketsGet(m_hTabletContext, TabletBinding::kMaxPacketsPerFetch, packets, erasers);
     if (count <= 0)
         return;
     g_batchCount = count;
@@ -171,10 +197,30 @@ void CScrivaView::OnWtPacket()
         const PenPacket& p = packets[i];
         if (m_nViewMode == 2)
             continue;  // a screen capture selection takes the pen
+        if (erasers[i])
+            BorrowEraser();
         if (m_nTool != kToolNone && m_frameMode == 0)
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        ReturnToolInHand();
     }
     g_batchCount = 0;
+}
+
+// The eraser end of the pen erases whatever pen tool is in hand, for one stroke at a time.
+void CScrivaView::BorrowEraser()
+{
+    if (m_nTool == kEraser || m_nTool == kToolNone || m_bStroking)
+        return;
+    m_nToolInHand = m_nTool;
+    m_nTool = kEraser;
+}
+
+void CScrivaView::ReturnToolInHand()
+{
+    if (m_nToolInHand == kToolNone || m_bStroking)
+        return;
+    m_nTool = m_nToolInHand;
+    m_nToolInHand = kToolNone;
 }
 
 POINT CScrivaView::ScreenToPage(LONG x, LONG y, const CRect& w) const
@@ -184,15 +230,17 @@ POINT CScrivaView::ScreenToPage(LONG x, LONG y, const CRect& w) const
             LONG((scroll.y() - w.top + y) / m_fZoom)};
 }
 
+DWORD CScrivaView::PressureLevel(DWORD pressure) const
+{
+    const bool live = TabletBinding::Instance().IsLoaded() && !m_bReplaying;
+    return live ? pressure / DWORD(m_nPressureDivisor) : pressure;
+}
+
 SHORT CScrivaView::PacketWidth(DWORD pressure) const
 {
-    const bool tablet = TabletBinding::Instance().IsLoaded();
     switch (m_nTool) {
     case kPencil: return SHORT((m_nPressureMax / 255) * m_nPencilWidth * 40);
-    case kBrush: {
-        const DWORD scaled = tablet ? pressure / DWORD(m_nPressureDivisor) : pressure;
-        return SHORT(DWORD(m_nBrushWidth) * scaled / 5);
-    }
+    case kBrush: return SHORT(DWORD(m_nBrushWidth) * PressureLevel(pressure) / 5);
     case kMarker: return SHORT(2 * m_nMarkerWidth);
     default: return 1;  // the eraser's trail
     }
@@ -211,27 +259,28 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     const CRect window = ScreenRect();
     if (m_fZoom == 0.5f && m_bReplaying)
         x += m_nPageMarginX;
-    const WORD change = HighWord(buttons);
+    // Only the tip writes: the packets alone say when it touches, and the barrel buttons have
+    // no say in it. The mouse events Qt makes from the pen come at once, ahead of packets still
+    // queued, and would cut the end off a stroke.
+    const WORD change = LowWord(buttons) == kTipButton ? HighWord(buttons) : TBN_NONE;
     if (change == TBN_DOWN)
-        m_bPenDown = true;
+        m_bPenDown = m_bButtonDown = true;
     else if (change == TBN_UP)
-        m_bPenDown = false;
-    // The tip is the left mouse button of the pen.
-    if (LowWord(buttons) == 0 && change == TBN_DOWN)
-        m_bButtonDown = true;
-    else if (LowWord(buttons) == 0 && change == TBN_UP)
-        m_bButtonDown = false;
+        m_bPenDown = m_bButtonDown = false;
 
     bool inside = true;
     bool pageTest = !m_bReplaying;
-    if (m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
+    // A replayed packet is never where the pointer is: the pointer may well be over the bar
+    // that started the import.
+    if (!m_bReplaying && m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
         inside = false;
     if (m_bReplaying)
         m_bPenDown = true;
+    const POINT page = ScreenToPage(x, y, window);
     if (pageTest) {
-        const bool overPage = m_fZoom < 1.0f
-            ? m_nPageMarginX <= x && x <= ScreenMetrics::ScreenSize().width() * m_fZoom + m_nPageMarginX
-            : x <= m_page.PageWidth() * m_fZoom;
+        // Decided on the page itself: the window may stand anywhere on any monitor, and the
+        // grey bands beside the page at half zoom are not paper.
+        const bool overPage = page.x >= 0 && page.x < m_page.PageWidth() && page.y >= 0 && page.y < m_page.PageHeight();
         if (overPage && inside) {
             m_bPenDown = true;
         } else if (m_bStroking && m_bPenDown) {
@@ -253,12 +302,14 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     }
 
     const SHORT width = PacketWidth(pressure);
+    // Points keep their pressure in the levels a device file carries: written out and read
+    // back, a stroke comes back at the widths it was drawn with.
+    const DWORD level = std::min(PressureLevel(pressure), kMaxDevicePressure);
     const COLORREF color = m_nTool == kEraser ? 0 : m_page.m_crPen;
     if (m_bDiscardRedo) {
         m_bDiscardRedo = false;
         m_document.m_lines.ClearRedo();
     }
-    const POINT page = ScreenToPage(x, y, window);
     ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
 
     if (!m_bStroking) {
@@ -267,12 +318,12 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         m_pCurLine = std::make_unique<CLine>();
         m_pCurLine->SetColor(color);
         m_pCurLine->SetPenType(WORD(m_nTool), m_nTool != kMarker);
-        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
         if (m_nTool == kMarker)
             return true;
         m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 0,
                                  m_nPressureMax, m_fZoom);
-        viewport()->update();
+        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool == kEraser)
             return true;
         m_rendPage.DrawSegment(&m_page.Surface(), 0, 0, page.x, page.y, width, m_page.m_crPen, 0, m_nPressureMax,
@@ -281,22 +332,27 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
     }
 
     if (m_nTool == kMarker) {
-        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, int(2 * m_nMarkerWidth * m_fZoom));
+        const int pen = int(2 * m_nMarkerWidth * m_fZoom);
+        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, pen);
+        CRect line(std::min(m_ptLast.x, x), std::min(m_ptLast.y, y), std::max(m_ptLast.x, x) + 1,
+                   std::max(m_ptLast.y, y) + 1);
+        line.InflateRect(pen, pen);
+        UpdateScreenRect(line, window);
         DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y, window), page, 2 * m_nMarkerWidth);
-        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
     } else {
         if (x == m_ptLast.x && y == m_ptLast.y)
             return false;
         m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom),
                                  LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 1, m_nPressureMax, m_fZoom);
+        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool != kEraser) {
             const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
             m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
                                    m_nPressureMax, 1.0f);
         }
-        m_pCurLine->AddPoint(page.x, page.y, width, pressure, 1);
+        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
     }
-    viewport()->update();
     m_ptPrev = m_ptLast;
     m_ptLast = {x, y};
     m_nLastWidth = width;
@@ -336,11 +392,24 @@ void CScrivaView::EndStroke()
                                  LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom), m_nLastWidth,
                                  m_page.m_crPen, 2, m_nPressureMax, m_fZoom);
     }
+    UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
     const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y, window);
     const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
     m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen, 2,
                            m_nPressureMax, 1.0f);
-    viewport()->update();
+}
+
+// Live ink drawn on the window shows at the next paint, which takes only what changed; Qt
+// gathers the rectangles of a batch of packets into one paint.
+void CScrivaView::UpdateScreenRect(CRect rect, const CRect& window)
+{
+    if (rect.IsRectEmpty())
+        return;
+    rect.OffsetRect(-window.left, -window.top);
+    const double ratio = PixelRatio();
+    const QPoint topLeft(int(std::floor(rect.left / ratio)), int(std::floor(rect.top / ratio)));
+    const QPoint end(int(std::ceil(rect.right / ratio)), int(std::ceil(rect.bottom / ratio)));
+    viewport()->update(QRect(topLeft, end - QPoint(1, 1)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -467,7 +536,6 @@ void CScrivaView::mousePressEvent(QMouseEvent* event)
 {
     const POINT p = PagePointOf(event);
     if (event->button() == Qt::LeftButton) {
-        m_bButtonDown = true;
         if (m_nTool == kToolNone && m_document.m_pictures.SelectAt(*this, MouseFlags(event), p.x, p.y))
             Invalidate();
     } else if (event->button() == Qt::RightButton) {
@@ -480,16 +548,15 @@ void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_bButtonDown = false;
+    if (m_nTool != kToolNone)
+        return;
     const POINT p = PagePointOf(event);
-    if (m_nTool == kToolNone && m_document.m_pictures.EndTrack(*this, MouseFlags(event), p.x, p.y))
+    CPictureList& pictures = m_document.m_pictures;
+    const CRect before = pictures.GetSelectedRect();
+    if (pictures.EndTrack(*this, MouseFlags(event), p.x, p.y))
         Invalidate();
-}
-
-void CScrivaView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_bButtonDown = true;
+    if (pictures.GetSelectedRect() != before)
+        m_document.SetModifiedFlag(true);  // moved or resized
 }
 
 void CScrivaView::mouseMoveEvent(QMouseEvent* event)
@@ -515,6 +582,9 @@ void CScrivaView::mouseMoveEvent(QMouseEvent* event)
 bool CScrivaView::OnPictureCommand(UINT id)
 {
     CPictureList& pictures = m_document.m_pictures;
+    // Every command that does something moves the selection in the stack or deletes it.
+    const int count = pictures.GetCount();
+    const int selected = pictures.GetSelectedIndex();
     CRect rc;
     switch (id) {
     case ID_PICTURE_TO_FRONT: rc = pictures.MoveToFront(); break;
@@ -524,6 +594,8 @@ bool CScrivaView::OnPictureCommand(UINT id)
     case ID_PICTURE_DELETE: rc = pictures.DeleteSelected(); break;
     default: return false;
     }
+    if (pictures.GetCount() != count || pictures.GetSelectedIndex() != selected)
+        m_document.SetModifiedFlag(true);
     if (!rc.IsRectEmpty()) {
         RedrawPageRect(rc);
         Invalidate();
@@ -534,13 +606,18 @@ bool CScrivaView::OnPictureCommand(UINT id)
 void CScrivaView::OnInsertImage()
 {
     const FileDialogRequest request{false, PictureFileFilter(), QString(), QString(), false};
+    ScopedTabletPark park(this);
     const QString path = prompts().GetFileName(request);
     if (path.isEmpty())
         return;
+    auto picture = std::make_unique<CPictureItem>();
+    const ImageLoad loaded = picture->LoadImageFile(path);
+    if (loaded != ImageLoad::Loaded) {
+        ReportImageLoad(loaded);
+        return;
+    }
     SetHasInk(true);
     m_document.SetModifiedFlag(true);
-    auto picture = std::make_unique<CPictureItem>();
-    picture->LoadImageFile(path);
     const CRect rect = picture->GetRect();
     picture->Draw(&m_page.Surface());
     m_document.m_pictures.Add(std::move(picture));
@@ -548,29 +625,55 @@ void CScrivaView::OnInsertImage()
     Invalidate();
 }
 
-// Copies the selected picture as it shows on the page, ink included, at full size. With no
-// picture selected the clipboard gets an empty picture.
+void CScrivaView::ReportImageLoad(ImageLoad result)
+{
+    QString text;
+    switch (result) {
+    case ImageLoad::NotSupported:
+        text = LocalizedString(IDS_IMAGE_TYPE_UNSUPPORTED, QStringLiteral("No Suppost This File Type!"));
+        break;
+    case ImageLoad::Unreadable:
+        text = LocalizedString(IDS_IMAGE_UNREADABLE, QStringLiteral("The image file cannot be read."));
+        break;
+    case ImageLoad::TooLarge:
+        text = LocalizedString(IDS_PICTURE_TOO_LARGE,
+                               QStringLiteral("The picture is too large to place on the page."));
+        break;
+    case ImageLoad::Loaded: return;
+    }
+    prompts().MessageBox(text, QStringLiteral("Inkleaf"), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Copies the selected picture as it shows on the page, ink included, at full size; only what
+// lies on the page. With no picture selected the clipboard keeps what it holds.
 void CScrivaView::OnEditCopy()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
+    CRect r;
+    if (!clipboard || !r.IntersectRect(m_document.m_pictures.GetSelectedRect(), m_page.PageRect()))
         return;
-    const CRect r = m_document.m_pictures.GetSelectedRect();
     DrawingSurface copy(DrawingSurface::CreateBitmap(r.Width(), r.Height()));
     copy.BitBlt(0, 0, r.Width(), r.Height(), m_page.Surface(), r.left, r.top, SRCCOPY);
     clipboard->setImage(copy.Bitmap());
 }
 
 // Places the clipboard's picture at the top-left of the page, over the other pictures and
-// under the ink. The note counts as changed, so closing asks to save it.
+// under the ink; see-through parts show the page's colour. The picture is content like ink:
+// the note counts as changed, so closing asks to save it, and the line spacing, which
+// repaints the page without content, stays put.
 void CScrivaView::OnEditPaste()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QImage image = clipboard ? clipboard->image() : QImage();
     if (image.isNull())
         return;
+    if (!IsPictureSizeAllowed(image.width(), image.height())) {
+        ReportImageLoad(ImageLoad::TooLarge);
+        return;
+    }
+    SetHasInk(true);
     auto picture = std::make_unique<CPictureItem>();
-    picture->SetBitmap(image, image.width(), image.height());
+    picture->SetBitmap(OpaqueBitmap(image, m_page.m_crBack), image.width(), image.height());
     const CRect rect = picture->GetRect();
     picture->Draw(&m_page.Surface());
     m_document.m_pictures.Add(std::move(picture));

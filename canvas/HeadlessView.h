@@ -22,6 +22,7 @@ public:
     void ScrollToOrigin() override {}
     void SetHasInk(bool hasInk) override { m_hasInk = hasInk; }
     void ScheduleDeviceImport(const QString&) override {}
+    void CancelDeviceImport() override {}
     // As a new window at half zoom would write it.
     bool WriteDeviceFile(const QString& path) override;
     bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;

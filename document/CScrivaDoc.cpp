@@ -40,6 +40,11 @@ bool EndsWithFirst(const QString& text, const QString& needle)
 
 CScrivaDoc::CScrivaDoc() : m_strTitle(kUntitled) {}
 
+void CScrivaDoc::ShowSaveFailure()
+{
+    ShowMessage(QStringLiteral("Failed to save document."));
+}
+
 void CScrivaDoc::SetView(IDocumentView* view)
 {
     m_pView = view;
@@ -65,6 +70,7 @@ bool CScrivaDoc::OnNewDocument()
     SetModifiedFlag(false);
     m_strPathName.clear();
     if (m_pView) {
+        m_pView->CancelDeviceImport();
         m_pView->ScrollToOrigin();
         m_pView->ResetPage();
         m_pView->DrawRuledLines(false);
@@ -88,12 +94,14 @@ bool CScrivaDoc::OnOpenDocument(const QString& path)
     if (note && !LoadNote(path))
         return false;
     if (m_pView) {
+        m_pView->CancelDeviceImport();  // a device file scheduled before belongs to another page
         m_pView->DrawRuledLines(true);
         if (m_lines.GetCount() > 0 || m_pictures.GetCount() > 0)
             m_pView->SetHasInk(true);
     }
     m_lines.ClearRedo();
-    m_currentPath = path;
+    // A page replayed from a device file is offered for saving as a note of the same name.
+    m_currentPath = note ? path : NoteNameFor(path);
     SetTitle(QFileInfo(path).fileName());
     if (note) {
         SetModifiedFlag(false);
@@ -157,12 +165,20 @@ void CScrivaDoc::Serialize(CArchive& ar)
 
 bool CScrivaDoc::OnSaveDocument(const QString& path)
 {
-    m_openedPath = path;
+    // Page navigation goes on from the file saved, and from the one before when nothing was.
+    const bool saved = WriteAs(path);
+    if (saved)
+        m_openedPath = path;
+    return saved;
+}
+
+bool CScrivaDoc::WriteAs(const QString& path)
+{
     const QString upper = path.toUpper();
     if (EndsWithFirst(upper, QStringLiteral(".QVN"))) {
         if (m_pView && m_pView->WriteDeviceFile(path))
             return true;
-        ShowMessage(QStringLiteral("Failed to save document."));
+        ShowSaveFailure();
         return false;
     }
     if (m_saveAsImage)
@@ -196,7 +212,7 @@ bool CScrivaDoc::SaveNote(const QString& path)
         }
     }
     if (!written || !file.commit()) {
-        ShowMessage(QStringLiteral("Failed to save document."));
+        ShowSaveFailure();
         return false;
     }
     SetModifiedFlag(false);
@@ -209,7 +225,7 @@ bool CScrivaDoc::SaveNote(const QString& path)
 SIZE CScrivaDoc::ExportExtent() const
 {
     const SIZE pictures = m_pictures.GetExtent();
-    const CRect strokes = m_lines.GetBounds();
+    const CRect strokes = m_lines.GetExtent();  // dots and straight strokes included
     LONG width = std::max(pictures.cx, strokes.right);
     LONG height = std::max(pictures.cy, strokes.bottom);
     if (width == 0)
@@ -235,7 +251,7 @@ bool CScrivaDoc::ExportImage(const QString& path)
     image.BitBlt(0, 0, extent.cx, extent.cy, m_pView->PageSurface(), 0, 0, SRCCOPY);
     const PageSettings page = m_pView->GetPageSettings();
     if (!CreateAttachment(&image, image.Bitmap(), path, int(m_imageFormat), page.background, page.lineColor)) {
-        ShowMessage(QStringLiteral("Failed to save document."));
+        ShowSaveFailure();
         return false;
     }
     return true;
@@ -271,10 +287,13 @@ QString CScrivaDoc::SuggestedName(const QString& prefix, const QString& recordDa
 
 void CScrivaDoc::OnFileSave()
 {
-    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
-    if (mode == kDesktop && m_pView)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
+    SaveAsAsked();
+}
 
+bool CScrivaDoc::SaveAsAsked()
+{
+    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
     const char* filter = mode == kLetter ? kNoteFilterLetter : mode == kDesktop ? kNoteFilterDesktop : kNoteFilterInking;
     QString suggested;
     if (m_bAlternativeUi)
@@ -282,34 +301,41 @@ void CScrivaDoc::OnFileSave()
     const FileDialogRequest request{true, QString::fromLatin1(filter), QStringLiteral("Ilf"),
                                     m_currentPath.isEmpty() ? suggested : m_currentPath, true};
     const QString path = prompts().GetFileName(request);
-    if (!path.isEmpty()) {
-        ClearFolderFiles();
-        m_reloadFolder = 1;
-        m_currentPath = QFileInfo(path).fileName();
-        SetTitle(m_currentPath);
-        if (EndsWithFirst(path, QStringLiteral("jpg")))
-            m_saveAsImage = 1;
-        OnSaveDocument(path);
-        m_saveAsImage = 0;
-        if (m_bAlternativeUi && !suggested.isEmpty() && m_currentPath.contains(suggested))
-            WriteSetting(Settings::RecordDate, suggested);
-    }
+    if (path.isEmpty() || !SaveAs(path))
+        return false;
+    if (m_bAlternativeUi && !suggested.isEmpty() && m_currentPath.contains(suggested))
+        WriteSetting(Settings::RecordDate, suggested);
+    return true;
+}
 
-    if (mode == kDesktop && m_pView)
-        m_pView->ReopenTablet();
+bool CScrivaDoc::SaveAs(const QString& path)
+{
+    ClearFolderFiles();
+    m_reloadFolder = 1;
+    if (EndsWithFirst(path, QStringLiteral("jpg")))
+        m_saveAsImage = 1;
+    const bool saved = OnSaveDocument(path);
+    m_saveAsImage = 0;
+    if (!saved)
+        return false;  // the title and the name offered next time stay those of the last save
+    m_currentPath = QFileInfo(path).fileName();
+    SetTitle(m_currentPath);
+    return true;
+}
+
+QString CScrivaDoc::NoteNameFor(const QString& path)
+{
+    const QFileInfo file(path);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral(".Ilf"));
 }
 
 void CScrivaDoc::OnFileOpen()
 {
-    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
-    if (mode == kDesktop && m_pView)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
     const FileDialogRequest request{false, QString::fromLatin1(kOpenFilter), QStringLiteral("Ilf"), QString(), true};
     const QString path = prompts().GetFileName(request);
     if (!path.isEmpty())
         OpenDocumentFile(path);
-    if (mode == kDesktop && m_pView)
-        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::OpenDocumentFile(const QString& path)
@@ -362,16 +388,12 @@ void CScrivaDoc::MovePage(int step)
     const qsizetype count = m_folderFiles.size();
     const QString target = m_folderFiles[(index + step + count) % count];
 
-    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
-    if (desktop)
-        m_pView->ParkTablet();
+    ScopedTabletPark park(m_pView);
     // Moving on never drops unsaved strokes without asking.
     if (SaveModified()) {
         OnNewDocument();
         OnOpenDocument(target);
     }
-    if (desktop)
-        m_pView->ReopenTablet();
 }
 
 bool CScrivaDoc::OnFileNew()
@@ -391,20 +413,13 @@ bool CScrivaDoc::SaveModified()
         return true;
     if (m_strPathName.toUpper().contains(QLatin1String(".ILF")))
         return OnSaveDocument(m_strPathName);
-    const FileDialogRequest request{true, QString::fromLatin1(kNoteFilterDesktop), QStringLiteral("Ilf"),
-                                    m_currentPath.isEmpty() ? m_strTitle : m_currentPath, true};
-    const QString path = prompts().GetFileName(request);
-    return !path.isEmpty() && SaveNote(path);
+    // No note behind the page yet: the name is asked for, and saved by its kind, as Save does.
+    return SaveAsAsked();
 }
 
 bool CScrivaDoc::CanCloseFrame()
 {
     ClearFolderFiles();
-    const bool desktop = m_pView && m_pView->FrameMode() == kDesktop;
-    if (desktop)
-        m_pView->ParkTablet();
-    const bool result = SaveModified();
-    if (desktop && !result)
-        m_pView->ReopenTablet();
-    return result;
+    ScopedTabletPark park(m_pView);
+    return SaveModified();
 }

@@ -96,8 +96,22 @@ public:
     // The JPEG export's image size: content extent (300 when empty) + 20, within the page.
     SIZE ExportExtent() const;
 
+    // The note name offered for a page replayed from the device file at path: the same folder
+    // and name with the extension ".Ilf".
+    static QString NoteNameFor(const QString& path);
+
 private:
+    // Asks for a name as Save does and saves under it; false when cancelled or not saved.
+    bool SaveAsAsked();
+    // Saves under path by the kind its name gives (note, device file, JPEG); only when that
+    // succeeded does the name become the title and the name offered next.
+    bool SaveAs(const QString& path);
+    // OnSaveDocument's writing, by the kind of the name.
+    bool WriteAs(const QString& path);
     bool SaveNote(const QString& path);
+    // One half of a split, when path is a device file's name; says so when it is not written.
+    void WriteSplitHalf(const QString& path, int firstStroke, int endStroke);
+    static void ShowSaveFailure();
     bool LoadNote(const QString& path);
     bool ExportImage(const QString& path);
     void ClearFolderFiles();

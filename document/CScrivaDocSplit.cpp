@@ -33,6 +33,7 @@ void CScrivaDoc::OnSplit()
     int totalPoints = 0;
     for (int s = 0; s < m_lines.GetCount(); ++s)
         totalPoints += m_lines.GetAt(s)->GetPointCount();
+    ScopedTabletPark park(m_pView);
     m_splitDialog->PrepareSplit(totalPoints, m_lines.GetCount());
     int index = 0;
     for (int s = 0; s < m_lines.GetCount(); ++s) {
@@ -46,18 +47,25 @@ void CScrivaDoc::OnSplit()
     const int cut = m_splitDialog->CutPoint();
     const int strokes = m_splitDialog->StrokeCount();
 
-    // 3. Page 1, then page 2; cancelling the first still offers the second. Names that are not
-    // device files write nothing.
+    // 3. Page 1, then page 2; cancelling the first, or failing to write it, still offers the
+    // second. Names that are not device files write nothing.
     const QString page1 = prompts().GetFileName(DeviceFileDialog(true, QStringLiteral("Page1.QVN")));
-    if (m_pView && IsDeviceFileName(page1))
-        m_pView->WriteDeviceFile(page1, 0, cut);
+    WriteSplitHalf(page1, 0, cut);
     const QString page2 = prompts().GetFileName(DeviceFileDialog(true, QStringLiteral("Page2.QVN")));
-    if (m_pView && IsDeviceFileName(page2))
-        m_pView->WriteDeviceFile(page2, cut, strokes);
+    WriteSplitHalf(page2, cut, strokes);
+}
+
+void CScrivaDoc::WriteSplitHalf(const QString& path, int firstStroke, int endStroke)
+{
+    if (!m_pView || !IsDeviceFileName(path))
+        return;
+    if (!m_pView->WriteDeviceFile(path, firstStroke, endStroke))
+        ShowSaveFailure();
 }
 
 void CScrivaDoc::OnMerge()
 {
+    // The dialogs park the pen themselves; the replay that follows lets pen packets wait.
     const QString path = prompts().GetFileName(DeviceFileDialog(false, QString()));
     if (path.isEmpty())
         return;

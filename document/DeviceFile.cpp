@@ -3,6 +3,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -87,6 +88,7 @@ DevicePacket DecodePacket(const char* bytes)
 
 std::array<char, kDevicePacketBytes> EncodePacket(WORD x, WORD y, DWORD pressure, DWORD isLive)
 {
+    pressure = std::min(pressure, kMaxDevicePressure);
     BYTE flags = BYTE(((pressure >> 1) & 0x80) + ((isLive & 0xFF) << 2));
     if (isLive != 0)
         flags = BYTE(flags + 3);

@@ -15,6 +15,7 @@ constexpr int kDeviceHeaderBytes = 32;
 constexpr int kDevicePacketBytes = 6;
 constexpr int kDeviceBlockBytes = 1200;  // 200 packets
 constexpr int kDeviceBlockPackets = kDeviceBlockBytes / kDevicePacketBytes;
+constexpr DWORD kMaxDevicePressure = 511;  // nine bits: the low byte and bit 7 of the flags
 
 // The header values shared by the import and the writer.
 struct DeviceHeaderState {
@@ -50,6 +51,7 @@ struct DevicePacket {
 
 DevicePacket DecodePacket(const char* bytes);
 // The packet of a point: flag byte from pressure bit 8 and the live flag, pen-down marks.
+// Pressure above 511 is written as 511, never wrapped round.
 std::array<char, kDevicePacketBytes> EncodePacket(WORD x, WORD y, DWORD pressure, DWORD isLive);
 // The same packet as a pen-up: only the pressure's high bit stays in the flags.
 std::array<char, kDevicePacketBytes> PenUpCopy(std::array<char, kDevicePacketBytes> packet);

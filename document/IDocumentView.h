@@ -5,6 +5,7 @@
 
 #include "platform/ColorRef.h"
 #include "platform/Rect.h"
+#include "platform/TabletPark.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -29,7 +30,8 @@ struct PageSettings {
     }
 };
 
-class IDocumentView {
+// Parking the pen (ITabletPark) keeps it off the page while a dialog of the note is open.
+class IDocumentView : public ITabletPark {
 public:
     virtual ~IDocumentView() = default;
 
@@ -54,11 +56,10 @@ public:
     virtual bool ImportDeviceFile(const QString& path) = 0;
     // The device file to import once the window has settled (after 250 ms).
     virtual void ScheduleDeviceImport(const QString& path) = 0;
+    // Drops a scheduled import that has not started: another page or note came first.
+    virtual void CancelDeviceImport() = 0;
     // The frame's mode: 0 letter, 1 desktop, 2 inking.
     virtual int FrameMode() const = 0;
     // The document's title changed (the frame shows it).
     virtual void TitleChanged(const QString& title) = 0;
-    // Dialogs must not have the pen captured by a system-wide tablet context.
-    virtual void ParkTablet() = 0;
-    virtual void ReopenTablet() = 0;
 };

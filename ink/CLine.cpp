@@ -1,5 +1,6 @@
 #include "CLine.h"
 
+#include "InkRenderer.h"
 #include "PressureAxis.h"
 
 #include "platform/Archive.h"
@@ -14,6 +15,10 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0x000000;
 constexpr LONG kVisibilitySlack = 5;       // pixels around bounds that still count as ink
 }  // namespace
+
+// A note may hold hundreds of thousands of strokes: the record itself stays small, with the
+// points in one array beside it and no renderer (one is made for each drawing pass).
+static_assert(sizeof(CLine) <= 64);
 
 CLine::CLine()
 {
@@ -72,20 +77,26 @@ void CLine::RemoveAllPoints()
     m_points.shrink_to_fit();
 }
 
-void CLine::Draw(DrawingSurface* dc)
+void CLine::Draw(DrawingSurface* dc) const
+{
+    InkRenderer renderer;
+    Draw(dc, renderer);
+}
+
+void CLine::Draw(DrawingSurface* dc, InkRenderer& renderer) const
 {
     const size_t count = m_points.size();
     for (size_t i = 0; i < count; ++i) {
         const StrokePoint& point = m_points[i];
         if (i == 0) {
             if (m_inkRendered)
-                m_renderer.DrawSegment(dc, 0, 0, point.x, point.y, point.width, m_color, 0, m_pressureMax, 1.0f);
+                renderer.DrawSegment(dc, 0, 0, point.x, point.y, point.width, m_color, 0, m_pressureMax, 1.0f);
             continue;
         }
         const StrokePoint& prev = m_points[i - 1];
         if (m_inkRendered) {
             const LONG phase = i + 1 == count ? 2 : 1;
-            m_renderer.DrawSegment(dc, prev.x, prev.y, point.x, point.y, point.width, m_color, phase,
+            renderer.DrawSegment(dc, prev.x, prev.y, point.x, point.y, point.width, m_color, phase,
                                    m_pressureMax, 1.0f);
         } else {
             DrawMarkerSegment(dc, prev, point);
@@ -102,12 +113,18 @@ void CLine::DrawMarkerSegment(DrawingSurface* dc, const StrokePoint& from, const
     dc->LineTo(to.x, to.y);
 }
 
-void CLine::DrawIfVisible(DrawingSurface* dc, const RECT& area)
+void CLine::DrawIfVisible(DrawingSurface* dc, const RECT& area) const
+{
+    InkRenderer renderer;
+    DrawIfVisible(dc, area, renderer);
+}
+
+void CLine::DrawIfVisible(DrawingSurface* dc, const RECT& area, InkRenderer& renderer) const
 {
     CRect grown(m_bounds);
     grown.InflateRect(kVisibilitySlack, kVisibilitySlack);
     if (IntersectsRect(grown, area))
-        Draw(dc);
+        Draw(dc, renderer);
 }
 
 QImage CLine::BuildLassoMask(DrawingSurface& maskDC, CRect& maskRect) const
@@ -185,6 +202,18 @@ CRect CLine::TouchesMask(DrawingSurface* maskDC, const RECT& maskRect) const
     return CRect();
 }
 
+namespace {
+
+// Drawing and erasing a stroke work in page pixels; a stored value beyond any page is damage.
+void RefuseFarOut(LONG x, LONG y)
+{
+    const auto far = [](LONG v) { return v < -CLine::kMaxCoordinate || v > CLine::kMaxCoordinate; };
+    if (far(x) || far(y))
+        throw CArchiveException(CArchiveException::genericException, "a stroke lies far outside any page");
+}
+
+}  // namespace
+
 void CLine::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
@@ -201,12 +230,15 @@ void CLine::Serialize(CArchive& ar)
     DWORD inkRendered = 0;
     ar >> count >> bounds.left >> bounds.top >> bounds.right >> bounds.bottom >> color >> maskPen >> penType
         >> inkRendered;
+    RefuseFarOut(bounds.left, bounds.top);
+    RefuseFarOut(bounds.right, bounds.bottom);
     ar.CheckCount(count, kRecordPointBytes);
     std::vector<StrokePoint> points;
     points.reserve(size_t(count));
     for (LONG i = 0; i < count; ++i) {
         StrokePoint p;
         ar >> p.x >> p.y >> p.width;
+        RefuseFarOut(p.x, p.y);
         points.push_back(p);
     }
     m_points = std::move(points);

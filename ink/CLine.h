@@ -2,7 +2,6 @@
 // One stroke: the points the pen laid down between pen-down and pen-up, with the pen type,
 // colour and drawing mode in force. Strokes are drawn, erased, undone and stored as wholes.
 
-#include "InkRenderer.h"
 #include "StrokePoint.h"
 
 #include "platform/ColorRef.h"
@@ -14,6 +13,7 @@
 
 class CArchive;
 class DrawingSurface;
+class InkRenderer;
 
 class CLine {
 public:
@@ -45,15 +45,17 @@ public:
     const StrokePoint& GetPoint(int index) const;
     const std::vector<StrokePoint>& Points() const { return m_points; }
     void RemoveAllPoints();
-    // The renderer that draws this stroke.
-    const InkRenderer& Renderer() const { return m_renderer; }
     // Gives back spare capacity once the stroke is complete.
     void Compact() { m_points.shrink_to_fit(); }
 
-    // Draws the whole stroke on dc at scale 1.
-    void Draw(DrawingSurface* dc);
+    // Draws the whole stroke on dc at scale 1. A stroke keeps no renderer of its own: a note
+    // holds many strokes and draws one at a time, so the renderer lives only while drawing.
+    // Pass one to share it over many strokes; each stroke starts it afresh.
+    void Draw(DrawingSurface* dc) const;
+    void Draw(DrawingSurface* dc, InkRenderer& renderer) const;
     // Draws when the bounds grown by 5 pixels meet area (page pixels).
-    void DrawIfVisible(DrawingSurface* dc, const RECT& area);
+    void DrawIfVisible(DrawingSurface* dc, const RECT& area) const;
+    void DrawIfVisible(DrawingSurface* dc, const RECT& area, InkRenderer& renderer) const;
 
     // Lasso erasing. BuildLassoMask renders this (eraser) stroke's loop into maskDC: white
     // outside, 0xFF0000 on its path, black inside. maskRect receives the mask's page rectangle;
@@ -64,11 +66,16 @@ public:
     CRect TouchesMask(DrawingSurface* maskDC, const RECT& maskRect) const;
 
     // The stroke record: count, bounds, colour, mask flag, pen type, ink flag, then x, y and
-    // width of every point. Raises CArchiveException on a damaged or truncated stream.
+    // width of every point. Raises CArchiveException on a damaged or truncated stream, and on
+    // a point or bound further out than kMaxCoordinate.
     void Serialize(CArchive& ar);
 
     static constexpr int kRecordHeadBytes = 32;
     static constexpr int kRecordPointBytes = 10;
+    // Page or screen pixels from the origin. No page reaches this far: the largest page
+    // allowed has 2^28 pixels, so none of its sides is longer than 2^28. Coordinates within it
+    // stay clear of 32-bit overflow when one is taken from another or grown by a pen width.
+    static constexpr LONG kMaxCoordinate = 1 << 29;
 
 private:
     void DrawMarkerSegment(DrawingSurface* dc, const StrokePoint& from, const StrokePoint& to) const;
@@ -80,7 +87,6 @@ private:
     DWORD m_inkRendered = 1;  // 1: ink renderer (pencil, brush); 0: plain pen lines (marker)
     WORD m_maskPen = 0;       // 1: plain lines use the mask (AND) raster operation
     WORD m_penType = 2;       // 2 pencil, 3 brush, 4 marker
-    InkRenderer m_renderer;   // redraw state; not stored
     COLORREF m_color = 0;
     RECT m_bounds{};          // all zero for a new stroke
 };

@@ -1,5 +1,7 @@
 #include "CLines.h"
 
+#include "InkRenderer.h"
+
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
 
@@ -21,6 +23,7 @@ CLine* CLines::GetAt(int index) const
 void CLines::RemoveAll()
 {
     m_lines.clear();
+    m_erasures.clear();
 }
 
 void CLines::ClearRedo()
@@ -28,23 +31,65 @@ void CLines::ClearRedo()
     m_redo.clear();
 }
 
+bool CLines::LastStepErased() const
+{
+    return !m_erasures.empty() && m_erasures.back().shownAfter == m_lines.size();
+}
+
 CRect CLines::Undo()
 {
+    if (LastStepErased()) {
+        Erasure erasure = std::move(m_erasures.back());
+        m_erasures.pop_back();
+        PutBack(erasure);
+        const CRect area = erasure.area;
+        m_redo.push_back(std::move(erasure));
+        return area;
+    }
     if (m_lines.empty())
         return CRect();
+    const CRect bounds = m_lines.back()->GetBounds();
     m_redo.push_back(std::move(m_lines.back()));
     m_lines.pop_back();
-    return m_redo.back()->GetBounds();
+    return bounds;
+}
+
+bool CLines::RedoErases() const
+{
+    return !m_redo.empty() && std::holds_alternative<Erasure>(m_redo.back());
 }
 
 CRect CLines::Redo(DrawingSurface* dc)
 {
     if (m_redo.empty())
         return CRect();
-    m_lines.push_back(std::move(m_redo.back()));
+    RedoStep step = std::move(m_redo.back());
     m_redo.pop_back();
+    if (Erasure* erasure = std::get_if<Erasure>(&step)) {
+        TakeAway(*erasure);
+        m_erasures.push_back(std::move(*erasure));
+        return m_erasures.back().area;
+    }
+    m_lines.push_back(std::move(std::get<std::unique_ptr<CLine>>(step)));
     m_lines.back()->Draw(dc);
     return m_lines.back()->GetBounds();
+}
+
+// Highest index first, so each removal leaves the indices still to take alone.
+void CLines::TakeAway(Erasure& erasure)
+{
+    for (auto& [index, line] : erasure.taken) {
+        line = std::move(m_lines[index]);
+        m_lines.erase(m_lines.begin() + std::ptrdiff_t(index));
+    }
+    erasure.shownAfter = m_lines.size();
+}
+
+// Lowest index first, so each stroke lands where it was before the erase.
+void CLines::PutBack(Erasure& erasure)
+{
+    for (auto it = erasure.taken.rbegin(); it != erasure.taken.rend(); ++it)
+        m_lines.insert(m_lines.begin() + std::ptrdiff_t(it->first), std::move(it->second));
 }
 
 CRect CLines::EraseByLasso()
@@ -55,33 +100,44 @@ CRect CLines::EraseByLasso()
     CRect maskRect;
     QImage previous = m_lines.back()->BuildLassoMask(maskDC, maskRect);
     m_lines.pop_back();
+    if (maskDC.IsNull())
+        return CRect();  // no mask to test against (a loop too large to hold): take nothing
 
-    // From the end, so removing a stroke leaves the indices still to visit alone.
-    CRect result;
+    // From the end, so taking a stroke away leaves the indices still to visit alone.
+    Erasure erasure;
     for (size_t i = m_lines.size(); i-- > 0;) {
         const CRect touched = m_lines[i]->TouchesMask(&maskDC, maskRect);
         if (touched.IsRectEmpty())
             continue;
-        if (result.IsRectEmpty())
-            result = touched;
-        else
-            result.UnionRect(result, touched);
+        erasure.area.UnionRect(erasure.area, touched);
+        erasure.taken.emplace_back(i, std::move(m_lines[i]));
         m_lines.erase(m_lines.begin() + std::ptrdiff_t(i));
     }
     maskDC.SelectBitmap(std::move(previous));
-    return result;
+    if (erasure.taken.empty())
+        return CRect();
+    erasure.shownAfter = m_lines.size();
+    m_erasures.push_back(std::move(erasure));
+    return m_erasures.back().area;
 }
 
-void CLines::DrawAll(DrawingSurface* dc)
+void CLines::DrawAll(DrawingSurface* dc) const
 {
-    for (auto& line : m_lines)
-        line->Draw(dc);
+    InkRenderer renderer;  // one for the whole pass: each stroke starts it afresh
+    DrawAll(dc, renderer);
 }
 
-void CLines::DrawInRect(DrawingSurface* dc, const RECT& area)
+void CLines::DrawAll(DrawingSurface* dc, InkRenderer& renderer) const
 {
-    for (auto& line : m_lines)
-        line->DrawIfVisible(dc, area);
+    for (const auto& line : m_lines)
+        line->Draw(dc, renderer);
+}
+
+void CLines::DrawInRect(DrawingSurface* dc, const RECT& area) const
+{
+    InkRenderer renderer;
+    for (const auto& line : m_lines)
+        line->DrawIfVisible(dc, area, renderer);
 }
 
 CRect CLines::GetBounds() const
@@ -92,6 +148,27 @@ CRect CLines::GetBounds() const
     for (const auto& line : m_lines)
         result.UnionRect(result, line->GetBounds());
     return result;
+}
+
+CRect CLines::GetExtent() const
+{
+    CRect extent;
+    bool first = true;
+    for (const auto& line : m_lines) {
+        if (line->GetPointCount() == 0)
+            continue;
+        const CRect b = line->GetBounds();
+        if (first) {
+            extent = b;
+            first = false;
+            continue;
+        }
+        extent.left = std::min(extent.left, b.left);
+        extent.top = std::min(extent.top, b.top);
+        extent.right = std::max(extent.right, b.right);
+        extent.bottom = std::max(extent.bottom, b.bottom);
+    }
+    return extent;
 }
 
 template <typename Keep>
@@ -138,4 +215,6 @@ void CLines::Serialize(CArchive& ar)
         loaded.push_back(std::move(line));
     }
     m_lines = std::move(loaded);
+    m_erasures.clear();
+    m_redo.clear();  // an undone erase would take strokes of the note that was replaced
 }

@@ -8,8 +8,8 @@
 namespace {
 
 // Points further out than this cannot be on any page; clamping keeps 1/256-pixel arithmetic
-// inside 32 bits for damaged input.
-constexpr LONG kCoordinateLimit = 1 << 22;
+// inside 32 bits for damaged input, the sum of two clamped coordinates included.
+constexpr LONG kCoordinateLimit = (1 << 22) - 1;
 // A curve between two pen samples is never longer than a few thousand pixels; this bound
 // only stops a damaged stroke from sampling for minutes.
 constexpr LONG kMaxCurveSamples = 1 << 18;
@@ -378,6 +378,7 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
             reach += m_width / 70;
     }
     reach = std::min<LONG>(reach, kNibReach);
+    Touch(x, y, reach);
 
     PlotPixel(dc, x, y, d0);
     const bool round = sx == 0 && sy == 0;
@@ -400,6 +401,21 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
             PlotPixel(dc, x + dx, y + dy, d);
         }
     }
+}
+
+// The nib's square in dc pixels, one more on each side for the rounding of the zoom.
+void InkRenderer::Touch(LONG x, LONG y, LONG reach)
+{
+    const CRect nib((x - reach) * m_zoomUp / m_zoomDown - 1, (y - reach) * m_zoomUp / m_zoomDown - 1,
+                    (x + reach + 1) * m_zoomUp / m_zoomDown + 1, (y + reach + 1) * m_zoomUp / m_zoomDown + 1);
+    m_touched.UnionRect(m_touched, nib);
+}
+
+CRect InkRenderer::TakeTouchedRect()
+{
+    const CRect touched = m_touched;
+    m_touched = CRect();
+    return touched;
 }
 
 void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf)

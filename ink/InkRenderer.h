@@ -70,6 +70,10 @@ public:
     void SetNewMask(const NibMask& mask) { m_newMask = mask; }
     void SetCurMask(const NibMask& mask) { m_curMask = mask; }
     void SetDiscDone(bool done) { m_discDone = done ? 1 : 0; }
+    // The rectangle of dc pixels (logical, before the surface's viewport origin) that the
+    // renderer may have written since the last call, and none from then on; empty when it
+    // wrote nothing. Lets a window repaint only what the ink changed.
+    CRect TakeTouchedRect();
     // Running totals since construction, for measuring: curves drawn and curve samples that
     // landed on a new pixel (each stamps one nib).
     DWORD CurvesDrawn() const { return m_curvesDrawn; }
@@ -88,6 +92,7 @@ private:
     void SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS);
     void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
+    void Touch(LONG x, LONG y, LONG reach);
 
     NibMask m_prevMask{};
     NibMask m_curMask{};
@@ -126,4 +131,5 @@ private:
     LONG m_historyCount = 0;
     DWORD m_curvesDrawn = 0;
     DWORD m_samplesStamped = 0;
+    CRect m_touched;  // dc pixels
 };

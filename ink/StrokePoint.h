@@ -9,7 +9,7 @@ struct StrokePoint {
     LONG y = 0;
     SHORT width = 0;      // ink renderer width value, or the pen width in pixels for a marker
     BYTE isLive = 0;      // 1: added during live capture (the device-file writer uses it)
-    DWORD pressure = 0;   // raw tablet pressure at capture time
+    DWORD pressure = 0;   // pressure at capture time, in a device file's levels 0..511
 };
 
 // Points are held by value in one array; keep them small.

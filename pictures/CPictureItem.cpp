@@ -6,13 +6,19 @@
 
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
-#include "platform/Prompts.h"
 #include "platform/RegularFile.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cstdlib>
 #include <vector>
 
 namespace {
 constexpr LONG kSelectSlack = 5;  // pixels around a picture that still select it
+// No image file of an allowed picture is larger: 4 bytes a pixel, plus room for headers.
+constexpr qint64 kLargestImageFile = kMaxPicturePixels * 4 + (qint64(1) << 20);
 }
 
 CPictureItem::CPictureItem()
@@ -27,39 +33,96 @@ void CPictureItem::SetRect(const RECT& rect)
     m_rectTrack = m_rect;
 }
 
-void CPictureItem::LoadImageFile(const QString& path)
+ImageLoad CPictureItem::LoadImageFile(const QString& path)
 {
-    if (!IsRegularFile(path)) {
-        // Missing, or a FIFO or device, whose reading could wait for ever: the picture stays empty.
-        prompts().MessageBox(QStringLiteral("Failed to open document."), QStringLiteral("Inkleaf"), MB_OK);
-    } else if (path.toUpper().contains(QLatin1String("JPG"))) {
-        m_hBitmap = CreateBitmapFromFile(path, &m_nWidth, &m_nHeight);
-    } else if (const QByteArray type = PictureFileType(path); !type.isEmpty() && type != "bmp") {
-        // PNG, WebP, GIF, TIFF and every other type Qt reads, and JPEG by any other name.
-        m_hBitmap = DecodeImageFile(path, &m_nWidth, &m_nHeight);
-    } else {
-        BmpFileImage image;
-        const BmpLoad result = LoadBmpFile(path, image);
-        if (result == BmpLoad::NotBmp) {
-            prompts().MessageBox(QStringLiteral("No Suppost This File Type!"), QStringLiteral("Inkleaf"), MB_OK);
-        } else if (result == BmpLoad::Loaded) {
-            m_bOwnsFileImage = 1;
-            m_fileImage = std::move(image);
-            m_hBitmap = m_fileImage.bitmap;
-            // A damaged file keeps no size: an empty picture must not stretch the page.
-            m_nWidth = m_hBitmap.width();
-            m_nHeight = m_hBitmap.height();
-        }
+    // A FIFO or device, whose reading could wait for ever, is never opened.
+    QFile file(path);
+    if (!OpenRegularFile(file, path))
+        return ImageLoad::Unreadable;
+    if (file.size() > kLargestImageFile)
+        return ImageLoad::TooLarge;
+    const QByteArray head = file.peek(3);
+    file.close();
+    if (head.startsWith("BM"))
+        return LoadBmp(path);
+    if (head == QByteArrayLiteral("\xFF\xD8\xFF"))
+        return LoadJpeg(path);
+    return LoadOther(path);
+}
+
+ImageLoad CPictureItem::LoadBmp(const QString& path)
+{
+    BmpFileImage image;
+    if (LoadBmpFile(path, image) != BmpLoad::Loaded)
+        return ImageLoad::Unreadable;
+    if (image.bitmap.isNull()) {
+        const BITMAPINFOHEADER& info = image.info;
+        const bool tooLarge = info.biSize != 0 && info.biWidth > 0 && info.biHeight != 0
+            && !IsPictureSizeAllowed(info.biWidth, std::abs(int64_t(info.biHeight)));
+        return tooLarge ? ImageLoad::TooLarge : ImageLoad::Unreadable;
     }
+    m_bOwnsFileImage = 1;
+    m_fileImage = std::move(image);
+    m_hBitmap = m_fileImage.bitmap;
+    m_nWidth = m_hBitmap.width();
+    m_nHeight = m_hBitmap.height();
     SetRect(CRect(0, 0, m_nWidth, m_nHeight));
+    return ImageLoad::Loaded;
+}
+
+ImageLoad CPictureItem::LoadJpeg(const QString& path)
+{
+    const QSize size = QImageReader(path).size();
+    if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
+        return ImageLoad::TooLarge;
+    int width = 0, height = 0;
+    QImage bitmap = CreateBitmapFromFile(path, &width, &height);
+    if (bitmap.isNull())
+        return ImageLoad::Unreadable;
+    m_hBitmap = std::move(bitmap);
+    m_nWidth = width;
+    m_nHeight = height;
+    SetRect(CRect(0, 0, width, height));
+    return ImageLoad::Loaded;
+}
+
+// PNG, WebP, GIF, TIFF and every other picture type Qt reads, told by their content.
+ImageLoad CPictureItem::LoadOther(const QString& path)
+{
+    const QByteArray type = PictureFileType(path);
+    if (type.isEmpty() || type == "bmp" || type == "jpeg")
+        return ImageLoad::NotSupported;  // no picture inside, or a BMP or JPEG without its signature
+    const QSize size = QImageReader(path).size();
+    if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
+        return ImageLoad::TooLarge;
+    int width = 0, height = 0;
+    QImage bitmap = DecodeImageFile(path, &width, &height);
+    if (bitmap.isNull())
+        return ImageLoad::Unreadable;
+    m_hBitmap = std::move(bitmap);
+    m_nWidth = width;
+    m_nHeight = height;
+    SetRect(CRect(0, 0, width, height));
+    return ImageLoad::Loaded;
 }
 
 bool CPictureItem::SetBitmap(const QImage& bitmap, int width, int height)
 {
+    if (!IsPictureSizeAllowed(width, height))
+        return false;
     m_hBitmap = bitmap.format() == QImage::Format_RGB32 ? bitmap : bitmap.convertToFormat(QImage::Format_RGB32);
     m_nWidth = width;
     m_nHeight = height;
     SetRect(CRect(0, 0, width, height));
+    return true;
+}
+
+bool CPictureItem::IsPlacementAllowed(const RECT& rect)
+{
+    for (const LONG side : {rect.left, rect.top, rect.right, rect.bottom}) {
+        if (side < -kMaxPlacement || side > kMaxPlacement)
+            return false;
+    }
     return true;
 }
 
@@ -73,27 +136,29 @@ CRect CPictureItem::Draw(DrawingSurface* dc) const
     return m_rect;
 }
 
-bool CPictureItem::DrawInRect(DrawingSurface* dc, const RECT& area)
+bool CPictureItem::DrawInRect(DrawingSurface* dc, const RECT& area) const
 {
     CRect clip;
     if (!clip.IntersectRect(area, m_rect))
         return false;
-    if (!m_hBitmap.isNull()) {
-        const int64_t w = m_rect.Width();
-        const int64_t h = m_rect.Height();
-        const LONG sx = LONG(int64_t(clip.left - m_rect.left) * m_nWidth / w);
-        const LONG sy = LONG(int64_t(clip.top - m_rect.top) * m_nHeight / h);
-        // A sliver of an enlarged picture still shows the source pixel under it.
-        const LONG sw = std::max<LONG>(1, LONG(int64_t(clip.Width()) * m_nWidth / w));
-        const LONG sh = std::max<LONG>(1, LONG(int64_t(clip.Height()) * m_nHeight / h));
-        const DrawingSurface source(m_hBitmap);
-        dc->StretchBlt(clip.left, clip.top, clip.Width(), clip.Height(), source, sx, sy, sw, sh, SRCCOPY);
-    }
-    if (m_bSelected) {
-        m_tracker.m_rect = m_rect;
-        m_tracker.Draw(dc);
-    }
+    const POINT org = dc->GetViewportOrg();
+    CRect part;
+    if (m_hBitmap.isNull()
+        || !part.IntersectRect(clip, CRect(-org.x, -org.y, dc->DeviceWidth() - org.x, dc->DeviceHeight() - org.y)))
+        return true;
+    // The whole picture stretched onto a surface that holds only the part, so that each page
+    // pixel gets the source pixel the whole drawing gives it: no seams between parts.
+    DrawingSurface target(DrawingSurface::CreateBitmap(part.Width(), part.Height()));
+    target.SetViewportOrg(-part.left, -part.top);
+    Draw(&target);
+    dc->BitBlt(part.left, part.top, part.Width(), part.Height(), target, part.left, part.top, SRCCOPY);
     return true;
+}
+
+void CPictureItem::DrawSelectionFrame(DrawingSurface* window, double zoom, POINT origin)
+{
+    m_tracker.m_rect = m_rect;
+    m_tracker.Draw(window, zoom, origin);
 }
 
 bool CPictureItem::HitTestSelect(LONG x, LONG y)
@@ -102,10 +167,16 @@ bool CPictureItem::HitTestSelect(LONG x, LONG y)
     grown.InflateRect(kSelectSlack, kSelectSlack);
     if (!grown.PtInRect({x, y}))
         return false;
+    m_rectTrack = m_rect;
+    m_ptLast = {x, y};
     if (m_rect.PtInRect({x, y})) {
-        m_rectTrack = m_rect;
-        m_ptLast = {x, y};
         m_nHit = CRectTracker::hitMiddle;
+    } else if (m_bSelected) {
+        // The frame of the selected picture: its handles resize, the border between them moves.
+        m_tracker.m_rect = m_rect;
+        m_nHit = m_tracker.HitTest({x, y});
+    } else {
+        m_nHit = CRectTracker::hitNothing;  // the frame of another picture only selects it
     }
     return true;
 }
@@ -153,9 +224,11 @@ bool CPictureItem::EndTrack(IPageView& view)
     DrawingSurface* page = view.PageBuffer();
     const bool frameErased = page && m_tracker.EraseTrackerRect(page);
     m_tracker.ForgetTrackerRect();
-    if (m_nHit < 0 || m_rectTrack == m_rect)
-        return frameErased;
     m_rectTrack.NormalizeRect();
+    if (m_nHit < 0 || m_rectTrack == m_rect || !IsPlacementAllowed(m_rectTrack)) {
+        m_rectTrack = m_rect;
+        return frameErased;
+    }
     CRect changed;
     changed.UnionRect(m_rect, m_rectTrack);
     m_rect = m_rectTrack;
@@ -174,6 +247,10 @@ CRect CPictureItem::Deselect()
 void CPictureItem::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
+        // Nothing is written that a load would refuse: the note must open again.
+        if (!IsPlacementAllowed(m_rect)
+            || (!m_hBitmap.isNull() && ImageDataSize(m_hBitmap.width(), m_hBitmap.height()) > UINT32_MAX))
+            throw CArchiveException(CArchiveException::genericException, "a picture is larger than a note holds");
         // A picture without a bitmap is stored as 0 × 0 with no image data, so the note stays
         // readable.
         DWORD size = 0;
@@ -194,6 +271,8 @@ void CPictureItem::Serialize(CArchive& ar)
     ar >> height >> width >> rect.left >> rect.top >> rect.right >> rect.bottom >> size;
     if (height < 0 || width < 0)
         throw CArchiveException(CArchiveException::genericException, "a picture record has a negative size");
+    if (!IsPlacementAllowed(rect))
+        throw CArchiveException(CArchiveException::genericException, "a picture is placed beyond any page");
     ar.CheckCount(qint64(size), 1);
     ar.CheckCount(qint64(ImageDataSize(width, height)), 1);
     std::vector<BYTE> data(size);

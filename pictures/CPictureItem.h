@@ -14,6 +14,14 @@ class CArchive;
 class DrawingSurface;
 class IPageView;
 
+// What became of an image file.
+enum class ImageLoad {
+    Loaded,
+    NotSupported,  // no picture type Qt reads inside, whatever its name
+    Unreadable,    // missing, not readable, or damaged
+    TooLarge,      // more pixels than a picture may have (IsPictureSizeAllowed)
+};
+
 class CPictureItem {
 public:
     // Mouse flags of a move: exactly this while only the left button is down.
@@ -22,13 +30,19 @@ public:
 
     CPictureItem();
 
-    // Loads a JPEG (any path with "JPG" in it, in any case), any other picture type Qt reads
-    // (by its content), or a BMP file; the picture sits at (0, 0) at its natural size. A file
-    // that cannot be decoded leaves no bitmap; so does a
-    // missing file or anything but a regular file, after the file-open failure message.
-    void LoadImageFile(const QString& path);
-    // Takes bitmap as the picture, placed at (0, 0) at the given size.
+    // Loads a JPEG or BMP file, told apart by their first bytes, or any other picture type Qt
+    // reads (PNG, WebP, GIF, TIFF, ...), told by its content; the picture sits at (0, 0) at its
+    // natural size. Unless the result is Loaded the picture is left as it was.
+    ImageLoad LoadImageFile(const QString& path);
+    // Takes bitmap as the picture, placed at (0, 0) at the given size. A picture larger than
+    // an image file may bring (IsPictureSizeAllowed) is not taken: false, and nothing changes.
     bool SetBitmap(const QImage& bitmap, int width, int height);
+
+    // Page coordinates a placement may reach: twice as far as the longest page (a page buffer
+    // holds at most 2^28 pixels), so that drags beyond the page's edges stay within it, and
+    // near enough that sizes and the frame's arithmetic never overflow.
+    static constexpr LONG kMaxPlacement = LONG(1) << 29;
+    static bool IsPlacementAllowed(const RECT& rect);
 
     CRect GetRect() const { return m_rect; }
     void SetRect(const RECT& rect);
@@ -44,19 +58,24 @@ public:
 
     // Stretches the whole bitmap into the placement rectangle; returns it (page pixels).
     CRect Draw(DrawingSurface* dc) const;
-    // Draws the part of the picture inside area, and the frame when selected. Returns false when
-    // the picture is outside area.
-    bool DrawInRect(DrawingSurface* dc, const RECT& area);
+    // Draws the part of the picture inside area, each pixel as Draw does. Returns false when the
+    // picture is outside area.
+    bool DrawInRect(DrawingSurface* dc, const RECT& area) const;
+    // Draws the frame and handles on a window showing the page at zoom, page point (0, 0) at
+    // window point origin. The frame belongs to the window: it never goes into the page.
+    void DrawSelectionFrame(DrawingSurface* window, double zoom, POINT origin);
 
-    // p within 5 pixels of the picture selects it; a press inside it starts a move.
+    // p within 5 pixels of the picture selects it. A press inside it starts a move; a press on
+    // the frame of the selected picture starts what the frame offers there (a handle resizes,
+    // the border between handles moves); on the frame of another picture it starts nothing.
     bool HitTestSelect(LONG x, LONG y);
     bool HitTestInside(LONG x, LONG y) const;
     // Hovering picks the handle under the mouse; dragging with only the left button down
     // changes the tracked rectangle. Returns the hit code.
     int OnMouseMove(IPageView& view, unsigned flags, LONG x, LONG y);
     void Track(IPageView& view, int hit, LONG x, LONG y);
-    // Commits the drag: the picture takes the tracked rectangle, normalised. Returns true when
-    // the window needs repainting.
+    // Commits the drag: the picture takes the tracked rectangle, normalised, unless it reaches
+    // beyond kMaxPlacement. Returns true when the window needs repainting.
     bool EndTrack(IPageView& view);
     // No drag follows until the next press or hover.
     void CancelDrag() { m_nHit = CRectTracker::hitNothing; }
@@ -69,6 +88,10 @@ public:
     static constexpr int kRecordHeadBytes = 28;
 
 private:
+    ImageLoad LoadBmp(const QString& path);
+    ImageLoad LoadJpeg(const QString& path);
+    ImageLoad LoadOther(const QString& path);
+
     bool m_bSelected = false;
     CRectTracker m_tracker;
     int m_nHit = CRectTracker::hitNothing;

@@ -50,6 +50,12 @@ void CPictureList::DrawInRect(DrawingSurface* dc, const RECT& area)
         picture->DrawInRect(dc, area);
 }
 
+void CPictureList::DrawSelectionFrame(DrawingSurface* window, double zoom, POINT origin)
+{
+    if (CPictureItem* picture = Selected())
+        picture->DrawSelectionFrame(window, zoom, origin);
+}
+
 bool CPictureList::SelectAt(IPageView& view, unsigned flags, LONG x, LONG y)
 {
     const int previous = m_nSelected;

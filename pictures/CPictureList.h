@@ -22,6 +22,9 @@ public:
 
     void DrawAll(DrawingSurface* dc);
     void DrawInRect(DrawingSurface* dc, const RECT& area);
+    // The selected picture's frame and handles on a window showing the page at zoom, page point
+    // (0, 0) at window point origin. Nothing of it ever goes into the page.
+    void DrawSelectionFrame(DrawingSurface* window, double zoom, POINT origin);
 
     // Mouse input in page pixels. SelectAt and EndTrack return true when the window needs
     // repainting; OnMouseMove returns the hit code the cursor shows.

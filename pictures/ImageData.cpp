@@ -2,6 +2,8 @@
 
 #include "platform/Prompts.h"
 
+#include <QPainter>
+
 namespace {
 
 bool ReportMissingBitmap(const QImage* bitmap, const char* caption)
@@ -70,4 +72,19 @@ QImage OpenPicture(int width, int height, DWORD size, const BYTE* data)
         }
     }
     return image;
+}
+
+QImage OpaqueBitmap(const QImage& image, COLORREF background)
+{
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    QImage bitmap(image.size(), QImage::Format_RGB32);
+    if (bitmap.isNull())
+        return bitmap;
+    bitmap.fill(ColorRefToQRgb(background));
+    QImage source = image;
+    source.setDevicePixelRatio(1.0);  // pixel for pixel, whatever screen it came from
+    QPainter painter(&bitmap);
+    painter.drawImage(0, 0, source);
+    return bitmap;
 }

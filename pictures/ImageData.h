@@ -3,6 +3,7 @@
 // red order, rows bottom-up, each row padded to a multiple of 4 bytes, no header. Bitmaps are
 // QImages in Format_RGB32, the form the page buffer uses.
 
+#include "platform/ColorRef.h"
 #include "platform/WinTypes.h"
 
 #include <QImage>
@@ -40,3 +41,8 @@ bool SavePicture2(const QImage* bitmap, DWORD size, BYTE* buffer);
 // Builds a bitmap of width × height from image data. Too little data, or none, is reported
 // ("Too small buffer size" / "OpenPicture") and gives a null image.
 QImage OpenPicture(int width, int height, DWORD size, const BYTE* data);
+
+// image as a bitmap (Format_RGB32): see-through and half see-through parts are composed over
+// background, as they show on a page of that colour. Without an alpha channel the pixels are
+// taken as they are.
+QImage OpaqueBitmap(const QImage& image, COLORREF background);

@@ -2,6 +2,9 @@
 
 #include "platform/DrawingSurface.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // The frame shown while dragging is this many pixels thick.
@@ -49,29 +52,43 @@ CRect CRectTracker::GetHandleRect(int hit) const
     return CRect(at.x, at.y, at.x + s, at.y + s);
 }
 
-void CRectTracker::Draw(DrawingSurface* dc) const
+// A page rectangle as the window pixels that show it, cut to the window.
+CRect CRectTracker::OnWindow(const RECT& page, const DrawingSurface& window, double zoom, POINT origin)
+{
+    const POINT org = window.GetViewportOrg();
+    const auto toWindow = [&](LONG at, LONG from, LONG deviceOrg, LONG size) {
+        const double device = std::floor(from + double(at) * zoom) + deviceOrg;
+        return LONG(std::clamp(device, 0.0, double(size))) - deviceOrg;
+    };
+    return CRect(toWindow(page.left, origin.x, org.x, window.DeviceWidth()),
+                 toWindow(page.top, origin.y, org.y, window.DeviceHeight()),
+                 toWindow(page.right, origin.x, org.x, window.DeviceWidth()),
+                 toWindow(page.bottom, origin.y, org.y, window.DeviceHeight()));
+}
+
+void CRectTracker::Draw(DrawingSurface* window, double zoom, POINT origin) const
 {
     if (m_nStyle & hatchedBorder) {
-        // Diagonal black lines on white, one pixel in four, fixed to the surface's pixels.
-        const CRect inner = [this] {
-            CRect r = m_rect;
-            r.NormalizeRect();
-            return r;
-        }();
-        const CRect outer = GetTrueRect();
-        const POINT org = dc->GetViewportOrg();
+        // Diagonal black lines on white, one pixel in four, fixed to the window's pixels.
+        CRect picture = m_rect;
+        picture.NormalizeRect();
+        const CRect inner = OnWindow(picture, *window, zoom, origin);
+        const CRect outer = OnWindow(GetTrueRect(), *window, zoom, origin);
+        const POINT org = window->GetViewportOrg();
         for (LONG y = outer.top; y < outer.bottom; ++y) {
             for (LONG x = outer.left; x < outer.right; ++x) {
-                if (inner.PtInRect({x, y}))
+                if (inner.PtInRect({x, y})) {
+                    x = inner.right - 1;  // skip the picture itself
                     continue;
+                }
                 const bool line = ((x + org.x + y + org.y) & 3) == 3;
-                dc->SetPixel(x, y, line ? RGB(0, 0, 0) : RGB(255, 255, 255));
+                window->SetPixel(x, y, line ? RGB(0, 0, 0) : RGB(255, 255, 255));
             }
         }
     }
     if (m_nStyle & (resizeOutside | resizeInside)) {
         for (int hit = hitTopLeft; hit <= hitLeft; ++hit)
-            dc->FillSolidRect(GetHandleRect(hit), RGB(0, 0, 0));
+            window->FillSolidRect(OnWindow(GetHandleRect(hit), *window, zoom, origin), RGB(0, 0, 0));
     }
 }
 

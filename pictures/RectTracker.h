@@ -30,8 +30,10 @@ public:
     CRect GetTrueRect() const;
     // The square of one handle, 0..7.
     CRect GetHandleRect(int hit) const;
-    // Draws the hatched border and the handles on dc.
-    void Draw(DrawingSurface* dc) const;
+    // Draws the hatched border and the handles on a window that shows the page at zoom, page
+    // point (0, 0) at window point origin; m_rect is in page pixels. Only the window's own
+    // pixels are visited, however large the rectangle.
+    void Draw(DrawingSurface* window, double zoom, POINT origin) const;
     // The handle under p (0..7), hitMiddle inside the rectangle or on its border, or hitNothing.
     int HitTest(POINT p) const;
 
@@ -44,6 +46,7 @@ public:
     bool IsTrackerRectShown() const { return m_frameShown; }
 
 private:
+    static CRect OnWindow(const RECT& page, const DrawingSurface& window, double zoom, POINT origin);
     void InvertFrame(const CRect& rect, DrawingSurface* dc) const;
 
     bool m_frameShown = false;

@@ -99,34 +99,56 @@ COLORREF DrawingSurface::SelectBrush(COLORREF solid)
     return old;
 }
 
-// The device rectangle of a logical one, clipped to the bitmap. Negative sizes extend
-// towards smaller coordinates.
-CRect DrawingSurface::DeviceClip(LONG x, LONG y, LONG width, LONG height) const
+namespace {
+
+// The part of [from, to) (either order) that lies within [0, size).
+bool ClipSpan(int64_t from, int64_t to, int size, LONG& lo, LONG& hi)
 {
-    CRect r(x, y, x + width, y + height);
-    r.NormalizeRect();
-    r.OffsetRect(m_org.x, m_org.y);
+    if (to < from)
+        std::swap(from, to);
+    from = std::max<int64_t>(from, 0);
+    to = std::min<int64_t>(to, size);
+    if (from >= to)
+        return false;
+    lo = LONG(from);
+    hi = LONG(to);
+    return true;
+}
+
+}  // namespace
+
+// The device rectangle of a logical one, clipped to the bitmap; all zero when they do not
+// meet. Negative sizes extend towards smaller coordinates.
+CRect DrawingSurface::DeviceClip(int64_t x, int64_t y, int64_t width, int64_t height) const
+{
+    const int64_t left = x + m_org.x;
+    const int64_t top = y + m_org.y;
     CRect clipped;
-    clipped.IntersectRect(r, CRect(0, 0, m_width, m_height));
+    if (!ClipSpan(left, left + width, m_width, clipped.left, clipped.right)
+        || !ClipSpan(top, top + height, m_height, clipped.top, clipped.bottom))
+        return CRect();
     return clipped;
+}
+
+void DrawingSurface::FillDeviceRect(const CRect& device, QRgb value)
+{
+    for (LONG dy = device.top; dy < device.bottom; ++dy) {
+        QRgb* row = DeviceRow(dy);
+        std::fill(row + device.left, row + device.right, value);
+    }
 }
 
 void DrawingSurface::FillSolidRect(const RECT& rect, COLORREF color)
 {
-    const CRect r = DeviceClip(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    const QRgb value = ColorRefToQRgb(color);
-    for (LONG dy = r.top; dy < r.bottom; ++dy) {
-        QRgb* row = DeviceRow(dy);
-        std::fill(row + r.left, row + r.right, value);
-    }
+    FillDeviceRect(DeviceClip(rect.left, rect.top, int64_t(rect.right) - rect.left, int64_t(rect.bottom) - rect.top),
+                   ColorRefToQRgb(color));
 }
 
 void DrawingSurface::PatBlt(LONG x, LONG y, LONG width, LONG height, DWORD rop)
 {
     const CRect r = DeviceClip(x, y, width, height);
     if (rop == PATCOPY) {
-        FillSolidRect(CRect(r.left - m_org.x, r.top - m_org.y, r.right - m_org.x, r.bottom - m_org.y),
-                      m_brush);
+        FillDeviceRect(r, ColorRefToQRgb(m_brush));
         return;
     }
     for (LONG dy = r.top; dy < r.bottom; ++dy) {
@@ -136,11 +158,11 @@ void DrawingSurface::PatBlt(LONG x, LONG y, LONG width, LONG height, DWORD rop)
     }
 }
 
-void DrawingSurface::CombinePenPixel(LONG dx, LONG dy)
+void DrawingSurface::CombinePenPixel(int64_t dx, int64_t dy)
 {
     if (!InDevice(dx, dy))
         return;
-    QRgb& pixel = DeviceRow(dy)[dx];
+    QRgb& pixel = DeviceRow(LONG(dy))[dx];
     pixel = ColorRefToQRgb(combine(m_rop2, m_pen.color, QRgbToColorRef(pixel)));
 }
 
@@ -155,10 +177,12 @@ void DrawingSurface::LineTo(LONG x, LONG y)
     m_pos = {x, y};
     if (m_pen.style == PS_NULL || IsNull())
         return;
+    const int64_t x0 = int64_t(from.x) + m_org.x, y0 = int64_t(from.y) + m_org.y;
+    const int64_t x1 = int64_t(x) + m_org.x, y1 = int64_t(y) + m_org.y;
     if (m_pen.width <= 1)
-        ThinLine(from.x + m_org.x, from.y + m_org.y, x + m_org.x, y + m_org.y);
+        ThinLine(x0, y0, x1, y1);
     else
-        WideLine(from.x + m_org.x, from.y + m_org.y, x + m_org.x, y + m_org.y);
+        WideLine(x0, y0, x1, y1);
 }
 
 void DrawingSurface::Polyline(std::span<const POINT> points)
@@ -172,26 +196,106 @@ void DrawingSurface::Polyline(std::span<const POINT> points)
     m_pos = saved;  // a polyline leaves the current position alone
 }
 
-// Bresenham's line in device pixels, first pixel drawn, last pixel left out.
-void DrawingSurface::ThinLine(LONG x0, LONG y0, LONG x1, LONG y1)
+namespace {
+
+// Products of two device distances need up to 67 bits.
+__extension__ using Wide = __int128;
+
+// floor(a / b) for b > 0, kept within 64 bits (the callers clamp it to a step range).
+int64_t FloorDiv(Wide a, Wide b)
 {
-    const LONG adx = std::abs(x1 - x0);
-    const LONG ady = std::abs(y1 - y0);
-    const LONG stepX = x0 < x1 ? 1 : -1;
-    const LONG stepY = y0 < y1 ? 1 : -1;
-    LONG err = adx - ady;
-    LONG x = x0;
-    LONG y = y0;
-    while (x != x1 || y != y1) {
+    Wide q = a / b;
+    if (a % b != 0 && a < 0)
+        --q;
+    constexpr Wide kLimit = Wide(1) << 62;
+    return int64_t(std::clamp(q, -kLimit, kLimit));
+}
+
+// The steps k, lo..hi, at which p0 + step * k lies within [0, size).
+void StepsInside(int64_t p0, int64_t step, int size, int64_t& lo, int64_t& hi)
+{
+    lo = step > 0 ? -p0 : p0 - (size - 1);
+    hi = step > 0 ? size - 1 - p0 : p0;
+}
+
+// One axis of a line in device pixels: where it starts, its direction, its length in pixels,
+// and the bitmap's size along it.
+struct Axis {
+    int64_t start;
+    int64_t step;
+    int64_t length;
+    int size;
+};
+
+// Moves along the shorter axis after k steps of a walk along the longer one.
+Wide ShorterMoves(int64_t k, const Axis& longer, const Axis& shorter)
+{
+    if (shorter.length == 0)
+        return 0;
+    return FloorDiv(2 * Wide(shorter.length) * k - longer.length + 2 * Wide(longer.length) - 1,
+                    2 * Wide(longer.length));  // rounded up
+}
+
+// The steps first..last of the walk whose pixels can land on the bitmap; none when first > last.
+void StepsOnBitmap(const Axis& longer, const Axis& shorter, int64_t& first, int64_t& last)
+{
+    int64_t lo, hi;
+    StepsInside(longer.start, longer.step, longer.size, lo, hi);
+    first = std::max<int64_t>(0, lo);
+    last = std::min(longer.length - 1, hi);  // the last pixel is left out
+    int64_t movesLo, movesHi;
+    StepsInside(shorter.start, shorter.step, shorter.size, movesLo, movesHi);
+    if (shorter.length == 0) {
+        if (movesLo > 0 || movesHi < 0)
+            last = first - 1;
+        return;
+    }
+    // m(k) >= movesLo from k = floor(L·(2·movesLo − 1) / (2·S)) + 1 on; m(k) <= movesHi up to
+    // k = floor(L·(2·movesHi + 1) / (2·S)).
+    const Wide twiceShorter = 2 * Wide(shorter.length);
+    first = std::max(first, FloorDiv(Wide(longer.length) * (2 * Wide(movesLo) - 1), twiceShorter) + 1);
+    last = std::min(last, FloorDiv(Wide(longer.length) * (2 * Wide(movesHi) + 1), twiceShorter));
+}
+
+}  // namespace
+
+// Bresenham's line in device pixels, first pixel drawn, last pixel left out: each step moves
+// one pixel along the longer axis (length L) and, by the error term, sometimes one along the
+// shorter one (length S). After k steps the shorter axis has moved
+// m(k) = ceil((2·S·k − L) / (2·L)) pixels and the error term follows from k and m(k), so the
+// walk starts at the first step that can land on the bitmap and stops after the last one.
+void DrawingSurface::ThinLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    const int64_t adx = std::abs(x1 - x0);
+    const int64_t ady = std::abs(y1 - y0);
+    const Axis ax{x0, x0 < x1 ? 1 : -1, adx, m_width};
+    const Axis ay{y0, y0 < y1 ? 1 : -1, ady, m_height};
+    const bool xLonger = adx >= ady;
+    const Axis& longer = xLonger ? ax : ay;
+    const Axis& shorter = xLonger ? ay : ax;
+    if (longer.length == 0)
+        return;
+    int64_t first, last;
+    StepsOnBitmap(longer, shorter, first, last);
+    if (first > last)
+        return;
+
+    // The walk's state after `first` steps.
+    const Wide moved = ShorterMoves(first, longer, shorter);
+    const Wide err = Wide(longer.length) - shorter.length - Wide(first) * shorter.length + moved * longer.length;
+    int64_t e = int64_t(xLonger ? err : -err);
+    int64_t x = x0 + ax.step * (xLonger ? first : int64_t(moved));
+    int64_t y = y0 + ay.step * (xLonger ? int64_t(moved) : first);
+    for (int64_t k = first; k <= last; ++k) {
         CombinePenPixel(x, y);
-        const LONG e2 = 2 * err;
+        const int64_t e2 = 2 * e;
         if (e2 > -ady) {
-            err -= ady;
-            x += stepX;
+            e -= ady;
+            x += ax.step;
         }
         if (e2 < adx) {
-            err += adx;
-            y += stepY;
+            e += adx;
+            y += ay.step;
         }
     }
 }
@@ -253,20 +357,24 @@ void HullDisc(Span& span, double cx, double cy, double r, double py)
 // width of the segment. Even widths centre the segment between pixels so the line is exactly
 // width pixels across. The shape is convex, so each row is one span and no pixel is touched
 // twice, which keeps not-xor and xor lines exact.
-void DrawingSurface::WideLine(LONG x0, LONG y0, LONG x1, LONG y1)
+void DrawingSurface::WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 {
     const double r = m_pen.width / 2.0;
     const double offset = (m_pen.width % 2 == 0) ? 0.5 : 0.0;
-    const double ax = x0 - offset, ay = y0 - offset;
-    const double bx = x1 - offset, by = y1 - offset;
+    const double ax = double(x0) - offset, ay = double(y0) - offset;
+    const double bx = double(x1) - offset, by = double(y1) - offset;
     const double dx = bx - ax, dy = by - ay;
     const double len2 = dx * dx + dy * dy;
     const double len = std::sqrt(len2);
     const double eps = 1e-9;
 
-    const LONG top = std::max<LONG>(0, LONG(std::floor(std::min(ay, by) - r)));
-    const LONG bottom = std::min<LONG>(m_height - 1, LONG(std::ceil(std::max(ay, by) + r)));
-    for (LONG py = top; py <= bottom; ++py) {
+    // Rows and columns are clipped while still in floating point: converting a coordinate
+    // far outside to an integer would not fit.
+    const double top = std::max(0.0, std::floor(std::min(ay, by) - r));
+    const double bottom = std::min(double(m_height - 1), std::ceil(std::max(ay, by) + r));
+    if (top > bottom)
+        return;
+    for (LONG py = LONG(top); py <= LONG(bottom); ++py) {
         Span span;
         HullDisc(span, ax, ay, r, py);
         HullDisc(span, bx, by, r, py);
@@ -279,19 +387,23 @@ void DrawingSurface::WideLine(LONG x0, LONG y0, LONG x1, LONG y1)
         }
         if (span.Empty())
             continue;
-        const LONG from = std::max<LONG>(0, LONG(std::ceil(span.lo - eps)));
-        const LONG to = std::min<LONG>(m_width - 1, LONG(std::floor(span.hi + eps)));
-        for (LONG px = from; px <= to; ++px)
+        const double from = std::max(0.0, std::ceil(span.lo - eps));
+        const double to = std::min(double(m_width - 1), std::floor(span.hi + eps));
+        if (from > to)
+            continue;
+        for (LONG px = LONG(from); px <= LONG(to); ++px)
             CombinePenPixel(px, py);
     }
 }
 
 bool DrawingSurface::FloodFill(LONG x, LONG y, COLORREF border)
 {
-    const LONG sx = x + m_org.x;
-    const LONG sy = y + m_org.y;
-    if (!InDevice(sx, sy))
+    const int64_t startX = int64_t(x) + m_org.x;
+    const int64_t startY = int64_t(y) + m_org.y;
+    if (!InDevice(startX, startY))
         return false;
+    const LONG sx = LONG(startX);
+    const LONG sy = LONG(startY);
     const QRgb borderPixel = ColorRefToQRgb(border) & 0x00FFFFFF;
     const QRgb fill = ColorRefToQRgb(m_brush);
     std::vector<bool> done(size_t(m_width) * size_t(m_height), false);
@@ -345,31 +457,31 @@ void DrawingSurface::BitBlt(LONG x, LONG y, LONG width, LONG height, const Drawi
         return;
     }
     // Offsets i, j within the block that land inside both bitmaps.
-    const LONG dx0 = x + m_org.x, dy0 = y + m_org.y;
-    const LONG sx0 = sx + src.m_org.x, sy0 = sy + src.m_org.y;
-    const LONG iFrom = std::max({LONG(0), -dx0, -sx0});
-    const LONG iTo = std::min({width, LONG(m_width) - dx0, LONG(src.m_width) - sx0});
-    const LONG jFrom = std::max({LONG(0), -dy0, -sy0});
-    const LONG jTo = std::min({height, LONG(m_height) - dy0, LONG(src.m_height) - sy0});
+    const int64_t dx0 = int64_t(x) + m_org.x, dy0 = int64_t(y) + m_org.y;
+    const int64_t sx0 = int64_t(sx) + src.m_org.x, sy0 = int64_t(sy) + src.m_org.y;
+    const int64_t iFrom = std::max({int64_t(0), -dx0, -sx0});
+    const int64_t iTo = std::min({int64_t(width), m_width - dx0, src.m_width - sx0});
+    const int64_t jFrom = std::max({int64_t(0), -dy0, -sy0});
+    const int64_t jTo = std::min({int64_t(height), m_height - dy0, src.m_height - sy0});
     if (iFrom >= iTo || jFrom >= jTo)
         return;
-    for (LONG j = jFrom; j < jTo; ++j) {
-        QRgb* d = DeviceRow(dy0 + j) + dx0;
-        const QRgb* s = src.ConstDeviceRow(sy0 + j) + sx0;
+    for (int64_t j = jFrom; j < jTo; ++j) {
+        QRgb* d = DeviceRow(LONG(dy0 + j)) + dx0;
+        const QRgb* s = src.ConstDeviceRow(LONG(sy0 + j)) + sx0;
         switch (rop) {
         case SRCCOPY:
             std::memcpy(d + iFrom, s + iFrom, size_t(iTo - iFrom) * sizeof(QRgb));
             break;
         case SRCAND:
-            for (LONG i = iFrom; i < iTo; ++i)
+            for (int64_t i = iFrom; i < iTo; ++i)
                 d[i] &= s[i];
             break;
         case SRCPAINT:
-            for (LONG i = iFrom; i < iTo; ++i)
+            for (int64_t i = iFrom; i < iTo; ++i)
                 d[i] |= s[i];
             break;
         default:
-            for (LONG i = iFrom; i < iTo; ++i)
+            for (int64_t i = iFrom; i < iTo; ++i)
                 d[i] = ColorRefToQRgb(combineTernary(rop, m_brush, QRgbToColorRef(s[i]), QRgbToColorRef(d[i])));
             break;
         }
@@ -392,20 +504,20 @@ void DrawingSurface::StretchBlt(LONG x, LONG y, LONG width, LONG height, const D
         return;
     }
     const CRect target = DeviceClip(x, y, width, height);
-    const LONG dx0 = x + m_org.x, dy0 = y + m_org.y;
-    const LONG sx0 = sx + src.m_org.x, sy0 = sy + src.m_org.y;
+    const int64_t dx0 = int64_t(x) + m_org.x, dy0 = int64_t(y) + m_org.y;
+    const int64_t sx0 = int64_t(sx) + src.m_org.x, sy0 = int64_t(sy) + src.m_org.y;
     // Each target column takes one whole source column; work the columns out once.
-    std::vector<LONG> columns(size_t(std::max<LONG>(0, target.Width())));
+    std::vector<int64_t> columns(size_t(std::max<LONG>(0, target.Width())));
     for (LONG dx = target.left; dx < target.right; ++dx)
-        columns[size_t(dx - target.left)] = sx0 + LONG((int64_t(dx - dx0) * srcWidth) / width);
+        columns[size_t(dx - target.left)] = sx0 + int64_t(Wide(dx - dx0) * srcWidth / width);
     for (LONG dy = target.top; dy < target.bottom; ++dy) {
-        const LONG sRow = sy0 + LONG((int64_t(dy - dy0) * srcHeight) / height);
+        const int64_t sRow = sy0 + int64_t(Wide(dy - dy0) * srcHeight / height);
         if (sRow < 0 || sRow >= src.m_height)
             continue;
-        const QRgb* s = src.ConstDeviceRow(sRow);
+        const QRgb* s = src.ConstDeviceRow(LONG(sRow));
         QRgb* d = DeviceRow(dy);
         for (LONG dx = target.left; dx < target.right; ++dx) {
-            const LONG sCol = columns[size_t(dx - target.left)];
+            const int64_t sCol = columns[size_t(dx - target.left)];
             if (sCol < 0 || sCol >= src.m_width)
                 continue;
             if (rop == SRCCOPY)

@@ -2,8 +2,10 @@
 // The drawing surface: a bitmap (QImage, Format_RGB32) with the state a device context keeps
 // while something draws on it — viewport origin, raster operation for pen lines, the selected
 // pen and brush, the current position. All coordinates handed to it are logical; device pixel
-// = logical point + viewport origin. Nothing ever reads or writes outside the bitmap: GetPixel
-// answers CLR_INVALID there and writes are clipped.
+// = logical point + viewport origin, worked out in 64 bits so that no pair of 32-bit values
+// wraps round onto the bitmap. Nothing ever reads or writes outside the bitmap: GetPixel
+// answers CLR_INVALID there and writes are clipped; lines that start or end far outside cost
+// only the pixels they cross.
 //
 // Pixel reads and writes are inline and go straight to the image rows: the ink renderer calls
 // them millions of times per page.
@@ -14,6 +16,7 @@
 
 #include <QImage>
 
+#include <cstdint>
 #include <span>
 
 enum PenStyle : int {
@@ -59,20 +62,20 @@ public:
 
     COLORREF GetPixel(LONG x, LONG y) const
     {
-        const LONG dx = x + m_org.x;
-        const LONG dy = y + m_org.y;
+        const int64_t dx = int64_t(x) + m_org.x;
+        const int64_t dy = int64_t(y) + m_org.y;
         if (!InDevice(dx, dy))
             return CLR_INVALID;
-        return QRgbToColorRef(reinterpret_cast<const QRgb*>(m_constBits + qsizetype(dy) * m_bpl)[dx]);
+        return QRgbToColorRef(ConstDeviceRow(LONG(dy))[dx]);
     }
     // Writes the colour as it is; pixel writes ignore the raster operation.
     void SetPixel(LONG x, LONG y, COLORREF color)
     {
-        const LONG dx = x + m_org.x;
-        const LONG dy = y + m_org.y;
+        const int64_t dx = int64_t(x) + m_org.x;
+        const int64_t dy = int64_t(y) + m_org.y;
         if (!InDevice(dx, dy))
             return;
-        DeviceRow(dy)[dx] = ColorRefToQRgb(color);
+        DeviceRow(LONG(dy))[dx] = ColorRefToQRgb(color);
     }
 
     void FillSolidRect(const RECT& rect, COLORREF color);
@@ -98,9 +101,9 @@ public:
                     LONG sy, LONG srcWidth, LONG srcHeight, DWORD rop);
 
 private:
-    bool InDevice(LONG dx, LONG dy) const
+    bool InDevice(int64_t dx, int64_t dy) const
     {
-        return unsigned(dx) < unsigned(m_width) && unsigned(dy) < unsigned(m_height);
+        return uint64_t(dx) < uint64_t(m_width) && uint64_t(dy) < uint64_t(m_height);
     }
     QRgb* DeviceRow(LONG dy)
     {
@@ -114,10 +117,11 @@ private:
     }
     void MakeWritable();
     void AttachPointers();
-    CRect DeviceClip(LONG x, LONG y, LONG width, LONG height) const;
-    void CombinePenPixel(LONG dx, LONG dy);
-    void ThinLine(LONG x0, LONG y0, LONG x1, LONG y1);
-    void WideLine(LONG x0, LONG y0, LONG x1, LONG y1);
+    CRect DeviceClip(int64_t x, int64_t y, int64_t width, int64_t height) const;
+    void FillDeviceRect(const CRect& device, QRgb value);
+    void CombinePenPixel(int64_t dx, int64_t dy);
+    void ThinLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+    void WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
     QImage m_image;
     mutable bool m_writable = false;  // m_bits may be written without sharing pixels

@@ -57,6 +57,7 @@ int AnswerOf(int button)
 
 int QtPrompts::MessageBox(const QString& text, const QString& caption, UINT type)
 {
+    ScopedTabletPark park(m_park);
     QMessageBox box(IconOf(type), caption, text, ButtonsOf(type), m_parent);
     // Escape and the title bar's close answer Cancel, or No, or OK: Qt's escape button.
     return AnswerOf(box.exec());
@@ -91,6 +92,7 @@ QString QtPrompts::WithExtension(const QString& path, const QString& nameFilter,
 
 QString QtPrompts::GetFileName(const FileDialogRequest& request)
 {
+    ScopedTabletPark park(m_park);
     QFileDialog dialog(m_parent);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -108,6 +110,7 @@ QString QtPrompts::GetFileName(const FileDialogRequest& request)
 std::optional<COLORREF> QtPrompts::ChooseColor(COLORREF initial)
 {
     const QColor start = m_lastColor.isValid() ? m_lastColor : QColor::fromRgb(ColorRefToQRgb(initial));
+    ScopedTabletPark park(m_park);
     const QColor chosen = QColorDialog::getColor(start, m_parent);
     if (!chosen.isValid())
         return std::nullopt;

@@ -1,7 +1,9 @@
 #pragma once
-// The user-interface services shown as Qt dialogs.
+// The user-interface services shown as Qt dialogs. Each dialog parks the pen while it is open
+// (TabletPark.h), so that neither the pen nor the mouse standing in for it writes under it.
 
 #include "Prompts.h"
+#include "TabletPark.h"
 
 #include <QColor>
 #include <QStringList>
@@ -13,6 +15,8 @@ public:
     // Dialogs are centred on parent when it is set.
     explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
     void SetParent(QWidget* parent) { m_parent = parent; }
+    // What parks the pen while a dialog is open (not owned); null parks nothing.
+    void SetTabletPark(ITabletPark* park) { m_park = park; }
 
     int MessageBox(const QString& text, const QString& caption, UINT type = MB_OK) override;
     QString GetFileName(const FileDialogRequest& request) override;
@@ -26,5 +30,6 @@ public:
 
 private:
     QWidget* m_parent;
+    ITabletPark* m_park = nullptr;
     QColor m_lastColor;
 };

@@ -42,6 +42,18 @@ CRect ScreenMetrics::DesktopRect()
     return CRect(0, 0, size.width(), size.height());
 }
 
+QSize ScreenMetrics::LogicalScreenSize()
+{
+    const QScreen* screen = g_fixed ? nullptr : Primary();
+    return screen ? screen->size() : ScreenSize();
+}
+
+QRect ScreenMetrics::LogicalWorkArea()
+{
+    const QScreen* screen = g_fixed ? nullptr : Primary();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), ScreenSize());
+}
+
 CRect ScreenMetrics::WorkArea()
 {
     const QScreen* screen = g_fixed ? nullptr : Primary();

@@ -1,9 +1,12 @@
 #pragma once
 // The screen the page geometry is derived from, in physical pixels: the primary screen, or a
 // fixed size set by tests and the headless tool so results do not depend on the machine.
+// Windows and bars are placed and measured in Qt's logical pixels, which the Logical
+// functions give (the same as the physical ones on a fixed screen).
 
 #include "Rect.h"
 
+#include <QRect>
 #include <QSize>
 
 #include <optional>
@@ -16,6 +19,9 @@ public:
     static CRect DesktopRect();
     // The desktop without panels and docks.
     static CRect WorkArea();
+    // The screen and the work area in logical pixels, where windows are placed.
+    static QSize LogicalScreenSize();
+    static QRect LogicalWorkArea();
     // Physical pixels per logical pixel of the primary screen (1 for a fixed screen).
     static double DevicePixelRatio();
     // Fixes the screen size; nothing goes back to the real screen.

@@ -212,7 +212,7 @@ QRect CCommandBar::GetBarRect(bool apply)
 {
     const QRect rect(QPoint(0, 0), CommandBarArtwork::BackgroundSize(m_nMode));
     if (apply)
-        setGeometry(0, 0, ScreenMetrics::WorkArea().Width(), rect.height());
+        setGeometry(0, 0, ScreenMetrics::LogicalWorkArea().width(), rect.height());
     return rect;
 }
 

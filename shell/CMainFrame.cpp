@@ -42,6 +42,9 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     setAcceptDrops(true);
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
+    connect(m_view, &CScrivaView::importFinished, this, &CMainFrame::RunWaitingRequests);
+    // A tablet that comes after start-up takes back the notice that there was none.
+    connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });
     // A new screen size changes the tablet's output area: the context is opened anew.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::geometryChanged, this, [this](const QRect& r) { OnDisplayChange(r.size()); });
@@ -131,9 +134,6 @@ void CMainFrame::CreatePaletteBar()
     addToolBar(Qt::BottomToolBarArea, holder);
     m_paletteHolder = holder;
     connect(m_paletteBar, &CPaletteBar::commandTriggered, this, [this](UINT id) { OnCommand(id); });
-    // The pen lets go while a colour chooser is open over the small frame.
-    connect(m_paletteBar, &CPaletteBar::colorChooserOpening, m_view, &CScrivaView::ParkTablet);
-    connect(m_paletteBar, &CPaletteBar::colorChooserClosed, m_view, &CScrivaView::ReopenTablet);
     // Over the small frames the popup covered the overlay, which is repainted, and the frame
     // goes back on top.
     connect(m_paletteBar, &CPaletteBar::penWidthPopupRolledIn, this, [this] {
@@ -208,6 +208,7 @@ void CMainFrame::ShowSelectedPictureMenu()
 
 void CMainFrame::ShowPictureMenuAt(const QPoint& global)
 {
+    ScopedTabletPark park(m_view);
     QMenu menu(this);
     for (const MenuItem& item : PictureMenu().items) {
         const UINT command = item.command;
@@ -219,21 +220,51 @@ void CMainFrame::ShowPictureMenuAt(const QPoint& global)
     menu.exec(global);
 }
 
+void CMainFrame::AfterImport(std::function<void()> request)
+{
+    if (m_view->IsImporting())
+        m_waitingRequests.push_back(std::move(request));
+    else
+        request();
+}
+
+void CMainFrame::RunWaitingRequests()
+{
+    auto requests = std::move(m_waitingRequests);
+    m_waitingRequests.clear();
+    for (const auto& request : requests)
+        request();
+}
+
+void CMainFrame::Minimize()
+{
+    AfterImport([this] { showMinimized(); });
+}
+
+void CMainFrame::AddPageLength()
+{
+    AfterImport([this] { m_view->AddPageLength(); });
+}
+
 void CMainFrame::RestoreToForeground()
 {
-    if (isMinimized())
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    AfterImport([this] {
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
+    });
 }
 
 void CMainFrame::ShowTopmost()
 {
-    const QRect place = geometry();
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    RestoreToForeground();
-    setGeometry(place);
+    AfterImport([this] {
+        const QRect place = geometry();
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        RestoreToForeground();
+        setGeometry(place);
+    });
 }
 
 void CMainFrame::OpenDocumentFile(const QString& path)
@@ -245,19 +276,15 @@ void CMainFrame::OpenDocumentFile(const QString& path)
 
 void CMainFrame::OpenWhenIdle(const QString& path)
 {
-    // A flow of ours that waits in a dialog must not find another note under it on return.
+    // A flow of ours that waits in a dialog, or a device file being replayed, must not find
+    // another note under it on return.
     constexpr int kRetryMs = 250;
-    if (QApplication::activeModalWidget()) {
+    if (QApplication::activeModalWidget() || m_view->IsImporting()) {
         QTimer::singleShot(kRetryMs, this, [this, path] { OpenWhenIdle(path); });
         return;
     }
-    // Over the small desktop frame the pen lets go while the save question may show.
-    const bool desktop = m_nMode == 1;
-    if (desktop)
-        m_view->ParkTablet();
+    ScopedTabletPark park(m_view);  // the save question may show
     m_document.OpenDocumentFile(path);
-    if (desktop)
-        m_view->ReopenTablet();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

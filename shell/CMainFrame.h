@@ -18,6 +18,7 @@
 class CPaletteBar;
 
 #include <functional>
+#include <vector>
 
 class CMainFrame : public QMainWindow, public IWindowRequests {
     Q_OBJECT
@@ -49,8 +50,9 @@ public:
     // An inking launch: caption "Lumora", its own icon, the inking layout and, with the
     // default look, the frame shaped like its picture.
     void MakeInkingFrame();
-    // The screen changed size: the tablet context is opened anew with the next packet and, in
-    // letter mode, the palette bar picks its background for the new width.
+    // The screen changed size (logical pixels): the tablet context is opened anew once the
+    // display has settled and, in letter mode, the palette bar picks its background for the
+    // new width.
     void OnDisplayChange(QSize screen);
     // A write-over begins or ends (inking mode).
     void ShowWriteOverButtons();
@@ -64,12 +66,13 @@ public:
     // The menu keys: the "Picture" menu over the selected picture; nothing without one.
     void ShowSelectedPictureMenu();
 
-    // IWindowRequests
+    // IWindowRequests. Those that move the window or change the page wait for a device-file
+    // import to end (see AfterImport).
     bool IsWindowVisible() override { return isVisible(); }
-    void Minimize() override { showMinimized(); }
+    void Minimize() override;
     void RestoreToForeground() override;
     void ShowTopmost() override;
-    void AddPageLength() override { m_view->AddPageLength(); }
+    void AddPageLength() override;
     bool CloseOverlay(const QString&) override { return false; }
     void OpenDocumentFile(const QString& path) override;
 
@@ -101,6 +104,11 @@ private:
     void OpenWhenIdle(const QString& path);
     void UpdateCommandButtons();
     void SyncBarsWithView();
+    // Runs request now, or once the import under way has ended: an import lets events in for
+    // its progress display, and it places its packets by where the window is and how the
+    // page is scrolled.
+    void AfterImport(std::function<void()> request);
+    void RunWaitingRequests();
 
     CScrivaDoc& m_document;
     CScrivaView* m_view;
@@ -112,4 +120,5 @@ private:
     CPaletteBar* m_paletteBar = nullptr;  // the bottom bar
     class QToolBar* m_paletteHolder = nullptr;
     IWritingOverlay* m_overlay = nullptr;
+    std::vector<std::function<void()>> m_waitingRequests;  // until the import ends
 };

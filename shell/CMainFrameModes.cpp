@@ -74,6 +74,7 @@ void CMainFrame::SetWritingOverlay(IWritingOverlay* overlay)
 bool CMainFrame::ConfirmModeSwitch(UINT question, bool clearWhenBlank)
 {
     if (m_view->HasInkFlag()) {
+        ScopedTabletPark park(m_view);
         if (prompts().MessageBox(LoadString(question), QString(), MB_YESNO) != IDYES)
             return false;
         m_document.OnNewDocument();
@@ -162,22 +163,22 @@ void CMainFrame::PlaceSmallFrame(int mode)
     m_view->hide();
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setFixedSize(size);
-    const CRect work = ScreenMetrics::WorkArea();
-    setGeometry(QRect(QPoint(work.right - size.width(), work.bottom - size.height()), size));
+    const QRect work = ScreenMetrics::LogicalWorkArea();
+    setGeometry(QRect(work.topLeft() + QPoint(work.width() - size.width(), work.height() - size.height()), size));
     showNormal();
 }
 
 void CMainFrame::ReopenTabletContext()
 {
-    m_view->ParkTablet();
-    m_view->ReopenTablet();
+    m_view->CloseTabletContext();
+    m_view->OpenTablet();
 }
 
 void CMainFrame::OnDisplayChange(QSize screen)
 {
     QCoreApplication::processEvents();
     if (m_frameClass == QLatin1String("INKING"))
-        m_view->ParkTablet();
+        m_view->CloseTabletContext();
     m_view->RequestTabletReopen();
     if (m_nMode != 0)
         return;

@@ -49,7 +49,8 @@ CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), 
 {
     setObjectName(QStringLiteral("PaletteBar"));
     m_bCompact = Resources::UsingResourceLibrary();
-    m_bSmallScreen = !PaletteBarLayout::WideLetterBandFits(ScreenMetrics::ScreenSize().width(), m_bCompact);
+    // Logical pixels, as the bar is laid out.
+    m_bSmallScreen = !PaletteBarLayout::WideLetterBandFits(ScreenMetrics::LogicalScreenSize().width(), m_bCompact);
     setMinimumWidth(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     for (int i = 0; i < Settings::kColorBlocks; ++i)
@@ -336,14 +337,10 @@ bool CPaletteBar::event(QEvent* event)
 
 std::optional<COLORREF> CPaletteBar::ChooseColor()
 {
-    // Outside letter mode the pen's context would keep the chooser from taking the pen.
-    if (m_nMode != 0)
-        emit colorChooserOpening();
+    ScopedTabletPark park(m_view);
     const std::optional<COLORREF> colour = prompts().ChooseColor(m_crChosen);
     if (colour)
         m_crChosen = *colour;
-    if (m_nMode != 0)
-        emit colorChooserClosed();
     return colour;
 }
 

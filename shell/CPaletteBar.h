@@ -49,8 +49,8 @@ public:
     bool IsSmallScreen() const { return m_bSmallScreen; }
     // The narrow letter-mode band (true) or the wide one; lays the bar out again on a change.
     void SetSmallScreen(bool small);
-    // The letter-mode band for a screen width pixels wide: the wide one where all of it fits,
-    // the narrow one otherwise.
+    // The letter-mode band for a screen width logical pixels wide: the wide one where all of it
+    // fits, the narrow one otherwise.
     void FitScreenWidth(int width);
     // The compact replacement look was in use when the bar was made.
     bool IsCompact() const { return m_bCompact; }
@@ -87,9 +87,6 @@ public:
 
 signals:
     void commandTriggered(UINT id);
-    // Outside letter mode the pen lets go of its context while a colour chooser is open.
-    void colorChooserOpening();
-    void colorChooserClosed();
     // The pen-width popup has rolled in: whatever it covered shows again.
     void penWidthPopupRolledIn();
 

@@ -78,16 +78,10 @@ void CScrivaApp::OnFileNew()
 void CScrivaApp::OnAppAbout()
 {
     m_frame->PaletteBar()->HidePenWidthPopup();
-    // Letter mode keeps the view's tablet context open under the box; the pen is held off by
-    // IsAboutBoxVisible. Over the small frames the pen lets go of its context meanwhile.
-    const bool smallFrame = m_frame->Mode() != 0;
-    if (smallFrame)
-        m_frame->View()->ParkTablet();
+    ScopedTabletPark park(m_frame->View());
     if (!m_dlgAbout)
         m_dlgAbout = std::make_unique<CAboutDlg>(m_frame.get());
     m_dlgAbout->exec();
-    if (smallFrame)
-        m_frame->View()->ReopenTablet();
 }
 
 bool CScrivaApp::IsAboutBoxVisible() const

@@ -33,11 +33,13 @@ QString Unescape(QStringView text)
 
 StringTable& StringTable::Instance()
 {
-    static StringTable table = [] {
-        StringTable t;
-        t.Load(LanguageFor(QLocale::system()));
-        return t;
+    static StringTable table;
+    static const bool installed = [] {
+        table.Load(LanguageFor(QLocale::system()));
+        SetStringSource(&table);
+        return true;
     }();
+    Q_UNUSED(installed);
     return table;
 }
 

@@ -3,6 +3,7 @@
 // the program, one per language (resources/strings/<language>.txt); a string missing from the
 // chosen language falls back to English.
 
+#include "platform/StringSource.h"
 #include "platform/WinTypes.h"
 
 #include <QHash>
@@ -10,9 +11,10 @@
 #include <QString>
 #include <QStringList>
 
-class StringTable {
+class StringTable : public IStringSource {
 public:
-    // The table for the user's locale, loaded on first use.
+    // The table for the user's locale, loaded on first use; from then on it also serves the
+    // code below the shell (platform/StringSource.h).
     static StringTable& Instance();
 
     // The file name (without .txt) of the language used for locale: "de", "zh_TW", "pt_PT", ...
@@ -29,7 +31,7 @@ public:
     void ReadReplacements();
 
     // The text of the string, or an empty string when no table has it.
-    QString LoadString(UINT id) const;
+    QString LoadString(UINT id) const override;
     // Every identifier of one language's table, in file order.
     static QList<UINT> Identifiers(const QString& language);
 

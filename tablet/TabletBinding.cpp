@@ -24,6 +24,17 @@ POINT ScreenPixels(const QPointF& global)
     return {LONG(std::lround(global.x() * ratio)), LONG(std::lround(global.y() * ratio))};
 }
 
+// The tip is button 0; the barrel buttons follow in the order the pen has them.
+WORD ButtonNumber(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return kTipButton;
+    case Qt::MiddleButton: return 1;
+    case Qt::RightButton: return 2;
+    default: return 3;
+    }
+}
+
 }  // namespace
 
 QEvent::Type WtPacketEvent::EventType()
@@ -56,17 +67,25 @@ bool TabletBinding::HasTabletDevice()
 bool TabletBinding::LoadTabletInterface(bool resolve)
 {
     const bool present = HasTabletDevice() || m_mousePen;
-    if (!present || !resolve) {
-        m_bTabletLoaded = false;
+    m_bTabletLoaded = present && resolve;
+    if (!resolve)
         return present;
-    }
-    m_bTabletLoaded = true;
     if (!m_watching && QCoreApplication::instance()) {
         QCoreApplication::instance()->installEventFilter(this);
         m_watching = true;
     }
+    if (present)
+        SetPressureAxisSource(this);
+    return present;
+}
+
+void TabletBinding::NoticePen()
+{
+    if (m_bTabletLoaded)
+        return;
+    m_bTabletLoaded = true;
     SetPressureAxisSource(this);
-    return true;
+    emit tabletArrived();
 }
 
 HCTX TabletBinding::WTOpen(QObject* window, const LOGCONTEXT&, bool enable)
@@ -97,19 +116,21 @@ void TabletBinding::WTEnable(HCTX context, bool enable)
 
 void TabletBinding::WTOverlap(HCTX, bool) {}
 
-int TabletBinding::WTPacketsGet(HCTX context, int count, PenPacket* packets)
+int TabletBinding::WTPacketsGet(HCTX context, int count, PenPacket* packets, bool* erasers)
 {
     if (!IsOpen(context) || !packets)
         return 0;
     int taken = 0;
     while (taken < count && !m_queue.empty()) {
-        packets[taken++] = m_queue.front();
+        if (erasers)
+            erasers[taken] = m_queue.front().eraser;
+        packets[taken++] = m_queue.front().packet;
         m_queue.pop_front();
     }
     return taken;
 }
 
-void TabletBinding::QueuePacket(const PenPacket& packet)
+void TabletBinding::QueuePacket(const PenPacket& packet, bool eraser)
 {
     m_cursor = {packet.x, packet.y};
     m_haveCursor = true;
@@ -117,7 +138,7 @@ void TabletBinding::QueuePacket(const PenPacket& packet)
         return;
     if (m_queue.size() >= kMaxQueued)
         m_queue.pop_front();
-    m_queue.push_back(packet);
+    m_queue.push_back({packet, eraser});
     QCoreApplication::postEvent(m_window, new WtPacketEvent(++m_serial, m_context));
 }
 
@@ -137,13 +158,15 @@ bool TabletBinding::FromTabletEvent(QEvent* event)
     packet.x = at.x;
     packet.y = at.y;
     packet.pressure = DWORD(std::lround(std::clamp(tablet->pressure(), 0.0, 1.0) * m_axisMaximum));
+    const WORD button = ButtonNumber(tablet->button());
     if (event->type() == QEvent::TabletPress)
-        packet.buttons = MakeButtons(0, TBN_DOWN);
+        packet.buttons = MakeButtons(button, TBN_DOWN);
     else if (event->type() == QEvent::TabletRelease)
-        packet.buttons = MakeButtons(0, TBN_UP);
-    if (event->type() == QEvent::TabletRelease)
+        packet.buttons = MakeButtons(button, TBN_UP);
+    // A barrel button goes up while the tip may still press.
+    if (event->type() == QEvent::TabletRelease && button == kTipButton)
         packet.pressure = 0;
-    QueuePacket(packet);
+    QueuePacket(packet, tablet->pointerType() == QPointingDevice::PointerType::Eraser);
     return false;  // the window still gets it, and Qt still moves the mouse with it
 }
 
@@ -172,19 +195,35 @@ bool TabletBinding::FromMouseEvent(QObject* watched, QEvent* event)
     return false;
 }
 
+// A widget that ignores a tablet event has Qt pass a copy of it on to its parent.
+bool TabletBinding::IsPassedOn(QObject* watched, const TabletSample& sample) const
+{
+    return sample == m_lastTablet && m_lastTabletTaker && m_lastTabletTaker->parent() == watched;
+}
+
 bool TabletBinding::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::TabletEnterProximity:
+        NoticePen();
+        return false;
     case QEvent::TabletPress:
     case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-        // A tablet event goes to the widget under the pen and on to its parents while they
-        // ignore it: take it once, at the first widget.
-        if (!watched->isWidgetType() || (event == m_lastTablet && static_cast<QTabletEvent*>(event)->timestamp() == m_lastTabletTime))
+    case QEvent::TabletRelease: {
+        // The window hands the event to the widget under the pen: it is taken there, once.
+        if (!watched->isWidgetType())
             return false;
-        m_lastTablet = event;
-        m_lastTabletTime = static_cast<QTabletEvent*>(event)->timestamp();
+        const auto* tablet = static_cast<const QTabletEvent*>(event);
+        const TabletSample sample{event->type(), tablet->globalPosition(), tablet->pressure(), tablet->pointingDevice(),
+                                  tablet->button()};
+        const bool passedOn = IsPassedOn(watched, sample);
+        m_lastTablet = sample;
+        m_lastTabletTaker = watched;
+        if (passedOn)
+            return false;
+        NoticePen();
         return FromTabletEvent(event);
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:

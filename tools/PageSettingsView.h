@@ -17,6 +17,7 @@ public:
     void ScrollToOrigin() override {}
     void SetHasInk(bool) override {}
     void ScheduleDeviceImport(const QString&) override {}
+    void CancelDeviceImport() override {}
     bool WriteDeviceFile(const QString&) override { return false; }  // notes only
     bool WriteDeviceFile(const QString&, int, int) override { return false; }
     bool ImportDeviceFile(const QString&) override { return false; }

@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QPaintEvent>
 #include <QPointingDevice>
 #include <QSignalSpy>
 #include <QTabletEvent>
@@ -27,6 +28,21 @@
 namespace {
 
 constexpr COLORREF kBack = 0xCCE2E5;
+
+// Collects the region of every paint event a widget gets.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 constexpr DWORD kFull = 1023;
 
 class CaptureTest : public ::testing::Test {
@@ -83,6 +99,33 @@ protected:
     }
     COLORREF Page(POINT p) { return m_view->Page().Surface().GetPixel(p.x, p.y); }
 
+    // A tablet event as Qt delivers one: to the window, which hands it to the widget under the
+    // pen (here the view's viewport) and, while nobody accepts it, on to that widget's parents.
+    // at is in viewport pixels. Packets wait until the test lets the view take them.
+    void PenEvent(const QPointingDevice& pen, QEvent::Type type, QPoint at, qreal pressure,
+                  Qt::MouseButton button = Qt::NoButton, Qt::MouseButtons buttons = Qt::LeftButton)
+    {
+        const QPointF local = m_view->viewport()->mapTo(m_view.get(), QPointF(at));
+        const QPointF global = m_view->viewport()->mapToGlobal(QPointF(at));
+        QTabletEvent event(type, &pen, local, global, pressure, 0, 0, 0, 0, 0, Qt::NoModifier, button, buttons);
+        event.setTimestamp(m_time += 5);
+        QApplication::sendEvent(m_view->windowHandle(), &event);
+    }
+    void PenStroke(const QPointingDevice& pen, const std::vector<POINT>& points, qreal pressure = 0.6)
+    {
+        PenEvent(pen, QEvent::TabletPress, {points[0].x, points[0].y}, pressure, Qt::LeftButton);
+        for (size_t i = 1; i < points.size(); ++i)
+            PenEvent(pen, QEvent::TabletMove, {points[i].x, points[i].y}, pressure);
+        PenEvent(pen, QEvent::TabletRelease, {points.back().x, points.back().y}, 0, Qt::LeftButton, Qt::NoButton);
+        QCoreApplication::sendPostedEvents(m_view.get());
+    }
+
+    QPointingDevice m_pen{QStringLiteral("test stylus"), 78, QInputDevice::DeviceType::Stylus,
+                          QPointingDevice::PointerType::Pen,
+                          QInputDevice::Capability::Position | QInputDevice::Capability::Pressure, 1, 3};
+    QPointingDevice m_eraser{QStringLiteral("test stylus eraser"), 79, QInputDevice::DeviceType::Stylus,
+                             QPointingDevice::PointerType::Eraser,
+                             QInputDevice::Capability::Position | QInputDevice::Capability::Pressure, 1, 3};
     QTemporaryDir m_dir;
     ScriptedPrompts m_prompts;
     CScrivaDoc m_doc;
@@ -108,7 +151,7 @@ TEST_F(CaptureTest, a_pencil_stroke_lands_on_the_page_at_half_zoom)
     EXPECT_EQ(line.GetPoint(0).y, 200 - 2 * window.top);
     EXPECT_EQ(m_view->ScreenToPage(356 + window.left, 100 + window.top), (POINT{200, 200}));
     EXPECT_EQ(line.GetPoint(0).width, 160);
-    EXPECT_EQ(line.GetPoint(0).pressure, 700u);
+    EXPECT_EQ(line.GetPoint(0).pressure, 350u);  // 700 of 1023, in a device file's 511 levels
     EXPECT_NE(Page(m_view->ScreenToPage(456, 120)), kBack);  // under the stroke's middle
     EXPECT_EQ(Page(m_view->ScreenToPage(456, 160)), kBack);
     EXPECT_TRUE(m_doc.IsModified());
@@ -184,6 +227,38 @@ TEST_F(CaptureTest, the_eraser_loop_takes_what_it_encloses_and_an_open_path_what
     EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, m_view->ScreenToPage(650, 500).x);
 }
 
+TEST_F(CaptureTest, undo_after_an_erase_brings_the_erased_strokes_back_and_redo_erases_them_again)
+{
+    Stroke(Line({400, 150}, {440, 160}));  // inside the loop below
+    Stroke(Line({300, 400}, {600, 400}));
+    Stroke(Line({650, 500}, {700, 500}));
+    const POINT erased = m_view->ScreenToPage(420, 155);
+    const POINT kept = m_view->ScreenToPage(675, 500);
+    m_view->OnCommand(IDC_ERASER);
+    Stroke(Loop(CRect(380, 120, 480, 190)), 500);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    ASSERT_EQ(Page(erased), kBack);
+
+    m_view->OnCommand(IDC_UNDO);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 3);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, m_view->ScreenToPage(400, 150).x);  // first again
+    EXPECT_NE(Page(erased), kBack);
+    EXPECT_NE(Page(kept), kBack);
+
+    m_view->OnCommand(IDC_REDO);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(Page(erased), kBack);
+    EXPECT_NE(Page(kept), kBack);
+
+    // Undone once more, then a new stroke: the erase cannot come back.
+    m_view->OnCommand(IDC_UNDO);
+    m_view->OnCommand(IDC_PENCIL);
+    Stroke(Line({300, 600}, {400, 600}));
+    m_view->OnCommand(IDC_REDO);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 4);
+    EXPECT_NE(Page(erased), kBack);
+}
+
 TEST_F(CaptureTest, leaving_the_page_ends_strokes_at_the_first_then_the_second_packet_outside)
 {
     // At half zoom the page covers screen x 256 to 768.
@@ -240,7 +315,91 @@ TEST_F(CaptureTest, real_tablet_events_reach_the_capture)
     send(QEvent::TabletRelease, {500, 340}, 0.0);
     ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
     EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 21);
-    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).pressure, 614u);  // 0.6 of 1023
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).pressure, 307u);  // 0.6 of 1023 is 614, kept as 307 of 511
+}
+
+TEST_F(CaptureTest, each_pen_event_is_one_packet_and_lagging_packets_keep_the_end_of_the_stroke)
+{
+    m_view->OnCommand(IDC_MARKER);  // the marker keeps every packet, repeated points too
+    PenEvent(m_pen, QEvent::TabletPress, {300, 300}, 0.6, Qt::LeftButton);
+    for (int i = 1; i <= 10; ++i)
+        PenEvent(m_pen, QEvent::TabletMove, {300 + i * 10, 300}, 0.6);
+    QCoreApplication::sendPostedEvents(m_view.get());
+    // The interface lags: the rest of the stroke is still queued when the mouse release Qt
+    // makes from the pen's comes.
+    for (int i = 11; i <= 20; ++i)
+        PenEvent(m_pen, QEvent::TabletMove, {300 + i * 10, 300}, 0.6);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(500, 300), m_view->viewport()->mapToGlobal(QPointF(500, 300)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier, &m_pen);
+    QApplication::sendEvent(m_view->viewport(), &release);
+    PenEvent(m_pen, QEvent::TabletRelease, {500, 300}, 0, Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::sendPostedEvents(m_view.get());
+
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    const CLine& line = *m_doc.m_lines.GetAt(0);
+    EXPECT_EQ(line.GetPointCount(), 21);
+    EXPECT_EQ(line.GetPoint(20).x, 488);  // viewport x 500 at half zoom, less the margin of 256, doubled
+}
+
+TEST_F(CaptureTest, a_barrel_button_leaves_the_stroke_whole_and_the_eraser_end_erases_with_the_lasso)
+{
+    PenEvent(m_pen, QEvent::TabletPress, {300, 300}, 0.6, Qt::LeftButton);
+    for (int i = 1; i <= 5; ++i)
+        PenEvent(m_pen, QEvent::TabletMove, {300 + i * 10, 300}, 0.6);
+    PenEvent(m_pen, QEvent::TabletPress, {350, 300}, 0.6, Qt::MiddleButton, Qt::LeftButton | Qt::MiddleButton);
+    PenEvent(m_pen, QEvent::TabletMove, {360, 300}, 0.6, Qt::NoButton, Qt::LeftButton | Qt::MiddleButton);
+    PenEvent(m_pen, QEvent::TabletRelease, {370, 300}, 0.6, Qt::MiddleButton, Qt::LeftButton);
+    for (int i = 8; i <= 10; ++i)
+        PenEvent(m_pen, QEvent::TabletMove, {300 + i * 10, 300}, 0.6);
+    PenEvent(m_pen, QEvent::TabletRelease, {400, 300}, 0, Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::sendPostedEvents(m_view.get());
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    const CLine& line = *m_doc.m_lines.GetAt(0);
+    EXPECT_EQ(line.GetPointCount(), 11);
+    EXPECT_EQ(line.GetPoint(10).x, 288);
+
+    // The other end of the pen: a lasso round the stroke takes it, and the pencil stays in hand.
+    m_doc.SetModifiedFlag(false);
+    PenStroke(m_eraser, Loop(CRect(280, 270, 420, 330)));
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(Page(m_view->ScreenToPage(350, 300)), kBack);
+    EXPECT_EQ(m_view->Tool(), CScrivaView::kPencil);
+    PenStroke(m_pen, Line({300, 400}, {400, 400}));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPenType(), 2);
+}
+
+TEST_F(CaptureTest, a_pen_that_comes_after_start_up_writes_at_once)
+{
+    m_view.reset();
+    TabletBinding::Instance().SetMousePen(false);
+    TabletBinding::Instance().LoadTabletInterface(true);  // no tablet attached yet
+    ASSERT_FALSE(TabletBinding::Instance().IsLoaded());
+    m_view = std::make_unique<CScrivaView>(m_doc);
+    m_view->setGeometry(0, 0, 1024, 768);
+    m_view->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_view->TabletContext(), 0);
+
+    PenStroke(m_pen, Line({300, 300}, {400, 340}, 10));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 11);
+    EXPECT_NE(m_view->TabletContext(), 0);
+}
+
+TEST_F(CaptureTest, writing_repaints_only_around_the_new_ink)
+{
+    QCoreApplication::processEvents();  // the first paint of the whole window
+    PaintRecorder recorder(m_view->viewport());
+    Stroke(Line({400, 300}, {440, 310}, 8));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    ASSERT_FALSE(recorder.painted.isEmpty());
+    EXPECT_TRUE(recorder.painted.boundingRect().contains(QRect(400, 300, 36, 6)));  // the ink shows
+    EXPECT_TRUE(QRect(370, 270, 100, 60).contains(recorder.painted.boundingRect()))
+        << recorder.painted.boundingRect().x() << "," << recorder.painted.boundingRect().y() << " "
+        << recorder.painted.boundingRect().width() << "x" << recorder.painted.boundingRect().height();
 }
 
 TEST_F(CaptureTest, the_pen_cursor_is_a_circle_of_the_pen_colour_on_a_see_through_square)
@@ -255,7 +414,18 @@ TEST_F(CaptureTest, the_pen_cursor_is_a_circle_of_the_pen_colour_on_a_see_throug
     EXPECT_EQ(qAlpha(red.pixel(0, 0)), 0);               // black is keyed out around colours
     EXPECT_EQ(red.pixel(16, 16), qRgb(255, 0, 0));
     EXPECT_EQ(red.pixel(23, 16), qRgb(128, 128, 128));   // radius 7
-    EXPECT_EQ(CScrivaView::PenCursorHotSpot(), QPoint(13, 13));
+    EXPECT_EQ(CScrivaView::PenCursorHotSpot(), QPoint(16, 16));
+
+    // The view's cursor points with the centre of its circle, where the ink lands.
+    const QCursor cursor = m_view->PenCursor();
+    const QImage shown = cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    QRect drawn;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (qAlpha(shown.pixel(x, y)) != 0)
+                drawn |= QRect(x, y, 1, 1);
+    EXPECT_EQ(drawn, QRect(11, 11, 11, 11));  // the pencil's circle, radius 5 around (16, 16)
+    EXPECT_EQ(cursor.hotSpot(), QPoint(16, 16));
 
     const QImage grey = CScrivaView::PenCursorImage(0x808080, 1, true);
     EXPECT_EQ(grey.pixel(20, 16), qRgb(255, 255, 255));  // a grey pen gets a white outline

@@ -11,6 +11,7 @@
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -221,6 +222,26 @@ TEST_F(SplitMergeTest, split_writes_only_names_ending_in_the_device_extension_an
         EXPECT_FALSE(QFile::exists(Path(QString::fromLatin1(name)))) << name;
     }
     EXPECT_TRUE(m_prompts.Messages().empty());
+}
+
+TEST_F(SplitMergeTest, a_half_that_cannot_be_written_says_so_and_the_other_is_still_offered)
+{
+    WriteThreeStrokesAndSave();
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("taken.QVN"));
+    m_dialog.answerCut = 1;
+    m_prompts.QueueFileName(Path("taken.QVN"));
+    m_prompts.QueueFileName(Path("second.QVN"));
+    m_doc.OnSplit();
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
+    EXPECT_EQ(ReadDeviceFile(Path("second.QVN")).penUps, 2);
+
+    m_prompts.QueueFileName(Path("first.QVN"));
+    m_prompts.QueueFileName(Path("no-such-folder/second.QVN"));
+    m_doc.OnSplit();
+    ASSERT_EQ(m_prompts.Messages().size(), 2u);
+    EXPECT_EQ(m_prompts.Messages()[1].text, "Failed to save document.");
+    EXPECT_EQ(ReadDeviceFile(Path("first.QVN")).penUps, 1);
 }
 
 TEST_F(SplitMergeTest, merge_replays_a_device_file_on_top_of_the_page)

@@ -75,7 +75,7 @@ TEST_F(ViewTest, half_zoom_centres_the_page_between_grey_bands)
 
 TEST_F(ViewTest, zoom_steps_between_half_and_four_and_sizes_the_scrolling)
 {
-    EXPECT_EQ(m_view->TotalScrollSize(), QSize(482, 652));
+    EXPECT_EQ(m_view->TotalScrollSize(), QSize(768, 682));
     m_view->OnZoomOut();
     EXPECT_EQ(m_view->Zoom(), 0.5f);
     for (int i = 0; i < 3; ++i)
@@ -84,7 +84,7 @@ TEST_F(ViewTest, zoom_steps_between_half_and_four_and_sizes_the_scrolling)
     m_view->OnZoomIn();
     EXPECT_EQ(m_view->Zoom(), 4.0f);
     m_view->OnZoomOut();
-    EXPECT_EQ(m_view->TotalScrollSize(), QSize(2018, 2700));
+    EXPECT_EQ(m_view->TotalScrollSize(), QSize(2048, 2730));
 
     m_view->ScrollTo(300, 400);
     EXPECT_EQ(m_view->ScrollPosition(), QPoint(300, 400));
@@ -112,12 +112,40 @@ TEST_F(ViewTest, double_zoom_shows_each_page_pixel_as_a_square)
     EXPECT_EQ(m_view->WindowToPage({100, 100}), (POINT{60, 65}));
 }
 
+TEST_F(ViewTest, the_page_scrolls_to_its_last_pixel_at_every_zoom)
+{
+    // The page's bottom-right corner in a colour of its own, three pixels square so that half
+    // zoom, which shows every other pixel, shows it too.
+    constexpr COLORREF kCorner = RGB(255, 0, 0);
+    const LONG w = m_view->Page().PageWidth();
+    const LONG h = m_view->Page().PageHeight();
+    m_view->Page().Surface().FillSolidRect(CRect(w - 3, h - 3, w, h), kCorner);
+    const QSize client = m_view->viewport()->size();
+    for (float zoom : {0.5f, 1.0f, 2.0f, 4.0f}) {
+        ASSERT_EQ(m_view->Zoom(), zoom);
+        m_view->ScrollTo(INT_MAX, INT_MAX);  // as far as the scroll bars go
+        QImage window = DrawingSurface::CreateBitmap(client.width(), client.height());
+        m_view->OnDraw(window);
+        int corner = 0;
+        for (int y = 0; y < window.height(); ++y)
+            for (int x = 0; x < window.width(); ++x)
+                corner += At(window, x, y) == kCorner;
+        EXPECT_GT(corner, 0) << "zoom " << zoom;
+        if (zoom >= 1) {
+            const POINT last = m_view->WindowToPage({client.width() - 1, client.height() - 1});
+            EXPECT_EQ(last, (POINT{w - 1, h - 1})) << "zoom " << zoom;
+            EXPECT_EQ(At(window, client.width() - 1, client.height() - 1), kCorner) << "zoom " << zoom;
+        }
+        m_view->OnZoomIn();
+    }
+}
+
 TEST_F(ViewTest, add_line_lengthens_the_page_by_a_page_height)
 {
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(m_view->OnCommand(IDC_ADD_LINE));
     EXPECT_EQ(m_view->Page().PageHeight(), 5460);
-    EXPECT_EQ(m_view->TotalScrollSize().height(), 2700);
+    EXPECT_EQ(m_view->TotalScrollSize().height(), 2730);
     m_doc.OnNewDocument();
     EXPECT_EQ(m_view->Page().PageHeight(), 1365);
 }

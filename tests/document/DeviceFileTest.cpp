@@ -42,6 +42,12 @@ TEST(DevicePackets, live_points_are_pen_down_and_the_pen_up_copy_keeps_only_the_
     EXPECT_EQ(DecodePacket(loaded.data()).buttons, 0);
 }
 
+TEST(DevicePackets, pressure_above_511_is_written_as_a_full_press_not_wrapped_round)
+{
+    for (const DWORD pressure : {511u, 512u, 600u, 1023u, 70000u})
+        EXPECT_EQ(DecodePacket(EncodePacket(1, 1, pressure, 1).data()).pressure, 511) << pressure;
+}
+
 TEST(DeviceFilter, jumps_over_230_units_between_pen_down_packets_are_dropped)
 {
     const DevicePacket previous = Pen(1000, 1000);

@@ -195,6 +195,49 @@ TEST_F(NoteTest, damaged_notes_are_refused_and_the_page_stays)
     EXPECT_EQ(m_prompts.Messages()[6].text, "Failed to open document.");
 }
 
+TEST_F(NoteTest, a_stroke_far_off_the_page_opens_and_erases_and_one_past_any_page_is_refused)
+{
+    // A one-pixel marker line from the page to 500 million pixels out, within the furthest a
+    // stored point may lie (2^29): it opens at once, shows its part on the page and can be erased.
+    auto far = std::make_unique<CLine>();
+    far->SetColor(RGB(200, 0, 0));
+    far->SetPenType(4, 0);
+    far->AddPoint(100, 100, 1);
+    far->AddPoint(500000000, 500000100, 1);
+    m_doc.m_lines.Add(std::move(far));
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("far.Ilf")));
+    m_doc.OnNewDocument();
+    ASSERT_TRUE(m_doc.OnOpenDocument(Path("far.Ilf")));
+    EXPECT_NE(PagePixel(700, 700), kBack);
+    EXPECT_EQ(PagePixel(700, 690), kBack);
+    auto eraser = std::make_unique<CLine>();
+    eraser->SetPenType(1, 1);
+    for (POINT p : {POINT{600, 600}, POINT{800, 600}, POINT{800, 800}, POINT{600, 800}, POINT{600, 600}})
+        eraser->AddPoint(p.x, p.y, 1);
+    m_doc.m_lines.Add(std::move(eraser));
+    EXPECT_FALSE(m_doc.m_lines.EraseByLasso().IsRectEmpty());
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+
+    // Points or stored bounds past 2^29 are damage: no page reaches that far.
+    const QByteArray good = Contents(Path("far.Ilf"));
+    const auto patched = [&](int offset, LONG value) {
+        QByteArray bytes = good;
+        const LONG le = qToLittleEndian(value);
+        std::memcpy(bytes.data() + offset, &le, 4);
+        return bytes;
+    };
+    Write(Path("x.Ilf"), patched(74, 536870913));        // the far point's x
+    Write(Path("y.Ilf"), patched(68, -2000000000));      // the first point's y
+    Write(Path("bounds.Ilf"), patched(44, INT_MAX));     // the stored right edge
+    const QImage before = m_view.Page().Surface().Bitmap().copy();
+    for (const char* name : {"x.Ilf", "y.Ilf", "bounds.Ilf"})
+        EXPECT_FALSE(m_doc.OnOpenDocument(Path(name))) << name;
+    EXPECT_EQ(m_view.Page().Surface().Bitmap(), before);
+    ASSERT_EQ(m_prompts.Messages().size(), 3u);
+    for (const auto& message : m_prompts.Messages())
+        EXPECT_EQ(message.text, "Unexpected file format.");
+}
+
 TEST_F(NoteTest, a_zero_line_height_in_a_note_reads_as_90)
 {
     QByteArray bytes = StoreToBytes(m_doc);
@@ -219,6 +262,68 @@ TEST_F(NoteTest, a_failed_save_keeps_the_old_file_and_says_so)
     EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
 }
 
+TEST_F(NoteTest, a_failed_save_leaves_the_title_and_the_offered_name)
+{
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("one.Ilf")));
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("one.Ilf")));
+    AddStroke({10, 10}, {90, 90});
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("taken.Ilf"));
+    m_prompts.QueueFileName(Path("taken.Ilf"));
+    m_doc.OnFileSave();
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Failed to save document.");
+    EXPECT_EQ(m_doc.GetTitle(), "one.Ilf");
+    EXPECT_EQ(m_doc.CurrentPath(), Path("one.Ilf"));
+    EXPECT_EQ(m_doc.OpenedPath(), Path("one.Ilf"));  // the pages still turn from here
+    EXPECT_TRUE(m_doc.IsModified());
+
+    m_prompts.QueueFileName(Path("two.Ilf"));
+    m_doc.OnFileSave();
+    EXPECT_EQ(m_prompts.FileDialogs()[1].initialName, Path("one.Ilf"));
+    EXPECT_EQ(m_doc.GetTitle(), "two.Ilf");
+    EXPECT_EQ(m_doc.CurrentPath(), "two.Ilf");
+    EXPECT_FALSE(m_doc.IsModified());
+}
+
+TEST_F(NoteTest, a_page_from_a_device_file_is_saved_as_a_note_beside_it)
+{
+    const QByteArray device = QByteArray("QORVEN") + QByteArray(26, '\0');
+    Write(Path("b.QVN"), device);
+    ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+    AddStroke({10, 10}, {90, 90});  // as the import would have put it there
+    m_doc.SetModifiedFlag(false);
+
+    // Save offers the device file's name as a note.
+    m_prompts.QueueFileName(Path("b.Ilf"));
+    m_doc.OnFileSave();
+    ASSERT_EQ(m_prompts.FileDialogs().size(), 1u);
+    EXPECT_EQ(m_prompts.FileDialogs()[0].initialName, Path("b.Ilf"));
+    EXPECT_EQ(Contents(Path("b.QVN")), device);
+    EXPECT_EQ(Contents(Path("b.Ilf")).size(), 36 + 32 + 11 * 10);
+
+    // The save-changes question saves the way Save does: a device-file name gets a device
+    // file, a ".jpg" name a picture, a note name a note.
+    const struct {
+        const char* name;
+        bool (*written)(const QByteArray&);
+    } saves[] = {
+        {"c.QVN", [](const QByteArray& bytes) { return bytes.startsWith("QORVEN") && bytes.size() == 32 + 6 * 12; }},
+        {"d.jpg", [](const QByteArray& bytes) { return !QImage::fromData(bytes, "JPG").isNull(); }},
+        {"e.Ilf", [](const QByteArray& bytes) { return bytes.size() == 36 + 32 + 11 * 10; }},
+    };
+    for (const auto& save : saves) {
+        ASSERT_TRUE(m_doc.OpenDocumentFile(Path("b.QVN")));
+        AddStroke({10, 10}, {90, 90});
+        m_prompts.QueueAnswer(IDYES);
+        m_prompts.QueueFileName(Path(save.name));
+        EXPECT_TRUE(m_doc.OnFileNew()) << save.name;
+        EXPECT_EQ(m_prompts.FileDialogs().back().initialName, Path("b.Ilf")) << save.name;
+        EXPECT_TRUE(save.written(Contents(Path(save.name)))) << save.name;
+    }
+    EXPECT_EQ(Contents(Path("b.QVN")), device);
+    EXPECT_EQ(m_prompts.Messages().size(), 3u);  // the three questions
+}
+
 TEST_F(NoteTest, only_a_lower_case_jpg_ending_exports_an_image)
 {
     m_prompts.QueueFileName(Path("page.jpg"));
@@ -241,6 +346,26 @@ TEST_F(NoteTest, export_extent_covers_the_content_within_the_page)
     EXPECT_EQ(m_doc.ExportExtent(), (SIZE{720, 920}));
     AddStroke({100, 200}, {1500, 3000});
     EXPECT_EQ(m_doc.ExportExtent(), (SIZE{1024, 1365}));
+}
+
+TEST_F(NoteTest, the_exported_image_reaches_dots_and_level_strokes_beyond_the_other_ink)
+{
+    AddStroke({100, 200}, {700, 900});
+    // A dot below the other ink and a level stroke right of it: their bounds have no area.
+    auto dot = std::make_unique<CLine>();
+    dot->SetColor(RGB(0, 0, 128));
+    dot->SetPenType(2, 1);
+    dot->AddPoint(400, 1000, 200);
+    m_doc.m_lines.Add(std::move(dot));
+    AddStroke({300, 600}, {900, 600});
+    m_view.DrawRuledLines(true);
+
+    m_prompts.QueueFileName(Path("page.jpg"));
+    m_doc.OnFileSave();
+    const QImage image(Path("page.jpg"));
+    ASSERT_EQ(image.size(), QSize(920, 1020));
+    EXPECT_LT(qGray(image.pixel(400, 1000)), 100);  // the dot, dark on the light page
+    EXPECT_LT(qGray(image.pixel(890, 600)), 100);   // the level stroke's far end
 }
 
 TEST_F(NoteTest, opening_asks_before_dropping_unsaved_strokes)

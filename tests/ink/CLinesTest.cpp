@@ -74,6 +74,75 @@ TEST(CLinesHistory, last_undone_comes_back_first)
     EXPECT_EQ(lines.GetCount(), 2);
 }
 
+TEST(CLinesHistory, an_erase_is_one_undo_step_that_puts_the_strokes_back_in_their_places)
+{
+    CLines lines;
+    AddTagged(lines, 1, {40, 40}, {60, 45});    // inside the loop
+    AddTagged(lines, 2, {150, 40}, {180, 40});
+    AddTagged(lines, 3, {30, 60}, {50, 62});    // inside the loop
+    AddTagged(lines, 4, {200, 200}, {220, 200});
+    lines.Add(MakeStroke(kEraser, LoopPoints(CRect(20, 20, 100, 80)), 1, kBlack));
+    ASSERT_EQ(lines.EraseByLasso(), CRect(25, 35, 65, 67));
+    AddTagged(lines, 5, {300, 300}, {330, 300});  // written after the erase
+    ASSERT_EQ(Tags(lines), (std::vector<COLORREF>{2, 4, 5}));
+
+    EXPECT_EQ(lines.Undo(), CRect(300, 300, 330, 300));  // the latest step first
+    EXPECT_EQ(Tags(lines), (std::vector<COLORREF>{2, 4}));
+    EXPECT_TRUE(lines.CanUndo());
+    EXPECT_EQ(lines.Undo(), CRect(25, 35, 65, 67));      // the whole erase at once
+    EXPECT_EQ(Tags(lines), (std::vector<COLORREF>{1, 2, 3, 4}));
+    EXPECT_EQ(lines.Undo(), CRect(200, 200, 220, 200));  // then the strokes written before it
+    EXPECT_EQ(Tags(lines), (std::vector<COLORREF>{1, 2, 3}));
+    EXPECT_EQ(lines.GetRedoCount(), 3);
+
+    DrawingSurface dc = WhiteSurface(400, 400);
+    EXPECT_FALSE(lines.RedoErases());
+    EXPECT_EQ(lines.Redo(&dc), CRect(200, 200, 220, 200));
+    const int inked = InkedPixels(dc);
+    ASSERT_GT(inked, 0);
+    EXPECT_TRUE(lines.RedoErases());
+    EXPECT_EQ(lines.Redo(&dc), CRect(25, 35, 65, 67));   // the same strokes erased again,
+    EXPECT_EQ(Tags(lines), (std::vector<COLORREF>{2, 4}));
+    EXPECT_EQ(InkedPixels(dc), inked);                   // and the caller repaints their area
+    lines.Redo(&dc);
+    EXPECT_EQ(Tags(lines), (std::vector<COLORREF>{2, 4, 5}));
+
+    // Undone again and then cleared, as a new stroke does: the erase stays done.
+    lines.Undo();
+    lines.Undo();
+    lines.ClearRedo();
+    EXPECT_TRUE(lines.Redo(&dc).IsRectNull());
+    EXPECT_EQ(Tags(lines), (std::vector<COLORREF>{1, 2, 3, 4}));
+}
+
+TEST(CLinesHistory, a_new_or_loaded_page_forgets_earlier_erases)
+{
+    CLines lines;
+    AddTagged(lines, 1, {40, 40}, {60, 45});
+    lines.Add(MakeStroke(kEraser, LoopPoints(CRect(20, 20, 100, 80)), 1, kBlack));
+    lines.EraseByLasso();
+    ASSERT_EQ(lines.GetCount(), 0);
+    EXPECT_TRUE(lines.CanUndo());
+    lines.RemoveAll();
+    EXPECT_FALSE(lines.CanUndo());
+    EXPECT_TRUE(lines.Undo().IsRectNull());
+    EXPECT_EQ(lines.GetCount(), 0);
+
+    CLines source;
+    AddTagged(source, 7, {0, 0}, {10, 10});
+    AddTagged(lines, 2, {40, 40}, {60, 45});
+    lines.Add(MakeStroke(kEraser, LoopPoints(CRect(20, 20, 100, 80)), 1, kBlack));
+    lines.EraseByLasso();
+    lines.Undo();                       // the erase waits in the redo history
+    Load(lines, Store(source));
+    DrawingSurface dc = WhiteSurface(100, 100);
+    EXPECT_TRUE(lines.Redo(&dc).IsRectNull());
+    EXPECT_EQ(Tags(lines), (std::vector<COLORREF>{7}));
+    lines.Undo();
+    EXPECT_FALSE(lines.CanUndo());
+    EXPECT_EQ(lines.GetCount(), 0);
+}
+
 TEST(CLinesHistory, get_at_outside_the_list_is_an_error)
 {
     CLines lines;

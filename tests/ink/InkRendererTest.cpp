@@ -233,6 +233,9 @@ TEST(InkRendererStroke, far_away_points_finish_without_touching_the_surface)
     InkRenderer r;
     DrawStroke(r, dc, {{100, 100}, {2000000000, 5}, {-2000000000, 1900000000}, {7, 2000000000}, {300, 300}},
                160);
+    // Points on the same far column one after another: a curve's midpoint is taken from the
+    // sum of two of them.
+    DrawStroke(r, dc, {{100, 100}, {2000000000, 0}, {2000000000, 50}, {2000000000, 100}, {300, 300}}, 160);
     EXPECT_EQ(InkedPixels(dc), 0);
 }
 

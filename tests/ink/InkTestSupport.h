@@ -2,6 +2,7 @@
 // Small builders shared by the ink tests.
 
 #include "ink/CLine.h"
+#include "ink/InkRenderer.h"
 #include "ink/PressureAxis.h"
 #include "ArchiveBytes.h"
 #include "platform/DrawingSurface.h"

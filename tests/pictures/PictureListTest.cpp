@@ -108,30 +108,65 @@ TEST(PictureSelection, within_five_pixels_selects_without_starting_a_move)
     EXPECT_EQ(list.GetAt(0)->GetRect(), CRect(50, 50, 100, 100));
 }
 
-TEST(PictureSelection, the_selected_picture_draws_its_hatched_frame_and_handles)
+TEST(PictureSelection, the_selected_picture_draws_its_hatched_frame_and_handles_on_the_window_only)
 {
     CPictureList list;
     list.Add(Picture(CRect(50, 50, 100, 100)));
     PageHost host(list);
     list.SelectAt(host, kLeft, 60, 60);
-    const DrawingSurface& page = host.m_page;
-    EXPECT_EQ(page.GetPixel(45, 45), RGB(0, 0, 0));   // top-left handle
-    EXPECT_EQ(page.GetPixel(104, 104), RGB(0, 0, 0)); // bottom-right handle
-    EXPECT_EQ(page.GetPixel(74, 47), RGB(0, 0, 0));   // top handle
-    EXPECT_EQ(page.GetPixel(60, 60), RGB(0x20, 0x80, 0xC0));
+    // The page keeps no trace of the frame: exports, printing and mail show the page as it is.
+    EXPECT_EQ(host.m_page.GetPixel(45, 45), kPaper);
+    EXPECT_EQ(host.m_page.GetPixel(74, 47), kPaper);
+
+    // A window showing the page at scale 1 from its top-left corner.
+    DrawingSurface window(host.m_page.Bitmap().copy());
+    list.DrawSelectionFrame(&window, 1.0, {0, 0});
+    EXPECT_EQ(window.GetPixel(45, 45), RGB(0, 0, 0));   // top-left handle
+    EXPECT_EQ(window.GetPixel(104, 104), RGB(0, 0, 0)); // bottom-right handle
+    EXPECT_EQ(window.GetPixel(74, 47), RGB(0, 0, 0));   // top handle
+    EXPECT_EQ(window.GetPixel(60, 60), RGB(0x20, 0x80, 0xC0));
     int black = 0, white = 0;
     for (int x = 56; x < 70; ++x) {  // the border above the picture, between handles
-        const COLORREF c = page.GetPixel(x, 47);
+        const COLORREF c = window.GetPixel(x, 47);
         black += c == RGB(0, 0, 0);
         white += c == RGB(255, 255, 255);
     }
     EXPECT_GT(black, 0);
     EXPECT_GT(white, black);
-    EXPECT_EQ(page.GetPixel(40, 40), kPaper);
-    // Deselecting gives back the rectangle whose re-rendering removes the frame.
-    host.RedrawPageRect(list.Deselect());
-    EXPECT_EQ(page.GetPixel(45, 45), kPaper);
+    EXPECT_EQ(window.GetPixel(40, 40), kPaper);
+
+    // At half zoom with the page's left edge 20 pixels into the window, everything is half as
+    // large: the picture covers window (45, 25)-(70, 50), the frame (42, 22)-(72, 52).
+    DrawingSurface half(DrawingSurface::CreateBitmap(120, 80));
+    half.FillSolidRect(CRect(0, 0, 120, 80), kPaper);
+    list.DrawSelectionFrame(&half, 0.5, {20, 0});
+    EXPECT_EQ(half.GetPixel(42, 22), RGB(0, 0, 0));  // top-left handle
+    EXPECT_EQ(half.GetPixel(44, 24), RGB(0, 0, 0));
+    EXPECT_EQ(half.GetPixel(71, 51), RGB(0, 0, 0));  // bottom-right handle
+    EXPECT_EQ(half.GetPixel(41, 24), kPaper);
+    EXPECT_EQ(half.GetPixel(72, 51), kPaper);
+    EXPECT_EQ(half.GetPixel(50, 35), kPaper);        // the picture itself is the page's to show
+
+    // Deselecting gives back the rectangle to repaint, and no frame is drawn any more.
+    EXPECT_EQ(list.Deselect(), CRect(50, 50, 100, 100));
+    DrawingSurface after(host.m_page.Bitmap().copy());
+    list.DrawSelectionFrame(&after, 1.0, {0, 0});
+    EXPECT_EQ(after.Bitmap(), host.m_page.Bitmap());
     EXPECT_TRUE(list.Deselect().IsRectNull());
+}
+
+TEST(PictureSelection, a_huge_picture_draws_its_frame_at_once)
+{
+    // The frame is drawn over the window's pixels only, not over the whole of the picture.
+    CPictureList list;
+    list.Add(Picture(CRect(0, -(1 << 28), 1 << 28, 1 << 28)));
+    PageHost host(list);
+    ASSERT_TRUE(list.SelectAt(host, kLeft, 60, 60));
+    DrawingSurface window(DrawingSurface::CreateBitmap(40, 30));
+    window.FillSolidRect(CRect(0, 0, 40, 30), kPaper);
+    list.DrawSelectionFrame(&window, 1.0, {20, 15});
+    EXPECT_EQ(window.GetPixel(17, 14), RGB(0, 0, 0));  // the left handle, page (-5..0, -3..2)
+    EXPECT_EQ(window.GetPixel(25, 14), kPaper);        // inside the picture
 }
 
 TEST(PictureTracking, hovering_reports_handles_middle_and_nothing)
@@ -181,6 +216,50 @@ TEST(PictureTracking, a_handle_dragged_past_the_opposite_edge_gives_a_normal_rec
     EXPECT_EQ(list.GetAt(0)->GetTrackRect(), CRect(130, 140, 100, 100));
     EXPECT_TRUE(list.EndTrack(host, 0, 130, 140));
     EXPECT_EQ(list.GetAt(0)->GetRect(), CRect(100, 100, 130, 140));
+}
+
+TEST(PictureTracking, a_drag_from_the_frame_moves_the_picture_from_where_it_is)
+{
+    CPictureList list;
+    list.Add(Picture(CRect(50, 50, 100, 100)));
+    list.Add(Picture(CRect(150, 50, 190, 100)));
+    PageHost host(list);
+    list.SelectAt(host, kLeft, 60, 60);  // a press inside, released where it was
+    EXPECT_FALSE(list.EndTrack(host, 0, 60, 60));
+
+    // Hover onto the frame between two handles, press there, drag 10 right and 10 down.
+    ASSERT_EQ(list.OnMouseMove(host, 0, 47, 60), CRectTracker::hitMiddle);
+    EXPECT_FALSE(list.SelectAt(host, kLeft, 47, 60));
+    list.OnMouseMove(host, kLeft, 52, 65);
+    list.OnMouseMove(host, kLeft, 57, 70);
+    EXPECT_TRUE(list.EndTrack(host, 0, 57, 70));
+    EXPECT_EQ(list.GetAt(0)->GetRect(), CRect(60, 60, 110, 110));
+
+    // On the frame of a picture that is not selected, a press only selects, even though that
+    // picture was dragged before.
+    list.SelectAt(host, kLeft, 160, 60);
+    list.OnMouseMove(host, kLeft, 170, 70);
+    EXPECT_TRUE(list.EndTrack(host, 0, 170, 70));
+    ASSERT_EQ(list.GetAt(1)->GetRect(), CRect(160, 60, 200, 110));
+    list.SelectAt(host, kLeft, 70, 70);
+    EXPECT_TRUE(list.SelectAt(host, kLeft, 157, 80));
+    EXPECT_EQ(list.GetSelectedIndex(), 1);
+    list.OnMouseMove(host, kLeft, 140, 90);
+    EXPECT_FALSE(list.EndTrack(host, 0, 140, 90));
+    EXPECT_EQ(list.GetAt(1)->GetRect(), CRect(160, 60, 200, 110));
+}
+
+TEST(PictureTracking, a_drop_beyond_what_a_note_can_hold_is_refused)
+{
+    CPictureList list;
+    list.Add(Picture(CRect(50, 50, 100, 100)));
+    PageHost host(list);
+    list.SelectAt(host, kLeft, 60, 60);
+    ASSERT_EQ(list.OnMouseMove(host, 0, 102, 102), CRectTracker::hitBottomRight);
+    list.OnMouseMove(host, kLeft, 1 << 30, 102);
+    EXPECT_TRUE(list.EndTrack(host, 0, 1 << 30, 102));  // the drag frame is taken away
+    EXPECT_EQ(list.GetAt(0)->GetRect(), CRect(50, 50, 100, 100));
+    EXPECT_EQ(host.m_page.GetPixel(60, 60), RGB(0x20, 0x80, 0xC0));
 }
 
 TEST(PictureTracking, release_without_a_move_re_renders_nothing_and_leaves_no_frame)
@@ -269,6 +348,35 @@ TEST(PictureDrawing, a_partial_redraw_matches_the_whole_picture)
     EXPECT_TRUE(picture.DrawInRect(&parts, CRect(14, 0, 30, 12)));
     EXPECT_EQ(parts.Bitmap(), whole.Bitmap());
     EXPECT_EQ(whole.GetPixel(17, 11), RGB(180, 0, 100));
+}
+
+TEST(PictureDrawing, a_stretched_picture_redrawn_in_two_parts_shows_no_seam)
+{
+    // Scales with no whole ratio, larger and smaller: every split, across and down, must give
+    // each page pixel the source pixel the whole picture gives it.
+    QImage bitmap(7, 6, QImage::Format_RGB32);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 7; ++x)
+            bitmap.setPixel(x, y, qRgb(x * 30, y * 40, 200));
+    for (const CRect& rect : {CRect(3, 4, 13, 13), CRect(2, 1, 7, 5)}) {
+        CPictureItem picture;
+        picture.SetBitmap(bitmap, 7, 6);
+        picture.SetRect(rect);
+        DrawingSurface whole(DrawingSurface::CreateBitmap(16, 16));
+        picture.Draw(&whole);
+        for (LONG at = rect.left + 1; at < rect.right; ++at) {
+            DrawingSurface parts(DrawingSurface::CreateBitmap(16, 16));
+            picture.DrawInRect(&parts, CRect(0, 0, at, 16));
+            picture.DrawInRect(&parts, CRect(at, 0, 16, 16));
+            EXPECT_EQ(parts.Bitmap(), whole.Bitmap()) << "split at x " << at;
+        }
+        for (LONG at = rect.top + 1; at < rect.bottom; ++at) {
+            DrawingSurface parts(DrawingSurface::CreateBitmap(16, 16));
+            picture.DrawInRect(&parts, CRect(0, 0, 16, at));
+            picture.DrawInRect(&parts, CRect(0, at, 16, 16));
+            EXPECT_EQ(parts.Bitmap(), whole.Bitmap()) << "split at y " << at;
+        }
+    }
 }
 
 TEST(PictureDrawing, extent_is_the_largest_right_and_bottom_edges)
@@ -364,6 +472,48 @@ TEST(PictureRecord, damaged_records_fail_the_load_and_keep_the_list)
 
     ASSERT_EQ(target.GetCount(), 1);
     EXPECT_EQ(target.GetAt(0)->GetRect(), CRect(7, 7, 9, 9));
+}
+
+TEST(PictureRecord, a_placement_beyond_any_page_is_refused_on_load_and_never_saved)
+{
+    CPictureList source;
+    source.Add(Picture(CRect(0, 0, 10, 10)));
+    const QByteArray good = Store(source);
+    CPictureList target;
+    target.Add(Picture(CRect(7, 7, 9, 9)));
+    const LONG huge = 2147483647;
+    for (const CRect& crafted : {CRect(-huge - 1, -huge - 1, huge, huge), CRect(0, 0, huge, 20),
+                                 CRect(0, 0, 20, 1 << 30), CRect(-(1 << 30), 0, 20, 20)}) {
+        QByteArray bytes = good;
+        PutLE<LONG>(bytes, 12, crafted.left);
+        PutLE<LONG>(bytes, 16, crafted.top);
+        PutLE<LONG>(bytes, 20, crafted.right);
+        PutLE<LONG>(bytes, 24, crafted.bottom);
+        EXPECT_THROW(Load(target, bytes), CArchiveException) << crafted.right;
+    }
+    ASSERT_EQ(target.GetCount(), 1);
+    EXPECT_EQ(target.GetAt(0)->GetRect(), CRect(7, 7, 9, 9));
+
+    // Far off the page, yet within reach: kept.
+    QByteArray far = good;
+    PutLE<LONG>(far, 12, -300000);
+    Load(target, far);
+    EXPECT_EQ(target.GetAt(0)->GetRect(), CRect(-300000, 0, 10, 10));
+
+    // What a load would refuse is never written.
+    CPictureList wide;
+    wide.Add(Picture(CRect(0, 0, 1 << 30, 10)));
+    EXPECT_THROW(Store(wide), CArchiveException);
+}
+
+TEST(PictureRecord, pictures_larger_than_a_file_may_bring_are_not_taken)
+{
+    CPictureItem picture;
+    EXPECT_FALSE(picture.SetBitmap(QImage(32768, 1, QImage::Format_RGB32), 32768, 1));
+    EXPECT_TRUE(picture.Bitmap().isNull());
+    EXPECT_EQ(picture.GetRect(), CRect());
+    EXPECT_TRUE(picture.SetBitmap(QImage(32767, 2, QImage::Format_RGB32), 32767, 2));
+    EXPECT_EQ(picture.GetRect(), CRect(0, 0, 32767, 2));
 }
 
 TEST(PictureRecord, short_image_data_is_reported_and_leaves_no_bitmap)

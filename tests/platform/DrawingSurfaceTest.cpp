@@ -222,6 +222,50 @@ TEST(DrawingSurface, polyline_joins_the_points_and_keeps_the_current_position)
     EXPECT_EQ(Picture(dc), "\n.......\n.#####.\n.....#.\n.....#.\n...###.\n.......\n");
 }
 
+TEST(DrawingSurface, lines_from_far_outside_draw_only_the_pixels_they_cross)
+{
+    DrawingSurface dc = FilledSurface(8, 8);
+    const auto line = [&](int width, POINT from, POINT to) {
+        dc.SelectPen({PS_SOLID, width, kInk});
+        dc.MoveTo(from.x, from.y);
+        dc.LineTo(to.x, to.y);
+    };
+    line(1, {-2147483000, 1}, {2147483000, 1});
+    line(1, {-1000000000, -1000000000}, {1000000000, 1000000000});
+    line(1, {-2147483647, -1073741824}, {2147483647, 1073741825});  // crosses at y = x / 2 + 0.5
+    line(2, {6, INT_MIN}, {6, INT_MAX});                            // pixel centres 5 and 6
+    EXPECT_EQ(Picture(dc), R"(
+#....##.
+########
+..##.##.
+...####.
+....####
+.....##.
+.....##.
+.....###
+)");
+}
+
+TEST(DrawingSurface, device_coordinates_beyond_32_bits_are_outside)
+{
+    // Origin and point add up to -2^32: a 32-bit sum would wrap round to device pixel 0.
+    DrawingSurface dc = FilledSurface(8, 8);
+    dc.SetViewportOrg(INT_MIN, INT_MIN);
+    for (int width : {1, 3}) {
+        dc.SelectPen({PS_SOLID, width, kInk});
+        dc.MoveTo(INT_MIN, INT_MIN);
+        dc.LineTo(INT_MIN, INT_MIN + 6);
+        dc.MoveTo(INT_MIN, INT_MIN);
+        dc.LineTo(INT_MIN + 6, INT_MIN);
+    }
+    dc.SelectBrush(kInk);
+    EXPECT_FALSE(dc.FloodFill(INT_MIN, INT_MIN, kBlack));
+    EXPECT_EQ(dc.GetPixel(INT_MIN, INT_MIN), CLR_INVALID);
+    dc.SetPixel(INT_MIN, INT_MIN, kInk);
+    dc.FillSolidRect(CRect(INT_MIN, INT_MIN, INT_MIN + 4, INT_MIN + 4), kInk);
+    EXPECT_EQ(Picture(dc).find('#'), std::string::npos);
+}
+
 TEST(DrawingSurface, flood_fill_does_not_leak_through_a_diagonal_border)
 {
     DrawingSurface dc = FilledSurface(16, 16);

@@ -16,11 +16,13 @@
 #include "shell/CPaletteBar.h"
 #include "shell/CPenWidthPopup.h"
 #include "shell/StringTable.h"
+#include "tablet/TabletBinding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -449,4 +451,109 @@ TEST_F(FrameModeTest, window_buttons_of_the_inking_frame_minimise_scale_and_clos
     QTest::mouseClick(Commands().ButtonFor(ID_APP_EXIT), Qt::LeftButton, {}, QPoint(4, 4));
     EXPECT_EQ(m_prompts.Messages().size(), 1u);
     EXPECT_TRUE(Frame().isVisible());
+}
+
+TEST_F(FrameModeTest, after_a_display_change_the_pen_writes_on_and_an_inking_launch_gets_its_context_back)
+{
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    m_frame.reset();
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    m_frame->ShowMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    ASSERT_NE(View().TabletContext(), 0);
+
+    // The stroke that follows a display change is written whole.
+    Frame().OnDisplayChange(QSize(1024, 768));
+    const CRect view = View().ScreenRect();
+    DWORD time = 1000;
+    for (int i = 0; i <= 10; ++i)
+        TabletBinding::Instance().QueuePacket({time += 5, i == 0 ? MakeButtons(0, TBN_DOWN) : 0,
+                                               view.left + 400 + i * 10, view.top + 200, 700});
+    TabletBinding::Instance().QueuePacket({time += 5, MakeButtons(0, TBN_UP), view.left + 500, view.top + 200, 0});
+    QCoreApplication::sendPostedEvents(&View());
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 11);
+
+    // An inking launch lets go of the pen at a display change and takes it up again.
+    m_frame.reset();
+    m_frame = std::make_unique<CMainFrame>(m_doc, "INKING", [](UINT) { return false; });
+    Frame().MakeInkingFrame();
+    ASSERT_NE(View().TabletContext(), 0);
+    Frame().OnDisplayChange(QSize(1024, 768));
+    EXPECT_EQ(View().TabletContext(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return View().TabletContext() != 0; }, 5000));
+    EXPECT_FALSE(View().TabletReopenPending());
+    TabletBinding::Instance().SetMousePen(false);
+}
+
+namespace {
+
+// Scripted dialogs that also note, at each one, whether the pen was parked while it showed.
+class ParkWatchingPrompts : public ScriptedPrompts {
+public:
+    explicit ParkWatchingPrompts(const CScrivaView& view) : m_view(view) {}
+    int MessageBox(const QString& text, const QString& caption, UINT type) override
+    {
+        parked.push_back(m_view.IsTabletParked() && m_view.TabletContext() == 0);
+        return ScriptedPrompts::MessageBox(text, caption, type);
+    }
+    QString GetFileName(const FileDialogRequest& request) override
+    {
+        parked.push_back(m_view.IsTabletParked() && m_view.TabletContext() == 0);
+        return ScriptedPrompts::GetFileName(request);
+    }
+    std::optional<COLORREF> ChooseColor(COLORREF initial) override
+    {
+        parked.push_back(m_view.IsTabletParked() && m_view.TabletContext() == 0);
+        return ScriptedPrompts::ChooseColor(initial);
+    }
+    std::vector<bool> parked;
+
+private:
+    const CScrivaView& m_view;
+};
+
+}  // namespace
+
+TEST_F(FrameModeTest, every_flow_with_a_dialog_parks_the_pen_in_letter_mode_too)
+{
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    m_frame.reset();
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    m_frame->ShowMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    ASSERT_NE(View().TabletContext(), 0);
+    ParkWatchingPrompts prompts(View());
+
+    Frame().OnCommand(ID_FILE_OPEN);
+    Frame().OnCommand(ID_FILE_SAVE);
+    Frame().OnCommand(IDC_LINE_COLOR);
+    Frame().OnCommand(IDC_INSERT_IMAGE);
+    QTest::mouseClick(&Palette(), Qt::LeftButton, {}, Palette().PenColorRect().center());
+    Frame().SetWritingOverlay(&m_overlay);
+    Write();
+    prompts.QueueAnswer(IDNO);
+    Frame().OnDesktopMode();
+    EXPECT_EQ(prompts.parked, std::vector<bool>(6, true));
+
+    // The split dialog is the frame's own.
+    auto line = std::make_unique<CLine>();
+    line->AddPoint(10, 10, 100);
+    line->AddPoint(50, 50, 100);
+    m_doc.m_lines.Add(std::move(line));
+    ASSERT_TRUE(m_doc.OnSaveDocument(m_dir.filePath("note.Ilf")));
+    bool splitParked = false;
+    QTimer::singleShot(0, [&] {
+        splitParked = View().IsTabletParked() && View().TabletContext() == 0;
+        Frame().SplitDialog()->reject();
+    });
+    Frame().OnCommand(IDC_SPLIT);
+    EXPECT_TRUE(splitParked);
+
+    // Afterwards the pen has its context again.
+    EXPECT_FALSE(View().IsTabletParked());
+    EXPECT_NE(View().TabletContext(), 0);
+    TabletBinding::Instance().SetMousePen(false);
 }

@@ -1,5 +1,6 @@
 // The main frame with its view and note, as the program builds it.
 
+#include "DeviceFileBytes.h"
 #include "QtPrinting.h"
 #include "ScriptedPrompts.h"
 #include "TestApplication.h"
@@ -10,10 +11,12 @@
 #include "shell/CCommandBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/RecentFileList.h"
+#include "shell/SingleInstance.h"
 #include "shell/WindowShape.h"
 
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QLocalSocket>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -135,6 +138,45 @@ TEST_F(FrameTest, a_note_from_another_launch_waits_for_open_dialogs_and_asks_fir
     EXPECT_EQ(m_doc.GetTitle(), "handed.Ilf");
     ASSERT_EQ(m_prompts.Messages().size(), 1u);
     EXPECT_EQ(m_prompts.Messages()[0].type & MB_TYPEMASK, UINT(MB_YESNOCANCEL));
+}
+
+TEST_F(FrameTest, a_request_from_another_launch_waits_until_a_merge_has_replayed)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    WindowChannel channel(*m_frame);
+    ASSERT_TRUE(channel.Listen("LETTER"));
+
+    // One stroke along the top of the page, long enough for the import to show its progress
+    // (which lets events through).
+    using namespace DeviceFileBytes;
+    QByteArray bytes = Header();
+    for (int i = 0; i < 6000; ++i) {
+        const int step = i % 70;
+        bytes += Packet(3800, WORD(400 + 100 * (step < 35 ? step : 70 - step)), 300, true);
+    }
+    ASSERT_TRUE(Write(m_dir.filePath("long.QVN"), bytes + Packet(3800, 400, 0, false)));
+
+    // Another launch asks for a page length just as the merge starts.
+    QLocalSocket other;
+    other.connectToServer(channel.Path());
+    ASSERT_TRUE(other.waitForConnected(1000));
+    other.write("ADD-PAGE-LENGTH\n");
+    ASSERT_TRUE(other.waitForBytesWritten(1000));
+    m_prompts.QueueFileName(m_dir.filePath("long.QVN"));
+    m_frame->OnCommand(IDC_MERGE);
+
+    // The stroke lies where the file puts it, in the first twentieth of the page.
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPointCount(), 6000);
+    EXPECT_LT(m_doc.m_lines.GetAt(0)->GetBounds().bottom, 1365 / 20);
+    // Then the request is carried out and answered.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return other.canReadLine(); }, 2000));
+    EXPECT_EQ(other.readLine(), "OK\n");
+    EXPECT_EQ(m_frame->View()->Page().PageHeight(), 2730);
+    qputenv("XDG_RUNTIME_DIR", previous);
 }
 
 TEST(RecentFiles, four_newest_first_without_repeats)

@@ -13,7 +13,9 @@
 #include "shell/CPaletteBar.h"
 #include "shell/StringTable.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -200,6 +202,23 @@ TEST_F(PaletteBarTest, line_height_arrows_work_only_on_a_blank_page)
     EXPECT_FALSE(arrows->isEnabled());
     arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
     EXPECT_EQ(View().Page().m_nLineHeight, start);
+}
+
+TEST_F(PaletteBarTest, a_pasted_picture_keeps_the_line_height_arrows_from_wiping_it)
+{
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(qRgb(200, 30, 30));
+    QGuiApplication::clipboard()->setImage(picture);
+    EXPECT_TRUE(View().OnCommand(ID_EDIT_PASTE));
+    ASSERT_EQ(View().Page().Surface().GetPixel(10, 10), RGB(200, 30, 30));
+
+    QScrollBar* arrows = Bar().LineHeightArrows();
+    const int start = View().Page().m_nLineHeight;
+    arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    arrows->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(View().Page().m_nLineHeight, start);
+    EXPECT_EQ(View().Page().Surface().GetPixel(10, 10), RGB(200, 30, 30));
+    EXPECT_TRUE(View().HasInkFlag());
 }
 
 TEST_F(PaletteBarTest, tooltips_come_from_the_string_table)
