@@ -133,8 +133,9 @@ QList<QPair<QString, QString>> Pens(const QString& root)
     return pens;
 }
 
-// The event node of X input device id, from the server's "Device Node" property of the device.
-// libX11 and libXi are loaded when needed: without them, or off X, there is no node.
+}  // namespace
+
+// libX11 and libXi are loaded when needed: without them there is no node.
 QString X11DeviceNode(qint64 id)
 {
 #if QT_CONFIG(xcb)
@@ -173,8 +174,6 @@ QString X11DeviceNode(qint64 id)
     return QString();
 #endif
 }
-
-}  // namespace
 
 PenDeviceHint CurrentPenDevice()
 {

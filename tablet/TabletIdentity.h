@@ -30,6 +30,10 @@ struct PenDeviceHint {
 // The pen device Qt reports (a stylus among QInputDevice::devices()); empty without one.
 PenDeviceHint CurrentPenDevice();
 
+// The event node the X server reads X input device systemId from (its "Device Node" property,
+// as the evdev and libinput drivers set it); empty off X or when the device has none.
+QString X11DeviceNode(qint64 systemId);
+
 // Finds the pen's device in sysfsRoot/class/input: the one behind the hint's event node, else
 // the pen whose kernel name begins the hint's name (the X server may add " stylus"), else the
 // first input device that is a pen (it reports the pen tool or stylus button, or its name says
