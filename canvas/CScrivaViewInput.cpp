@@ -5,6 +5,7 @@
 
 #include "pictures/CPictureItem.h"
 #include "pictures/ImageData.h"
+#include "pictures/ImageFiles.h"
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
 #include "platform/Resources.h"
@@ -604,9 +605,7 @@ bool CScrivaView::OnPictureCommand(UINT id)
 
 void CScrivaView::OnInsertImage()
 {
-    const FileDialogRequest request{false,
-                                    QStringLiteral("JPG File (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP File (*.bmp)|*.bmp||"),
-                                    QString(), QString(), false};
+    const FileDialogRequest request{false, PictureFileFilter(), QString(), QString(), false};
     ScopedTabletPark park(this);
     const QString path = prompts().GetFileName(request);
     if (path.isEmpty())

@@ -47,7 +47,7 @@ ImageLoad CPictureItem::LoadImageFile(const QString& path)
         return LoadBmp(path);
     if (head == QByteArrayLiteral("\xFF\xD8\xFF"))
         return LoadJpeg(path);
-    return ImageLoad::NotSupported;
+    return LoadOther(path);
 }
 
 ImageLoad CPictureItem::LoadBmp(const QString& path)
@@ -77,6 +77,26 @@ ImageLoad CPictureItem::LoadJpeg(const QString& path)
         return ImageLoad::TooLarge;
     int width = 0, height = 0;
     QImage bitmap = CreateBitmapFromFile(path, &width, &height);
+    if (bitmap.isNull())
+        return ImageLoad::Unreadable;
+    m_hBitmap = std::move(bitmap);
+    m_nWidth = width;
+    m_nHeight = height;
+    SetRect(CRect(0, 0, width, height));
+    return ImageLoad::Loaded;
+}
+
+// PNG, WebP, GIF, TIFF and every other picture type Qt reads, told by their content.
+ImageLoad CPictureItem::LoadOther(const QString& path)
+{
+    const QByteArray type = PictureFileType(path);
+    if (type.isEmpty() || type == "bmp" || type == "jpeg")
+        return ImageLoad::NotSupported;  // no picture inside, or a BMP or JPEG without its signature
+    const QSize size = QImageReader(path).size();
+    if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
+        return ImageLoad::TooLarge;
+    int width = 0, height = 0;
+    QImage bitmap = DecodeImageFile(path, &width, &height);
     if (bitmap.isNull())
         return ImageLoad::Unreadable;
     m_hBitmap = std::move(bitmap);

@@ -17,7 +17,7 @@ class IPageView;
 // What became of an image file.
 enum class ImageLoad {
     Loaded,
-    NotSupported,  // neither a JPEG nor a BMP file inside, whatever its name
+    NotSupported,  // no picture type Qt reads inside, whatever its name
     Unreadable,    // missing, not readable, or damaged
     TooLarge,      // more pixels than a picture may have (IsPictureSizeAllowed)
 };
@@ -30,8 +30,9 @@ public:
 
     CPictureItem();
 
-    // Loads a JPEG or BMP file, told apart by their first bytes; the picture sits at (0, 0) at
-    // its natural size. Unless the result is Loaded the picture is left as it was.
+    // Loads a JPEG or BMP file, told apart by their first bytes, or any other picture type Qt
+    // reads (PNG, WebP, GIF, TIFF, ...), told by its content; the picture sits at (0, 0) at its
+    // natural size. Unless the result is Loaded the picture is left as it was.
     ImageLoad LoadImageFile(const QString& path);
     // Takes bitmap as the picture, placed at (0, 0) at the given size. A picture larger than
     // an image file may bring (IsPictureSizeAllowed) is not taken: false, and nothing changes.
@@ -89,6 +90,7 @@ public:
 private:
     ImageLoad LoadBmp(const QString& path);
     ImageLoad LoadJpeg(const QString& path);
+    ImageLoad LoadOther(const QString& path);
 
     bool m_bSelected = false;
     CRectTracker m_tracker;

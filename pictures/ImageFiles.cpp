@@ -4,7 +4,9 @@
 
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 #include <QSaveFile>
+#include <QStringList>
 
 namespace {
 
@@ -30,6 +32,64 @@ QImage CreateBitmapFromFile(const QString& path, int* width, int* height)
     if (!reader.read(&bitmap) || bitmap.isNull())
         return QImage();
     bitmap = bitmap.convertToFormat(QImage::Format_RGB32);
+    if (width)
+        *width = bitmap.width();
+    if (height)
+        *height = bitmap.height();
+    return bitmap;
+}
+
+namespace {
+
+// "*.png;*.PNG" for each extension.
+QString Patterns(const QList<QByteArray>& extensions)
+{
+    QStringList patterns;
+    for (const QByteArray& extension : extensions) {
+        const QString lower = QString::fromLatin1(extension).toLower();
+        patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
+    }
+    return patterns.join(QLatin1Char(';'));
+}
+
+}  // namespace
+
+QString PictureFileFilter()
+{
+    const QString all = Patterns(QImageReader::supportedImageFormats());
+    const QString jpeg = Patterns({"jpg", "jpeg"});
+    const QString bmp = Patterns({"bmp"});
+    return QStringLiteral("Pictures (%1)|%1|JPG File (%2)|%2|BMP File (%3)|%3||").arg(all, jpeg, bmp);
+}
+
+QByteArray PictureFileType(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    return reader.canRead() ? reader.format() : QByteArray();
+}
+
+QImage DecodeImageFile(const QString& path, int* width, int* height)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(kDecodeLimitMegabytes);
+    if (!reader.canRead() || reader.format() == "bmp")
+        return QImage();
+    if (reader.format() == "jpeg")
+        return CreateBitmapFromFile(path, width, height);
+    const QSize size = reader.size();
+    if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
+        return QImage();
+    QImage picture;
+    if (!reader.read(&picture) || picture.isNull() || !IsPictureSizeAllowed(picture.width(), picture.height()))
+        return QImage();
+    picture.setDevicePixelRatio(1.0);
+    QImage bitmap(picture.size(), QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    QPainter painter(&bitmap);
+    painter.drawImage(0, 0, picture);
+    painter.end();
     if (width)
         *width = bitmap.width();
     if (height)

@@ -97,6 +97,15 @@ constexpr UINT IDS_PICTURE_TOO_LARGE = 51472;       // Insert Image and Paste: o
 constexpr UINT AFX_IDS_APP_TITLE = 57344;
 constexpr UINT IDS_LETTER_MODE_LOSES_DATA = 57666;
 constexpr UINT IDS_DESKTOP_MODE_LOSES_DATA = 57667;
+// Names of the bars' parts that send no command, of the Delete key, and of pen connections.
+constexpr UINT IDS_PEN_COLOR = 51480;       // the pen-colour indicator
+constexpr UINT IDS_PAGE_COLOR = 51481;      // the page-colour indicator
+constexpr UINT IDS_COLOR_SWATCH = 51482;    // a swatch; %1 is its number, 1 to 12
+constexpr UINT IDS_LINE_HEIGHT = 51483;     // the line-height arrows
+constexpr UINT IDS_PEN_WIDTH = 51484;       // a width of the pen-width popup; %1 is 1 to 5
+constexpr UINT IDS_KEY_DELETE = 51485;      // the Delete key as the language's keyboards name it
+constexpr UINT IDS_BLUETOOTH = 51486;       // the About box's tablet line
+constexpr UINT IDS_I2C_BUS = 51487;
 
 // Menu resources.
 constexpr UINT IDR_PICTURE_MENU = 214;

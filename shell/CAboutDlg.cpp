@@ -52,12 +52,16 @@ QImage CAboutDlg::LogoImage(UINT bitmap, qreal ratio)
     return logo;
 }
 
-QString CAboutDlg::TabletLine(const QString& sysfsRoot)
+QString CAboutDlg::TabletLine(const QString& sysfsRoot, const PenDeviceHint& pen)
 {
-    WORD vendor = 0;
-    WORD product = 0;
-    const bool serial = GetTabletUsbIds(vendor, product, sysfsRoot);
-    return QStringLiteral("%1 %2").arg(TabletManagerName(), LoadString(serial ? IDS_SERIAL_PORT : IDS_USB_PORT));
+    UINT connection = IDS_SERIAL_PORT;  // also when no pen is found
+    switch (FindTabletDevice(pen, sysfsRoot).bus) {
+    case BUS_USB: connection = IDS_USB_PORT; break;
+    case BUS_BLUETOOTH: connection = IDS_BLUETOOTH; break;
+    case BUS_I2C: connection = IDS_I2C_BUS; break;
+    default: break;
+    }
+    return QStringLiteral("%1 %2").arg(TabletManagerName(), LoadString(connection));
 }
 
 QStringList CAboutDlg::TextLines() const

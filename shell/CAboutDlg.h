@@ -4,6 +4,7 @@
 // help.pdf in the program folder, and closes the box.
 
 #include "platform/WinTypes.h"
+#include "tablet/TabletIdentity.h"
 
 #include <QDialog>
 #include <QFont>
@@ -37,8 +38,9 @@ public:
 
     // The four lines in drawing order: titles, rights notice, version, tablet.
     QStringList TextLines() const;
-    // The tablet's name and how it is connected, from the driver file and the sysfs tree.
-    static QString TabletLine(const QString& sysfsRoot);
+    // The tablet's name and how its pen is connected (USB, Bluetooth, I2C or a serial port),
+    // from the driver file and the pen's device in the sysfs tree.
+    static QString TabletLine(const QString& sysfsRoot, const PenDeviceHint& pen = CurrentPenDevice());
     // The lines' font for a user-interface language: a Times face 16 pixels high, or for
     // Japanese the box's own font with a face that has the Japanese glyphs.
     static QFont TextFont(const QString& language, const QFont& boxFont);

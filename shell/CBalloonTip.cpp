@@ -116,6 +116,17 @@ void CBalloonTip::TrackPosition(int x, int y)
 {
     m_tracked = QPoint(x, y);
     m_bPlaced = true;
+    m_bOutside = false;
+    Layout();
+}
+
+void CBalloonTip::TrackOutside(QPoint above, QPoint below)
+{
+    m_above = above;
+    m_below = below;
+    m_tracked = above;
+    m_bPlaced = true;
+    m_bOutside = true;
     Layout();
 }
 
@@ -150,10 +161,16 @@ void CBalloonTip::Layout()
     const QRect text = fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), kTextFlags, m_text);
     const int bodyWidth = std::max(text.width() + 2 * kMargin, 2 * kStemOffset + 1);
     const QSize full(bodyWidth, text.height() + 2 * kMargin + kStemHeight);
+    if (m_bOutside) {
+        const QRect screen = ScreenAround(m_above);
+        m_bStemBelow = !screen.isValid() || m_above.y() + 1 - full.height() >= screen.top();
+        m_tracked = m_bStemBelow ? m_above : m_below;
+    }
     if (m_bPlaced) {
         const QRect screen = ScreenAround(m_tracked);
-        m_bStemBelow = screen.isValid() && m_tracked.y() + full.height() > screen.bottom() + 1
-                       && m_tracked.y() - full.height() >= screen.top();
+        if (!m_bOutside)
+            m_bStemBelow = screen.isValid() && m_tracked.y() + full.height() > screen.bottom() + 1
+                           && m_tracked.y() - full.height() >= screen.top();
         m_bStemRight = screen.isValid() && m_tracked.x() - kStemOffset + full.width() > screen.right() + 1
                        && m_tracked.x() + kStemOffset + 1 - full.width() >= screen.left();
     }

@@ -44,6 +44,10 @@ public:
     void SetText(const QString& text);
     // Moves the tracking tip so that its stem tip is at the screen point (x, y).
     void TrackPosition(int x, int y);
+    // Moves the tracking tip beside a window: its body above the screen point above, the stem
+    // pointing down at it, or, where the screen has no room above, its body below the point
+    // below, the stem pointing up. Either way the tip covers nothing between the two points.
+    void TrackOutside(QPoint above, QPoint below);
     // A mouse move over window (the owner) as the tip would see it: restarts the initial delay.
     void RelayMouseMove(QWidget* window);
     void Update() { update(); }
@@ -85,6 +89,8 @@ private:
     COLORREF m_backColor = kDefaultBackColor;
     QPoint m_tracked;  // screen point of the stem tip
     bool m_bPlaced = false;  // m_tracked holds a point
+    bool m_bOutside = false;  // placed by TrackOutside: m_tracked is one of the two points
+    QPoint m_above, m_below;
     QTimer m_initialTimer;  // the mouse rest before a non-tracking tip shows
     QTimer m_autopopTimer;  // how long a non-tracking tip stays
     int m_nReshow = 0;      // ms

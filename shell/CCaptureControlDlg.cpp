@@ -70,7 +70,7 @@ CHoverBitmapButton* CCaptureControlDlg::MakeButton(UINT id, const QString& pictu
                                           Picture(base + QStringLiteral("-focused"), ratio), QPixmap(), this);
     button->setObjectName(id == IDC_START_CAPTURE ? QStringLiteral("StartCapture") : QStringLiteral("CancelCapture"));
     button->SetHiddenControl(m_hidden);
-    button->setToolTip(LoadString(tooltip));
+    button->SetToolTipText(LoadString(tooltip));
     button->move(place);
     connect(button, &CHoverBitmapButton::commandTriggered, this, [this](UINT command) {
         if (command == IDC_START_CAPTURE)

@@ -50,15 +50,15 @@ const std::array<CCommandBar::ButtonInfo, CCommandBar::kButtonCount>& CCommandBa
         {ID_SEND_MAIL, ID_SEND_MAIL, Glyph::Mail, true},
         {ID_DESKTOP_MODE, ID_DESKTOP_MODE, Glyph::DesktopMode, true},
         {ID_APP_ABOUT, ID_APP_ABOUT, Glyph::Help, true},
-        {kCloseCommand, 0, Glyph::Close, true},
+        {kCloseCommand, kCloseCommand, Glyph::Close, true},
         {IDC_SCALE, IDS_SCALE, Glyph::Scale, true},
         {IDC_MINIMIZE, IDS_MINIMIZE, Glyph::Minimize, true},
         {ID_START_WRITE, ID_START_WRITE, Glyph::StartWrite, false},
         {ID_CANCEL_WRITE, ID_CANCEL_WRITE, Glyph::Cancel, false},
         {ID_INKING, ID_INKING, Glyph::Inking, false},
-        {IDC_PENCIL_THICKNESS, 0, Glyph::PencilWidth, false},
-        {IDC_BRUSH_THICKNESS, 0, Glyph::BrushWidth, false},
-        {IDC_MARKER_THICKNESS, 0, Glyph::MarkerWidth, false},
+        {IDC_PENCIL_THICKNESS, IDC_PENCIL_THICKNESS, Glyph::PencilWidth, false},
+        {IDC_BRUSH_THICKNESS, IDC_BRUSH_THICKNESS, Glyph::BrushWidth, false},
+        {IDC_MARKER_THICKNESS, IDC_MARKER_THICKNESS, Glyph::MarkerWidth, false},
     }};
     return buttons;
 }
@@ -161,11 +161,10 @@ CCommandBar::~CCommandBar()
 
 void CCommandBar::CreateButtons()
 {
-    // The hidden control takes the focus from a button the mouse leaves, so no button keeps
-    // its hover look.
+    // The template's hidden control; it never takes the keyboard, which stays with the page.
     m_hidden = new QWidget(this);
     m_hidden->setObjectName(QStringLiteral("hidden"));
-    m_hidden->setFocusPolicy(Qt::StrongFocus);
+    m_hidden->setFocusPolicy(Qt::NoFocus);
     m_hidden->setGeometry(0, 0, 0, 0);
 
     const auto& buttons = Buttons();
@@ -173,8 +172,7 @@ void CCommandBar::CreateButtons()
         const ButtonInfo& info = buttons[i];
         auto* button = new CHoverBitmapButton(info.command, this);
         button->SetHiddenControl(m_hidden);
-        if (info.tooltip)
-            button->setToolTip(TooltipOf(LoadString(info.tooltip)));
+        button->SetToolTipText(TooltipOf(LoadString(info.tooltip)));
         button->setVisible(info.createdVisible);
         if (info.command == ID_START_WRITE) {
             // The hint has done its work once the user found the button.
@@ -264,11 +262,14 @@ void CCommandBar::UpdateHint()
     if (!m_bShowHint)
         return;
     m_tipHint.SetText(LoadString(ID_START_WRITE));
-    // The stem points at the middle of the button, a fifth of its height above its bottom.
+    // Above the frame, its stem on the middle of the button's top edge, the balloon covers
+    // neither the bars' buttons nor the swatches below them; where the screen has no room above
+    // the frame, it hangs below the whole frame instead.
     const QRect button = m_btn[kStartWrite]->geometry();
-    const int bottom = button.top() + button.height();
-    const QPoint tip = mapToGlobal(QPoint(button.left() + button.width() / 2, (button.top() + 4 * bottom) / 5));
-    m_tipHint.TrackPosition(tip.x(), tip.y());
+    const QPoint above = mapToGlobal(QPoint(button.left() + button.width() / 2, button.top()));
+    const QWidget* frame = window();
+    const QPoint below(above.x(), frame->mapToGlobal(QPoint(0, frame->height())).y());
+    m_tipHint.TrackOutside(above, below);
     // Right after a layout the bar may not stand where it will be shown yet: the balloon
     // appears a moment later. Otherwise it just follows the bar.
     if (m_bLayoutPending)
@@ -329,6 +330,21 @@ void CCommandBar::paintEvent(QPaintEvent*)
         const QPoint at = m_bCompact ? QPoint(kCompactWidthLeft[i], kCompactWidthTop) : QPoint(kWidthLeft[i], kWidthTop);
         p.drawText(QRect(at, QSize(40, 24)), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("%1 ").arg(m_widths[i]));
     }
+}
+
+bool CCommandBar::event(QEvent* event)
+{
+    // A modal dialog over the frame (the About box, a colour chooser) would stand under the
+    // top-most balloon: the balloon steps aside until the dialog closes.
+    if (event->type() == QEvent::WindowBlocked) {
+        m_bHintBlocked = m_tipHint.IsActive() || m_hintTimer.isActive();
+        HideHint();
+    } else if (event->type() == QEvent::WindowUnblocked && m_bHintBlocked) {
+        m_bHintBlocked = false;
+        if (m_bShowHint && m_nMode == 2)
+            m_tipHint.Activate(true);
+    }
+    return QWidget::event(event);
 }
 
 void CCommandBar::resizeEvent(QResizeEvent* event)

@@ -40,8 +40,8 @@ public:
     };
     static constexpr int kHintDelay = 30;  // ms from a layout to the hint balloon
 
-    // One button of the bar: the command it sends, the string whose tooltip it shows (0: no
-    // tooltip), its glyph and whether it is shown before the first layout.
+    // One button of the bar: the command it sends, the string whose tooltip (and name for
+    // screen readers) it shows, its glyph and whether it is shown before the first layout.
     struct ButtonInfo {
         UINT command;
         UINT tooltip;
@@ -102,6 +102,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     static Layout CompactLayoutOf(int mode);
@@ -111,9 +112,10 @@ private:
     void OnHintTimer();
 
     std::array<CHoverBitmapButton*, kButtonCount> m_btn{};
-    QWidget* m_hidden = nullptr;  // takes the focus from a button the mouse leaves
+    QWidget* m_hidden = nullptr;  // the template's hidden control
     bool m_bShowHint = true;       // until the first press of "Start to write"
     bool m_bLayoutPending = false; // from a layout to the next size change
+    bool m_bHintBlocked = false;   // a modal dialog put the showing balloon away
     QTimer m_hintTimer;            // shows the balloon once, kHintDelay ms after a layout
     FrameDrag m_drag;              // the left button drags the frame
     CBalloonTip m_tipHint;

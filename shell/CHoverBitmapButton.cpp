@@ -11,11 +11,16 @@ namespace {
 // released. Shared by all hover buttons of the program.
 bool g_bButtonDown = false;
 
+// The one button showing the hover look: the mouse is over one button at a time, even when a
+// leave got lost (a synthetic click, a window that opened under the mouse).
+QPointer<CHoverBitmapButton> g_hovering;
+
 }  // namespace
 
 CHoverBitmapButton::CHoverBitmapButton(UINT id, QWidget* parent) : QAbstractButton(parent), m_nID(id)
 {
-    setFocusPolicy(Qt::StrongFocus);
+    // Reached with Tab, never by the mouse: a click must not take the keyboard from the page.
+    setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     connect(this, &QAbstractButton::clicked, this, [this] { emit commandTriggered(m_nID); });
 }
@@ -73,26 +78,37 @@ void CHoverBitmapButton::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, CurrentBitmap());
 }
 
+void CHoverBitmapButton::SetToolTipText(const QString& text)
+{
+    setToolTip(text);
+    setAccessibleName(text);
+}
+
 void CHoverBitmapButton::BeginHover()
 {
-    if (g_bButtonDown || !isEnabled())
+    if (g_bButtonDown || !isEnabled() || m_bHover)
         return;
+    if (g_hovering && g_hovering != this)
+        g_hovering->EndHover();
+    g_hovering = this;
     m_bHover = true;
-    if (!hasFocus())
-        setFocus(Qt::MouseFocusReason);
     update();
 }
 
 void CHoverBitmapButton::EndHover()
 {
-    if (!m_bHover && !hasFocus())
+    if (g_hovering == this)
+        g_hovering = nullptr;
+    if (!m_bHover)
         return;
     m_bHover = false;
-    if (m_hidden)
-        m_hidden->setFocus(Qt::MouseFocusReason);
-    else if (hasFocus())
-        clearFocus();
     update();
+}
+
+void CHoverBitmapButton::hideEvent(QHideEvent* event)
+{
+    EndHover();
+    QAbstractButton::hideEvent(event);
 }
 
 void CHoverBitmapButton::enterEvent(QEnterEvent* event)
@@ -152,10 +168,6 @@ void CHoverBitmapButton::focusInEvent(QFocusEvent* event)
 
 void CHoverBitmapButton::focusOutEvent(QFocusEvent* event)
 {
-    // Another control took the focus (the keyboard, or another hover button): the hover look
-    // goes with it. A window losing activation or a popup opening takes no focus from us.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
-        m_bHover = false;
     QAbstractButton::focusOutEvent(event);
     update();
 }

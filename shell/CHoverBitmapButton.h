@@ -1,9 +1,9 @@
 #pragma once
 // A picture button of the bars and dialogs. It shows one of four images: normal, pressed,
-// focused and disabled; the focused image is its hover look. The button takes the keyboard
-// focus while the mouse is over it, so the hover look follows the mouse, and hands the focus
-// to the bar's hidden control (IDC_HIDDEN, 1096) when the mouse leaves. A click sends the
-// button's command, whichever control held the focus before.
+// focused and disabled; the focused image is its hover look, shown while the mouse is over the
+// button or the keyboard has reached it with Tab. Neither hovering nor clicking takes the
+// keyboard focus: the page keeps it, so its keys and the shortcuts go on working while the
+// mouse crosses the bars. A click sends the button's command.
 
 #include "platform/WinTypes.h"
 
@@ -26,10 +26,13 @@ public:
     bool LoadBitmaps(const QPixmap& normal, const QPixmap& pressed, const QPixmap& focused,
                      const QPixmap& disabled = QPixmap());
 
-    // The control that takes the focus when the mouse leaves the button; without one the
-    // button just gives up the focus.
+    // The bar's hidden control (IDC_HIDDEN). The keyboard focus is never handed to it: a
+    // button the mouse leaves just drops its hover look.
     void SetHiddenControl(QWidget* hidden) { m_hidden = hidden; }
     QWidget* HiddenControl() const { return m_hidden; }
+
+    // The tooltip, which also names the button for screen readers.
+    void SetToolTipText(const QString& text);
 
     UINT GetDlgCtrlID() const { return m_nID; }
     // True while the mouse is over the button and no mouse button is held on a hover button.
@@ -52,6 +55,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void BeginHover();
@@ -63,5 +67,5 @@ private:
     QPixmap m_bitmapFocus;     // focused, the hover look
     QPixmap m_bitmapDisabled;  // disabled
     QPointer<QWidget> m_hidden;
-    bool m_bHover = false;  // the mouse is over the button and it took the focus for that
+    bool m_bHover = false;  // the mouse is over the button
 };

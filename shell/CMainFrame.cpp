@@ -38,6 +38,7 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     setObjectName(frameClass);
     setWindowIcon(QIcon(QPixmap::fromImage(Resources::LoadImage(QStringLiteral("icon/128")))));
     setCentralWidget(m_view);
+    m_view->setFocus();  // the page takes the keys when the frame first shows
     setAcceptDrops(true);
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
@@ -72,21 +73,31 @@ CMainFrame::~CMainFrame()
 void CMainFrame::CreateAccelerators()
 {
     for (const Accelerator& accelerator : AcceleratorTable()) {
-        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(accelerator.key)), this);
-        shortcut->setContext(Qt::ApplicationShortcut);  // whatever control has the focus
         const UINT command = accelerator.command;
-        connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
+        // Whatever control has the focus, the overlay's window included.
+        AddShortcut(QKeySequence(Qt::CTRL | Qt::Key(accelerator.key)), Qt::ApplicationShortcut,
+                    [this, command] { OnCommand(command); });
     }
     // The desktop's usual zoom keys as well (Ctrl++ and Ctrl+-).
     const std::pair<QKeySequence::StandardKey, UINT> zoomKeys[] = {{QKeySequence::ZoomIn, IDC_ZOOM_IN},
                                                                    {QKeySequence::ZoomOut, IDC_ZOOM_OUT}};
     for (const auto& [key, command] : zoomKeys) {
-        for (const QKeySequence& sequence : QKeySequence::keyBindings(key)) {
-            auto* shortcut = new QShortcut(sequence, this);
-            shortcut->setContext(Qt::ApplicationShortcut);
-            connect(shortcut, &QShortcut::activated, this, [this, command = command] { OnCommand(command); });
-        }
+        for (const QKeySequence& sequence : QKeySequence::keyBindings(key))
+            AddShortcut(sequence, Qt::ApplicationShortcut, [this, command = command] { OnCommand(command); });
     }
+    // Ctrl+Q quits as closing the frame does, asking about an unsaved note first.
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), Qt::ApplicationShortcut, [this] { OnCommand(ID_APP_EXIT); });
+    // The selected picture's keys belong to the frame's window, so a dialog keeps its own Delete.
+    AddShortcut(QKeySequence(Qt::Key_Delete), Qt::WindowShortcut, [this] { OnCommand(ID_PICTURE_DELETE); });
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
+        AddShortcut(keys, Qt::WindowShortcut, [this] { ShowSelectedPictureMenu(); });
+}
+
+void CMainFrame::AddShortcut(const QKeySequence& keys, Qt::ShortcutContext context, std::function<void()> run)
+{
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(context);
+    connect(shortcut, &QShortcut::activated, this, std::move(run));
 }
 
 bool CMainFrame::OnCommand(UINT id)
@@ -175,13 +186,38 @@ void CMainFrame::ShowNoTabletNotice()
 
 void CMainFrame::ShowPictureMenu()
 {
+    ShowPictureMenuAt(QCursor::pos());
+}
+
+void CMainFrame::ShowSelectedPictureMenu()
+{
+    const CRect picture = m_document.m_pictures.GetSelectedRect();
+    if (picture.IsRectEmpty() || !m_view->isVisible())
+        return;
+    // The page rectangle in the view's client pixels (physical), then its visible part.
+    const float zoom = m_view->Zoom();
+    const QPoint scroll = m_view->ScrollPosition();
+    const int shift = 2 * m_view->PageMarginX();
+    const QRectF shown(QPointF((picture.left + shift) * zoom - scroll.x(), picture.top * zoom - scroll.y()),
+                       QSizeF(picture.Width() * zoom, picture.Height() * zoom));
+    const QRectF client(QPointF(0, 0), QSizeF(m_view->viewport()->size()) * m_view->devicePixelRatioF());
+    const QRectF visible = shown.intersected(client);
+    const QPointF at = (visible.isEmpty() ? client.center() : visible.center()) / m_view->devicePixelRatioF();
+    ShowPictureMenuAt(m_view->viewport()->mapToGlobal(at.toPoint()));
+}
+
+void CMainFrame::ShowPictureMenuAt(const QPoint& global)
+{
     ScopedTabletPark park(m_view);
     QMenu menu(this);
     for (const MenuItem& item : PictureMenu().items) {
         const UINT command = item.command;
-        menu.addAction(LoadString(command), this, [this, command] { OnCommand(command); });
+        QString text = LoadString(command);
+        if (command == ID_PICTURE_DELETE)
+            text += QLatin1Char('\t') + LoadString(IDS_KEY_DELETE);  // the key that does it too
+        menu.addAction(text, this, [this, command] { OnCommand(command); });
     }
-    menu.exec(QCursor::pos());
+    menu.exec(global);
 }
 
 void CMainFrame::AfterImport(std::function<void()> request)

@@ -12,6 +12,7 @@
 
 #include "canvas/CScrivaView.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 
 class CPaletteBar;
@@ -62,6 +63,8 @@ public:
     void ShowNoTabletNotice();
     // The "Picture" menu at the mouse; the chosen command runs.
     void ShowPictureMenu();
+    // The menu keys: the "Picture" menu over the selected picture; nothing without one.
+    void ShowSelectedPictureMenu();
 
     // IWindowRequests. Those that move the window or change the page wait for a device-file
     // import to end (see AfterImport).
@@ -85,6 +88,8 @@ protected:
 
 private:
     void CreateAccelerators();
+    void AddShortcut(const QKeySequence& keys, Qt::ShortcutContext context, std::function<void()> run);
+    void ShowPictureMenuAt(const QPoint& global);
     void CreatePaletteBar();
     bool OnDocumentCommand(UINT id);
     void UpdateCaption(const QString& title);

@@ -101,6 +101,7 @@ void CMainFrame::OnLetterMode()
     setWindowFlags(Qt::Window);  // caption, sizing border and maximise box; not top-most
     LayoutBarsForMode(0);
     m_view->show();
+    m_view->setFocus();  // the keys go back to the page, not to the bar button that took them
     setGeometry(kRestoredLetterFrame);
     ShowMaximized();
     ReopenTabletContext();
@@ -181,7 +182,7 @@ void CMainFrame::OnDisplayChange(QSize screen)
     m_view->RequestTabletReopen();
     if (m_nMode != 0)
         return;
-    m_paletteBar->SetSmallScreen(screen.width() < CPaletteBar::kSmallScreenWidth);
+    m_paletteBar->FitScreenWidth(screen.width());
 }
 
 void CMainFrame::ShowWriteOverButtons()

@@ -3,6 +3,7 @@
 #include "BarArtwork.h"
 #include "CHoverBitmapButton.h"
 #include "CPenWidthPopup.h"
+#include "PaletteSpot.h"
 #include "StringTable.h"
 
 #include "canvas/CScrivaView.h"
@@ -47,8 +48,9 @@ const std::array<UINT, CPaletteBar::kButtonCount> CPaletteBar::kCommands = {
 CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), m_view(view)
 {
     setObjectName(QStringLiteral("PaletteBar"));
-    m_bSmallScreen = ScreenMetrics::LogicalScreenSize().width() < kSmallScreenWidth;
     m_bCompact = Resources::UsingResourceLibrary();
+    // Logical pixels, as the bar is laid out.
+    m_bSmallScreen = !PaletteBarLayout::WideLetterBandFits(ScreenMetrics::LogicalScreenSize().width(), m_bCompact);
     setMinimumWidth(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     for (int i = 0; i < Settings::kColorBlocks; ++i)
@@ -56,16 +58,19 @@ CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), 
 
     m_hidden = new QWidget(this);
     m_hidden->setObjectName(QStringLiteral("Hidden"));
-    m_hidden->setFocusPolicy(Qt::StrongFocus);
+    m_hidden->setFocusPolicy(Qt::NoFocus);  // the keyboard stays with the page
     m_hidden->setGeometry(0, 0, 1, 1);
 
     m_lineHeight = new QScrollBar(Qt::Vertical, this);
     m_lineHeight->setRange(-1, 1);  // only the arrows count; the value goes back to the middle
     m_lineHeight->setValue(0);
     m_lineHeight->setFocusPolicy(Qt::NoFocus);
+    m_lineHeight->setToolTip(LoadString(IDS_LINE_HEIGHT));
+    m_lineHeight->setAccessibleName(LoadString(IDS_LINE_HEIGHT));
     connect(m_lineHeight, &QScrollBar::actionTriggered, this, &CPaletteBar::OnLineHeightArrow);
 
     CreateButtons();
+    CreateSpots();
     LayoutForMode(0);
     SyncWithView();
     // The program may end without tearing the windows down first.
@@ -117,7 +122,7 @@ void CPaletteBar::CreateButtons()
         auto* button = new CHoverBitmapButton(command, this);
         button->SetHiddenControl(m_hidden);
         // Minimise has a tooltip of its own; the others show the second line of their command text.
-        button->setToolTip(command == IDC_MINIMIZE ? LoadString(IDS_MINIMIZE) : TooltipOf(LoadString(command)));
+        button->SetToolTipText(command == IDC_MINIMIZE ? LoadString(IDS_MINIMIZE) : TooltipOf(LoadString(command)));
         connect(button, &CHoverBitmapButton::commandTriggered, this, [this](UINT id) {
             // A thickness command opens, moves or closes the popup by itself.
             if (std::find(std::begin(kThicknessCommands), std::end(kThicknessCommands), id) ==
@@ -127,6 +132,27 @@ void CPaletteBar::CreateButtons()
         });
         m_btn[i] = button;
     }
+}
+
+void CPaletteBar::CreateSpots()
+{
+    for (int i = 0; i < Settings::kColorBlocks; ++i)
+        m_swatchSpots[size_t(i)] = new PaletteSpot(LoadString(IDS_COLOR_SWATCH).arg(i + 1), this);
+    m_penColorSpot = new PaletteSpot(LoadString(IDS_PEN_COLOR), this);
+    m_pageColorSpot = new PaletteSpot(LoadString(IDS_PAGE_COLOR), this);
+}
+
+// Each spot over its part; a part the layout does not show hides its spot.
+void CPaletteBar::PlaceSpots()
+{
+    const auto place = [](QWidget* spot, const QRect& rect) {
+        spot->setGeometry(rect);
+        spot->setVisible(!rect.isEmpty());
+    };
+    for (int i = 0; i < Settings::kColorBlocks; ++i)
+        place(m_swatchSpots[size_t(i)], SwatchRect(i));
+    place(m_penColorSpot, PenColorRect());
+    place(m_pageColorSpot, PageColorRect());
 }
 
 CHoverBitmapButton* CPaletteBar::Button(UINT command) const
@@ -164,6 +190,7 @@ void CPaletteBar::LayoutForMode(int mode)
     m_shownTool = m_view ? m_view->Tool() : -1;
     m_lineHeight->setGeometry(layout.arrows);
     m_lineHeight->setVisible(!layout.arrows.isEmpty());
+    PlaceSpots();
     update();
 }
 
@@ -175,6 +202,11 @@ void CPaletteBar::SetSmallScreen(bool small)
     hide();
     LayoutForMode(m_nMode);
     show();
+}
+
+void CPaletteBar::FitScreenWidth(int width)
+{
+    SetSmallScreen(!PaletteBarLayout::WideLetterBandFits(width, m_bCompact));
 }
 
 void CPaletteBar::ShowMinimizeButton(bool show)

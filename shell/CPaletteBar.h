@@ -32,7 +32,6 @@ class CPaletteBar : public QWidget {
 public:
     static constexpr int kButtonCount = 22;
     static constexpr int kHeight = 85;                  // letter mode, pixels
-    static constexpr int kSmallScreenWidth = 800;       // logical pixels, as the bar is laid out
 
     // The commands of the buttons, by button index.
     static const std::array<UINT, kButtonCount> kCommands;
@@ -48,8 +47,11 @@ public:
     void LayoutForMode(int mode);
     int Mode() const { return m_nMode; }
     bool IsSmallScreen() const { return m_bSmallScreen; }
-    // The letter-mode background for a screen narrower than 800 pixels; lays the bar out again.
+    // The narrow letter-mode band (true) or the wide one; lays the bar out again on a change.
     void SetSmallScreen(bool small);
+    // The letter-mode band for a screen width logical pixels wide: the wide one where all of it
+    // fits, the narrow one otherwise.
+    void FitScreenWidth(int width);
     // The compact replacement look was in use when the bar was made.
     bool IsCompact() const { return m_bCompact; }
     const PaletteBarLayout& Layout() const;
@@ -98,6 +100,9 @@ protected:
 
 private:
     void CreateButtons();
+    // The swatches and indicators as named children, for their tooltips and screen readers.
+    void CreateSpots();
+    void PlaceSpots();
     void LoadButtonArt(UINT command, QSize size);
     void OnLineHeightArrow(int action);
     int SwatchAt(QPoint point) const;  // -1 when none
@@ -117,8 +122,11 @@ private:
     COLORREF m_crChosen = 0;  // the shared chooser starts black and remembers its last colour
     std::array<CHoverBitmapButton*, kButtonCount> m_btn{};
     std::array<COLORREF, Settings::kColorBlocks> m_crBlock{};
-    QWidget* m_hidden = nullptr;  // takes the focus when the mouse leaves a button
+    QWidget* m_hidden = nullptr;  // the template's hidden control
     QScrollBar* m_lineHeight = nullptr;
+    std::array<QWidget*, Settings::kColorBlocks> m_swatchSpots{};
+    QWidget* m_penColorSpot = nullptr;
+    QWidget* m_pageColorSpot = nullptr;
     int m_shownTool = -1;  // the tool whose button shows the selected look
     FrameDrag m_drag;
     QPointer<CPenWidthPopup> m_popup;  // a child of the top-level window, above the bar

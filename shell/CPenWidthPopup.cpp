@@ -2,6 +2,7 @@
 
 #include "CHoverBitmapButton.h"
 #include "PenWidthArtwork.h"
+#include "StringTable.h"
 #include "WindowShape.h"
 
 #include "platform/CommandIds.h"
@@ -32,6 +33,7 @@ CPenWidthPopup::CPenWidthPopup(QWidget* window)
         auto* button = new CHoverBitmapButton(ID_PEN_WIDTH1 + UINT(n - 1), art.normal, art.pressed, art.focused,
                                               art.disabled, m_sheet);
         button->setObjectName(QStringLiteral("PenWidth%1").arg(n));
+        button->SetToolTipText(LoadString(IDS_PEN_WIDTH).arg(n));
         button->move(PenWidthArtwork::ButtonPlace(n));
         connect(button, &CHoverBitmapButton::commandTriggered, this, &CPenWidthPopup::commandTriggered);
         m_btnWidth[size_t(n - 1)] = button;

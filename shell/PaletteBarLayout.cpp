@@ -2,6 +2,8 @@
 
 #include "platform/CommandIds.h"
 
+#include <algorithm>
+
 namespace {
 
 using Place = PaletteBarLayout::Place;
@@ -167,4 +169,26 @@ QRect PaletteBarLayout::SwatchRect(int i) const
     const int row = i / 6, column = i % 6;
     return QRect(swatchOrigin.x() + column * swatchPitch, row ? swatchSecondRow : swatchOrigin.y(), swatchSize,
                  swatchSize);
+}
+
+int PaletteBarLayout::Extent() const
+{
+    int right = 0;
+    const auto reach = [&right](const QRect& r) {
+        if (!r.isEmpty())
+            right = std::max(right, r.x() + r.width());
+    };
+    for (const Place& place : buttons)
+        reach(place.rect);
+    for (int i = 0; i < kSwatchCount; ++i)
+        reach(SwatchRect(i));
+    reach(penColor);
+    reach(pageColor);
+    reach(arrows);
+    return right;
+}
+
+bool PaletteBarLayout::WideLetterBandFits(int width, bool compact)
+{
+    return For(0, false, compact).Extent() <= width;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Where the palette bar's parts stand in each frame mode: the buttons, the colour indicators,
-// the line-height arrows and the swatch grid, in bar pixels. Letter mode has a second layout
-// for screens narrower than 800 pixels (one low band), and the compact replacement look has a
-// layout of its own for each case. Anything a layout does not place is hidden.
+// the line-height arrows and the swatch grid, in bar pixels. Letter mode has a second layout,
+// one low band, for screens too narrow for the wide one, and the compact replacement look has
+// a layout of its own for each case. Anything a layout does not place is hidden.
 
 #include "platform/WinTypes.h"
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 struct PaletteBarLayout {
+    static constexpr int kSwatchCount = 12;  // two rows of six
     struct Place {
         UINT command;
         QRect rect;
@@ -33,4 +34,8 @@ struct PaletteBarLayout {
     // The rectangle of the button sending command; empty when the layout hides it.
     QRect ButtonRect(UINT command) const;
     QRect SwatchRect(int i) const;
+    // The width everything placed needs: the right edge of the rightmost part, bar pixels.
+    int Extent() const;
+    // Whether the wide letter band of the look shows all its parts in width pixels.
+    static bool WideLetterBandFits(int width, bool compact);
 };

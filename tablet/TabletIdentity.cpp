@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDevice>
+#include <QLibrary>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QtGui/qguiapplication_platform.h>
 
 namespace {
 
@@ -57,9 +61,22 @@ QString InputFolderOf(const QString& entry)
     return QString();
 }
 
+// The bus, vendor and product the kernel gives the input device in its id/ folder.
+bool ReadInputIds(const QString& inputFolder, TabletDevice& device)
+{
+    bool busOk = false;
+    const uint bus = ReadLine(inputFolder + QStringLiteral("/id/bustype")).toUInt(&busOk, 16);
+    if (!busOk || bus == 0)
+        return false;
+    device.bus = WORD(bus);
+    device.vendor = WORD(ReadLine(inputFolder + QStringLiteral("/id/vendor")).toUInt(nullptr, 16));
+    device.product = WORD(ReadLine(inputFolder + QStringLiteral("/id/product")).toUInt(nullptr, 16));
+    return true;
+}
+
 // Walks up from the device's real folder to the first one carrying USB identifiers, never
 // above the sysfs root.
-bool ReadUsbParent(const QString& inputFolder, const QString& root, TabletUsbIds& ids)
+bool ReadUsbParent(const QString& inputFolder, const QString& root, TabletDevice& device)
 {
     const QString inside = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
     QDir dir(QFileInfo(inputFolder).canonicalFilePath());
@@ -69,12 +86,14 @@ bool ReadUsbParent(const QString& inputFolder, const QString& root, TabletUsbIds
         if (!vendor.isEmpty() && !product.isEmpty()) {
             bool vendorOk = false;
             bool productOk = false;
-            ids.vendor = WORD(vendor.toUInt(&vendorOk, 16));
-            ids.product = WORD(product.toUInt(&productOk, 16));
-            if (vendorOk && productOk)
-                return ids.vendor != 0;
-            ids = {};
-            return false;
+            const WORD id = WORD(vendor.toUInt(&vendorOk, 16));
+            const WORD productId = WORD(product.toUInt(&productOk, 16));
+            if (!vendorOk || !productOk || id == 0)
+                return false;
+            device.bus = BUS_USB;
+            device.vendor = id;
+            device.product = productId;
+            return true;
         }
         if (!dir.cdUp())
             break;
@@ -82,25 +101,126 @@ bool ReadUsbParent(const QString& inputFolder, const QString& root, TabletUsbIds
     return false;
 }
 
+TabletDevice ReadDevice(const QString& inputFolder, const QString& root)
+{
+    TabletDevice device;
+    device.name = ReadLine(inputFolder + QStringLiteral("/name"));
+    if (!ReadInputIds(inputFolder, device))
+        ReadUsbParent(inputFolder, root, device);
+    return device;
+}
+
+// The input device of an event node, "/dev/input/event7" → class/input/event7/device.
+QString InputFolderOfNode(const QString& node, const QString& root)
+{
+    const QString event = QFileInfo(node).fileName();
+    if (!event.startsWith(QLatin1String("event")))
+        return QString();
+    return InputFolderOf(root + QStringLiteral("/class/input/") + event);
+}
+
+// The pens of class/input in name order, as (input folder, kernel name).
+QList<QPair<QString, QString>> Pens(const QString& root)
+{
+    QList<QPair<QString, QString>> pens;
+    QDir classInput(root + QStringLiteral("/class/input"));
+    const QStringList entries = classInput.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+    for (const QString& entry : entries) {
+        const QString input = InputFolderOf(classInput.filePath(entry));
+        if (!input.isEmpty() && IsPen(input))
+            pens.append({input, ReadLine(input + QStringLiteral("/name"))});
+    }
+    return pens;
+}
+
 }  // namespace
 
-TabletUsbIds FindTabletUsbIds(const QString& sysfsRoot)
+// libX11 and libXi are loaded when needed: without them there is no node.
+QString X11DeviceNode(qint64 id)
+{
+#if QT_CONFIG(xcb)
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display* display = x11 ? x11->display() : nullptr;
+    if (!display || id <= 0)
+        return QString();
+    using InternAtom = unsigned long (*)(Display*, const char*, int);
+    using Free = int (*)(void*);
+    using GetProperty = int (*)(Display*, int, unsigned long, long, long, int, unsigned long, unsigned long*, int*,
+                                unsigned long*, unsigned long*, unsigned char**);
+    QLibrary xlib(QStringLiteral("X11"), 6);
+    QLibrary xi(QStringLiteral("Xi"), 6);
+    const auto internAtom = reinterpret_cast<InternAtom>(xlib.resolve("XInternAtom"));
+    const auto xfree = reinterpret_cast<Free>(xlib.resolve("XFree"));
+    const auto getProperty = reinterpret_cast<GetProperty>(xi.resolve("XIGetProperty"));
+    if (!internAtom || !xfree || !getProperty)
+        return QString();
+    const unsigned long property = internAtom(display, "Device Node", 1);  // only if it exists
+    if (!property)
+        return QString();
+    unsigned long type = 0, items = 0, after = 0;
+    int format = 0;
+    unsigned char* data = nullptr;
+    constexpr long kLongs = 64;  // the property's length, in 32-bit units: a path fits
+    QString node;
+    if (getProperty(display, int(id), property, 0, kLongs, 0, 0, &type, &format, &items, &after, &data) == 0 && data) {
+        if (format == 8)
+            node = QString::fromLocal8Bit(reinterpret_cast<const char*>(data), qsizetype(qstrnlen(
+                reinterpret_cast<const char*>(data), size_t(items))));
+        xfree(data);
+    }
+    return node;
+#else
+    Q_UNUSED(id);
+    return QString();
+#endif
+}
+
+PenDeviceHint CurrentPenDevice()
+{
+    for (const QInputDevice* device : QInputDevice::devices()) {
+        const auto type = device->type();
+        if (type == QInputDevice::DeviceType::Stylus || type == QInputDevice::DeviceType::Airbrush)
+            return {device->name(), X11DeviceNode(device->systemId())};
+    }
+    return {};
+}
+
+TabletDevice FindTabletDevice(const PenDeviceHint& pen, const QString& sysfsRoot)
 {
     const QString root = QFileInfo(sysfsRoot).canonicalFilePath();
     if (root.isEmpty())
         return {};
-    QDir classInput(root + QStringLiteral("/class/input"));
-    const QStringList entries = classInput.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System,
-                                                     QDir::Name);
-    for (const QString& entry : entries) {
-        const QString input = InputFolderOf(classInput.filePath(entry));
-        if (input.isEmpty() || !IsPen(input))
-            continue;
-        TabletUsbIds ids;
-        if (ReadUsbParent(input, root, ids))
-            return ids;
+    if (!pen.node.isEmpty()) {
+        const QString input = InputFolderOfNode(pen.node, root);
+        if (!input.isEmpty())
+            return ReadDevice(input, root);
+    }
+    const QList<QPair<QString, QString>> pens = Pens(root);
+    if (!pen.name.isEmpty()) {
+        // The longest kernel name that begins the pen's name: "... Pen" before "... Pen stylus".
+        const QPair<QString, QString>* best = nullptr;
+        for (const auto& candidate : pens)
+            if (!candidate.second.isEmpty() && pen.name.startsWith(candidate.second)
+                && (!best || candidate.second.size() > best->second.size()))
+                best = &candidate;
+        if (best)
+            return ReadDevice(best->first, root);
+    }
+    // Without a hint: the first pen that tells how it is connected.
+    for (const auto& candidate : pens) {
+        const TabletDevice device = ReadDevice(candidate.first, root);
+        if (device.bus != 0)
+            return device;
     }
     return {};
+}
+
+TabletUsbIds FindTabletUsbIds(const QString& sysfsRoot)
+{
+    const TabletDevice device = FindTabletDevice({}, sysfsRoot);
+    if (device.bus != BUS_USB)
+        return {};
+    return {device.vendor, device.product};
 }
 
 bool GetTabletUsbIds(WORD& vendor, WORD& product, const QString& sysfsRoot)

@@ -93,13 +93,21 @@ TEST(PictureFile, other_files_are_not_supported_and_leave_the_picture_empty)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("photo.jpg");
-    QImage image(6, 4, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    image.save(path, "PNG");
+    WriteFile(path, "no picture here\n");
     CPictureItem picture;
     EXPECT_EQ(picture.LoadImageFile(path), ImageLoad::NotSupported);
     EXPECT_TRUE(picture.Bitmap().isNull());
     EXPECT_EQ(picture.GetRect(), CRect());
+
+    // A PNG is a picture Qt reads, whatever it is called.
+    const QString png = dir.filePath("scan.jpg");
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(png, "PNG");
+    CPictureItem scan;
+    EXPECT_EQ(scan.LoadImageFile(png), ImageLoad::Loaded);
+    EXPECT_EQ(scan.GetRect(), CRect(0, 0, 6, 4));
+    EXPECT_EQ(scan.Bitmap().pixel(0, 0), qRgb(255, 0, 0));
 }
 
 TEST(PictureFile, damaged_missing_and_oversized_files_leave_the_picture_empty)

@@ -52,6 +52,23 @@ public:
         ASSERT_TRUE(QFile::link(device, Root() + "/class/input/event-" + input + "/device"));
     }
 
+    // A pen as the kernel lists it wherever its bus puts it: the input device under folder with
+    // its id/ files, and its event node in class/input pointing back at it.
+    void AddPen(const QString& input, const QString& event, const QString& folder, const QByteArray& name,
+                const QByteArray& bus, const QByteArray& vendor, const QByteArray& product)
+    {
+        const QString device = Root() + "/devices/" + folder + "/input/" + input;
+        WriteText(device + "/name", name + "\n");
+        WriteText(device + "/capabilities/key", "1c03 0 0 0 0 0\n");  // BTN_TOOL_PEN
+        WriteText(device + "/id/bustype", bus + "\n");
+        WriteText(device + "/id/vendor", vendor + "\n");
+        WriteText(device + "/id/product", product + "\n");
+        ASSERT_TRUE(QFile::link(device, Root() + "/class/input/" + input));
+        QDir().mkpath(device + "/" + event);
+        ASSERT_TRUE(QFile::link(device, device + "/" + event + "/device"));
+        ASSERT_TRUE(QFile::link(device + "/" + event, Root() + "/class/input/" + event));
+    }
+
 private:
     QTemporaryDir m_dir;
 };
@@ -111,6 +128,41 @@ TEST_F(AboutTest, without_usb_pen_the_tablet_line_says_serial)
     EXPECT_EQ(product, 0);
     EXPECT_EQ(CAboutDlg::TabletLine(m_sysfs.Root()), "Tablet " + LoadString(IDS_SERIAL_PORT));
     EXPECT_EQ(FindTabletUsbIds(m_settings.path() + "/no-such-sysfs").vendor, 0);
+}
+
+TEST_F(AboutTest, bluetooth_and_i2c_pens_are_described_as_what_they_are)
+{
+    // A Bluetooth pen comes through uhid, with no USB device above it.
+    m_sysfs.AddPen("input12", "event12", "virtual/misc/uhid/0005:056A:0377.0001", "Wacom Intuos BT S Pen", "0005",
+                   "056a", "0377");
+    EXPECT_EQ(CAboutDlg::TabletLine(m_sysfs.Root(), {}), "Tablet Connect with Bluetooth");
+    const TabletDevice device = FindTabletDevice({}, m_sysfs.Root());
+    EXPECT_EQ(device.bus, BUS_BLUETOOTH);
+    EXPECT_EQ(device.vendor, 0x056A);
+    EXPECT_EQ(device.product, 0x0377);
+    EXPECT_EQ(device.name, "Wacom Intuos BT S Pen");
+
+    // A screen's built-in pen sits on the I2C bus.
+    FakeSysfs laptop;
+    laptop.AddPen("input20", "event20", "pci0000:00/0000:00:15.1/i2c_designware.1/i2c-1/i2c-ELAN9008:00/"
+                  "0018:04F3:2A1C.0002", "ELAN9008:00 04F3:2A1C Stylus", "0018", "04f3", "2a1c");
+    EXPECT_EQ(CAboutDlg::TabletLine(laptop.Root(), {}), "Tablet Connect with I2C Bus");
+}
+
+TEST_F(AboutTest, the_pen_in_use_is_found_by_its_event_node_or_its_name)
+{
+    m_sysfs.AddPen("input7", "event7", "pci0000:00/usb1/1-4/1-4:1.0/0003:056A:0374.0003", "Wacom Intuos S Pen",
+                   "0003", "056a", "0374");
+    m_sysfs.AddPen("input12", "event12", "virtual/misc/uhid/0005:056A:0378.0001", "Wacom Intuos BT M Pen", "0005",
+                   "056a", "0378");
+    // The X server's driver adds the tool to the kernel's name.
+    EXPECT_EQ(CAboutDlg::TabletLine(m_sysfs.Root(), {"Wacom Intuos BT M Pen stylus", ""}),
+              "Tablet Connect with Bluetooth");
+    EXPECT_EQ(CAboutDlg::TabletLine(m_sysfs.Root(), {"Wacom Intuos BT M Pen stylus", "/dev/input/event7"}),
+              "Tablet Connect with USB Port");
+    EXPECT_EQ(FindTabletDevice({"", "/dev/input/event12"}, m_sysfs.Root()).product, 0x0378);
+    // Without a hint, the first pen in class/input's name order.
+    EXPECT_EQ(FindTabletDevice({}, m_sysfs.Root()).product, 0x0378);
 }
 
 TEST_F(AboutTest, manager_name_comes_from_the_tablet_description_file)

@@ -123,8 +123,8 @@ TEST_F(CommandBarTest, tooltips_come_from_the_string_table)
     EXPECT_EQ(m_bar->ButtonFor(IDC_SCALE)->toolTip(), QStringLiteral("Scale"));
     EXPECT_EQ(m_bar->ButtonFor(IDC_MINIMIZE)->toolTip(), QStringLiteral("Minimize"));
     EXPECT_EQ(m_bar->ButtonFor(ID_START_WRITE)->toolTip(), QStringLiteral("Start to write"));
-    EXPECT_TRUE(m_bar->ButtonFor(ID_APP_EXIT)->toolTip().isEmpty());
-    EXPECT_TRUE(m_bar->ButtonFor(IDC_PENCIL_THICKNESS)->toolTip().isEmpty());
+    EXPECT_EQ(m_bar->ButtonFor(ID_APP_EXIT)->toolTip(), QStringLiteral("Close"));
+    EXPECT_EQ(m_bar->ButtonFor(IDC_PENCIL_THICKNESS)->toolTip(), QStringLiteral("Thickness of Pencil"));
 }
 
 TEST_F(CommandBarTest, bar_spans_the_frame_at_the_height_of_the_mode_background)
@@ -146,9 +146,10 @@ TEST_F(CommandBarTest, hint_points_at_start_to_write_after_an_inking_layout)
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_bar->HintTip().IsActive(); }, 5000));
     EXPECT_EQ(m_bar->HintTip().Text(), QStringLiteral("Start to write"));
     const QRect button = m_bar->ButtonFor(ID_START_WRITE)->geometry();
-    const QPoint expected = m_bar->mapToGlobal(
-        QPoint(button.left() + button.width() / 2, (button.top() + 4 * (button.top() + button.height())) / 5));
+    // The stem stands on the middle of the button's top edge, the balloon above the bar.
+    const QPoint expected = m_bar->mapToGlobal(QPoint(button.left() + button.width() / 2, button.top()));
     EXPECT_EQ(m_bar->HintTip().geometry().topLeft() + m_bar->HintTip().StemTip(), expected);
+    EXPECT_LE(m_bar->HintTip().geometry().bottom(), expected.y());
 
     m_bar->HideHint();
     EXPECT_FALSE(m_bar->HintTip().IsActive());

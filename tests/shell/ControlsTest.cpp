@@ -111,14 +111,15 @@ TEST_F(HoverButtonTest, missing_images_fall_back_to_the_normal_one)
     EXPECT_EQ(Shown(*m_button), kNormal);
 }
 
-TEST_F(HoverButtonTest, focus_follows_the_mouse_and_returns_to_the_hidden_control)
+TEST_F(HoverButtonTest, hover_look_follows_the_mouse_and_the_keyboard_stays_where_it_was)
 {
     ASSERT_TRUE(m_edit->hasFocus());
     Enter();
-    EXPECT_TRUE(m_button->hasFocus());
+    EXPECT_TRUE(m_edit->hasFocus());
     EXPECT_TRUE(m_button->IsHovering());
+    EXPECT_EQ(Shown(*m_button), kFocused);
     Leave();
-    EXPECT_TRUE(m_hidden->hasFocus());
+    EXPECT_TRUE(m_edit->hasFocus());
     EXPECT_FALSE(m_button->IsHovering());
     EXPECT_EQ(Shown(*m_button), kNormal);
 }
@@ -129,11 +130,12 @@ TEST_F(HoverButtonTest, hover_look_stays_while_the_mouse_button_is_held)
     QTest::mousePress(m_button, Qt::LeftButton, {}, QPoint(5, 5));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(m_button, &leave);
-    EXPECT_TRUE(m_button->hasFocus());
-    // Released outside: no command, and the focus goes back to the hidden control.
+    EXPECT_TRUE(m_button->IsHovering());
+    // Released outside: no command, no hover look, and the keyboard never left the edit.
     QTest::mouseRelease(m_button, Qt::LeftButton, {}, QPoint(60, 5));
     EXPECT_TRUE(m_commands.empty());
-    EXPECT_TRUE(m_hidden->hasFocus());
+    EXPECT_FALSE(m_button->IsHovering());
+    EXPECT_TRUE(m_edit->hasFocus());
 }
 
 TEST_F(HoverButtonTest, click_sends_the_command_while_another_control_has_the_focus)

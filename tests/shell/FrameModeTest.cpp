@@ -9,6 +9,7 @@
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
+#include "shell/CAboutDlg.h"
 #include "shell/CCommandBar.h"
 #include "shell/CHoverBitmapButton.h"
 #include "shell/CMainFrame.h"
@@ -246,6 +247,38 @@ TEST_F(FrameModeTest, narrow_screen_switches_the_letter_palette_once)
     EXPECT_EQ(Palette().height(), 85);
 }
 
+TEST_F(FrameModeTest, screens_too_narrow_for_the_wide_band_get_the_narrow_one)
+{
+    for (const int width : {800, 960}) {
+        Frame().OnDisplayChange(QSize(width, 600));
+        EXPECT_TRUE(Palette().IsSmallScreen()) << width;
+        for (UINT command : {IDC_PREV_PAGE, IDC_NEXT_PAGE, IDC_SPLIT, IDC_MERGE})
+            EXPECT_FALSE(Palette().Button(command)->isHidden()) << width << " " << command;
+        for (UINT command : PaletteShown())
+            EXPECT_LE(Palette().Button(command)->geometry().right(), width - 1) << width << " " << command;
+    }
+    Frame().OnDisplayChange(QSize(1024, 768));
+    EXPECT_FALSE(Palette().IsSmallScreen());
+
+    // A frame that opens on an 800 x 600 screen starts with the narrow band.
+    m_frame.reset();
+    ScreenMetrics::SetFixedScreen(QSize(800, 600));
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    EXPECT_TRUE(Palette().IsSmallScreen());
+}
+
+TEST_F(FrameModeTest, back_in_letter_mode_the_page_has_the_keyboard_again)
+{
+    QApplication::setActiveWindow(&Frame());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    ASSERT_TRUE(View().hasFocus());
+    Frame().OnDesktopMode();
+    Frame().OnLetterMode();
+    QApplication::setActiveWindow(&Frame());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    EXPECT_TRUE(View().hasFocus());
+}
+
 TEST_F(FrameModeTest, display_change_outside_letter_mode_only_reopens_the_tablet)
 {
     Frame().OnInkingMode();
@@ -349,6 +382,18 @@ TEST_F(CompactFrameTest, the_bundle_gives_lower_bars_and_its_own_layouts)
         EXPECT_TRUE(bar.contains(Palette().SwatchRect(i))) << i;
 }
 
+TEST_F(CompactFrameTest, the_compact_band_narrows_only_where_it_does_not_fit)
+{
+    for (const auto& [width, narrow] : {std::pair{800, false}, std::pair{720, true}}) {
+        Frame().OnDisplayChange(QSize(width, 600));
+        EXPECT_EQ(Palette().IsSmallScreen(), narrow) << width;
+        for (UINT command : PaletteShown())
+            EXPECT_LE(Palette().Button(command)->geometry().right(), width - 1) << width << " " << command;
+        for (int i = 0; i < Settings::kColorBlocks; ++i)
+            EXPECT_LE(Palette().SwatchRect(i).right(), width - 1) << width << " " << i;
+    }
+}
+
 TEST_F(CompactFrameTest, closing_the_frame_lets_the_bundle_go)
 {
     ASSERT_TRUE(Resources::UsingResourceLibrary());
@@ -365,6 +410,27 @@ TEST_F(FrameModeTest, a_missing_bundle_leaves_the_default_look)
     EXPECT_FALSE(Resources::UsingResourceLibrary());
     EXPECT_EQ(Palette().height(), 85);
     EXPECT_EQ(Commands().ButtonFor(ID_FILE_NEW)->toolTip(), TooltipOf(LoadString(ID_FILE_NEW)));
+}
+
+TEST_F(FrameModeTest, start_to_write_hint_covers_no_swatch_and_steps_aside_for_the_about_box)
+{
+    Frame().OnInkingMode();
+    CBalloonTip& hint = Commands().HintTip();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hint.isVisible(); }, 1000));
+    const QRect palette(Palette().mapToGlobal(QPoint(0, 0)), Palette().size());
+    EXPECT_FALSE(hint.geometry().intersects(palette));
+    for (int i = 0; i < Settings::kColorBlocks; ++i) {
+        const QRect swatch(Palette().mapToGlobal(Palette().SwatchRect(i).topLeft()), Palette().SwatchRect(i).size());
+        EXPECT_FALSE(hint.geometry().intersects(swatch)) << i;
+    }
+    const CHoverBitmapButton* start = Commands().ButtonFor(ID_START_WRITE);
+    EXPECT_TRUE(QRect(start->mapToGlobal(QPoint(0, 0)), start->size()).contains(hint.pos() + hint.StemTip()));
+
+    CAboutDlg about(&Frame());
+    about.show();
+    EXPECT_FALSE(hint.isVisible());
+    about.hide();
+    EXPECT_TRUE(hint.isVisible());
 }
 
 TEST_F(FrameModeTest, window_buttons_of_the_inking_frame_minimise_scale_and_close)

@@ -217,3 +217,18 @@ TEST(WindowShape, the_window_keeps_the_pixels_that_are_not_white)
     blank.fill(Qt::white);
     EXPECT_FALSE(ShapeWindowFromBitmap(&window, blank));
 }
+
+TEST_F(FrameTest, ctrl_q_quits_after_asking_about_an_unsaved_note)
+{
+    m_doc.SetModifiedFlag(true);
+    m_prompts.QueueAnswer(IDCANCEL);
+    Press(Qt::Key_Q);
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_TRUE(m_prompts.Messages()[0].text.startsWith("Save changes to"));
+    EXPECT_TRUE(m_frame->isVisible());
+
+    m_prompts.QueueAnswer(IDNO);
+    Press(Qt::Key_Q);
+    EXPECT_EQ(m_prompts.Messages().size(), 2u);
+    EXPECT_FALSE(m_frame->isVisible());
+}

@@ -1,6 +1,7 @@
 #include "shell/CommandTable.h"
 #include "shell/StringTable.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ TEST(StringTable, twelve_languages_are_compiled_in)
 TEST(StringTable, every_language_has_every_english_identifier_once)
 {
     const QList<UINT> english = StringTable::Identifiers("en");
-    ASSERT_EQ(english.size(), 69);
+    ASSERT_EQ(english.size(), 77);
     for (const QString& language : kLanguages) {
         const QList<UINT> ids = StringTable::Identifiers(language);
         EXPECT_EQ(ids, english) << language.toStdString();
@@ -82,6 +83,34 @@ TEST(StringTable, language_follows_the_locale_and_falls_back_to_english)
     EXPECT_FALSE(table.Load("xx"));
     ASSERT_TRUE(table.Load("ja"));
     EXPECT_TRUE(table.LoadString(99999).isEmpty());
+}
+
+TEST(StringTable, shortcuts_name_their_keys_as_the_language_does)
+{
+    // Ctrl and Del as Qt's own translations name them; where a language keeps "Ctrl", so do we.
+    const QHash<QString, QPair<QString, QString>> keys = {
+        {"de", {"Strg", "Entf"}},   {"en", {"Ctrl", "Del"}},   {"es", {"Control", "Suprimir"}},
+        {"fr", {"Ctrl", "Suppr"}},  {"it", {"Ctrl", "Canc"}},  {"ja", {"Ctrl", "Del"}},
+        {"ko", {"Ctrl", "Del"}},    {"nl", {"Ctrl", "Del"}},   {"pl", {"Ctrl", "Del"}},
+        {"pt_PT", {"Ctrl", "Del"}}, {"zh_CN", {"Ctrl", "Del"}}, {"zh_TW", {"Ctrl", "刪除鍵 (Del)"}}};
+    static const QRegularExpression shortcut(QStringLiteral("\\(([^()+]+)\\+[A-Z]\\)"));
+    for (const QString& language : kLanguages) {
+        ASSERT_TRUE(keys.contains(language));
+        StringTable table;
+        ASSERT_TRUE(table.Load(language));
+        int shortcuts = 0;
+        for (UINT id : StringTable::Identifiers(language)) {
+            for (const QRegularExpressionMatch& match : shortcut.globalMatch(table.LoadString(id))) {
+                EXPECT_EQ(match.captured(1), keys[language].first) << language.toStdString() << " " << id;
+                ++shortcuts;
+            }
+        }
+        EXPECT_EQ(shortcuts, 5) << language.toStdString();
+        EXPECT_EQ(table.LoadString(IDS_KEY_DELETE), keys[language].second) << language.toStdString();
+    }
+    StringTable german;
+    ASSERT_TRUE(german.Load("de"));
+    EXPECT_EQ(german.LoadString(ID_FILE_NEW), "Neu (Strg+N)");
 }
 
 TEST(StringTable, tooltip_is_the_text_after_the_line_break)
