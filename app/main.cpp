@@ -1,7 +1,7 @@
 // Inkleaf: handwriting on a ruled page with a pressure-sensitive pen.
 
 #include "platform/QtPrompts.h"
-#include "shell/CScrivaApp.h"
+#include "shell/app/CScrivaApp.h"
 
 #include <QApplication>
 

@@ -6,7 +6,7 @@
 #include "QtPrinting.h"
 
 #include "platform/ProfileFile.h"
-#include "shell/SingleInstance.h"
+#include "shell/launch/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,8 +6,8 @@
 
 #include "platform/CommandIds.h"
 #include "platform/Settings.h"
-#include "shell/CAboutDlg.h"
-#include "shell/StringTable.h"
+#include "shell/dialogs/CAboutDlg.h"
+#include "shell/tables/StringTable.h"
 #include "tablet/TabletIdentity.h"
 
 #include <QDir>

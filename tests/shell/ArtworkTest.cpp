@@ -7,12 +7,12 @@
 
 #include "platform/CommandIds.h"
 #include "platform/Resources.h"
-#include "shell/BarArtwork.h"
-#include "shell/CCommandBar.h"
-#include "shell/CPaletteBar.h"
-#include "shell/CommandBarArtwork.h"
-#include "shell/PenWidthArtwork.h"
-#include "shell/WindowShape.h"
+#include "shell/bars/BarArtwork.h"
+#include "shell/bars/CCommandBar.h"
+#include "shell/bars/CPaletteBar.h"
+#include "shell/bars/CommandBarArtwork.h"
+#include "shell/bars/PenWidthArtwork.h"
+#include "shell/widgets/WindowShape.h"
 
 #include <QFile>
 #include <QTemporaryDir>

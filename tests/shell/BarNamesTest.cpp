@@ -7,12 +7,12 @@
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
-#include "shell/CCommandBar.h"
-#include "shell/CHoverBitmapButton.h"
-#include "shell/CMainFrame.h"
-#include "shell/CPaletteBar.h"
-#include "shell/CPenWidthPopup.h"
-#include "shell/StringTable.h"
+#include "shell/bars/CCommandBar.h"
+#include "shell/widgets/CHoverBitmapButton.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/bars/CPaletteBar.h"
+#include "shell/bars/CPenWidthPopup.h"
+#include "shell/tables/StringTable.h"
 
 #include <QAccessible>
 #include <QScrollBar>

@@ -5,9 +5,9 @@
 
 #include "platform/CommandIds.h"
 #include "platform/Resources.h"
-#include "shell/CCaptureControlDlg.h"
-#include "shell/CHoverBitmapButton.h"
-#include "shell/StringTable.h"
+#include "shell/dialogs/CCaptureControlDlg.h"
+#include "shell/widgets/CHoverBitmapButton.h"
+#include "shell/tables/StringTable.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>

@@ -5,9 +5,9 @@
 
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
-#include "shell/CCommandBar.h"
-#include "shell/CommandBarArtwork.h"
-#include "shell/StringTable.h"
+#include "shell/bars/CCommandBar.h"
+#include "shell/bars/CommandBarArtwork.h"
+#include "shell/tables/StringTable.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>

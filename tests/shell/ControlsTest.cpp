@@ -5,8 +5,8 @@
 
 #include "platform/ColorRef.h"
 #include "platform/CommandIds.h"
-#include "shell/CBalloonTip.h"
-#include "shell/CHoverBitmapButton.h"
+#include "shell/widgets/CBalloonTip.h"
+#include "shell/widgets/CHoverBitmapButton.h"
 
 #include <QEnterEvent>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #include "TestApplication.h"
 
 #include "platform/Resources.h"
-#include "shell/WindowShape.h"
+#include "shell/widgets/WindowShape.h"
 
 #include <QWidget>
 

@@ -8,11 +8,11 @@
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
-#include "shell/CCommandBar.h"
-#include "shell/CMainFrame.h"
-#include "shell/RecentFileList.h"
-#include "shell/SingleInstance.h"
-#include "shell/WindowShape.h"
+#include "shell/bars/CCommandBar.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/app/RecentFileList.h"
+#include "shell/launch/SingleInstance.h"
+#include "shell/widgets/WindowShape.h"
 
 #include <QDeadlineTimer>
 #include <QDialog>

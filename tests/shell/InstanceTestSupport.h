@@ -3,7 +3,7 @@
 // channel answered from its own thread's event loop, and child processes that hold something
 // until the test lets them go or kills them.
 
-#include "shell/SingleInstance.h"
+#include "shell/launch/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "InstanceTestSupport.h"
 
-#include "shell/LaunchMode.h"
+#include "shell/launch/LaunchMode.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
-#include "shell/BarArtwork.h"
-#include "shell/CHoverBitmapButton.h"
-#include "shell/CMainFrame.h"
-#include "shell/CPaletteBar.h"
-#include "shell/StringTable.h"
+#include "shell/bars/BarArtwork.h"
+#include "shell/widgets/CHoverBitmapButton.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/bars/CPaletteBar.h"
+#include "shell/tables/StringTable.h"
 
 #include <QClipboard>
 #include <QFile>

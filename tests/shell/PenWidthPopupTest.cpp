@@ -8,10 +8,10 @@
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
-#include "shell/CHoverBitmapButton.h"
-#include "shell/CMainFrame.h"
-#include "shell/CPaletteBar.h"
-#include "shell/CPenWidthPopup.h"
+#include "shell/widgets/CHoverBitmapButton.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/bars/CPaletteBar.h"
+#include "shell/bars/CPenWidthPopup.h"
 
 #include <QTemporaryDir>
 #include <QTest>

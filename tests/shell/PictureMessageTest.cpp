@@ -6,8 +6,8 @@
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
-#include "shell/CMainFrame.h"
-#include "shell/StringTable.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/tables/StringTable.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -6,9 +6,9 @@
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
-#include "shell/CMainFrame.h"
-#include "shell/CSplitFileDialog.h"
-#include "shell/StringTable.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/dialogs/CSplitFileDialog.h"
+#include "shell/tables/StringTable.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "shell/CommandTable.h"
-#include "shell/StringTable.h"
+#include "shell/tables/CommandTable.h"
+#include "shell/tables/StringTable.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -8,9 +8,9 @@
 
 #include "platform/CommandIds.h"
 #include "platform/Settings.h"
-#include "shell/CHoverBitmapButton.h"
-#include "shell/CMainFrame.h"
-#include "shell/CPaletteBar.h"
+#include "shell/widgets/CHoverBitmapButton.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/bars/CPaletteBar.h"
 #include "tablet/TabletBinding.h"
 
 #include <QTemporaryDir>

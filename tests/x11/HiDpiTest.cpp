@@ -6,8 +6,8 @@
 #include "X11Desk.h"
 
 #include "platform/Settings.h"
-#include "shell/CMainFrame.h"
-#include "shell/CPaletteBar.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/bars/CPaletteBar.h"
 
 #include <QTemporaryDir>
 

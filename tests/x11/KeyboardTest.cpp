@@ -9,10 +9,10 @@
 #include "pictures/CPictureItem.h"
 #include "platform/CommandIds.h"
 #include "platform/Settings.h"
-#include "shell/CCommandBar.h"
-#include "shell/CHoverBitmapButton.h"
-#include "shell/CMainFrame.h"
-#include "shell/CPaletteBar.h"
+#include "shell/bars/CCommandBar.h"
+#include "shell/widgets/CHoverBitmapButton.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/bars/CPaletteBar.h"
 #include "tablet/TabletBinding.h"
 
 #include <QMenu>

@@ -6,7 +6,7 @@
 
 #include "platform/CommandIds.h"
 #include "platform/Settings.h"
-#include "shell/CMainFrame.h"
+#include "shell/frame/CMainFrame.h"
 
 #include <QClipboard>
 #include <QImage>

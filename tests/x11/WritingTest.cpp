@@ -8,7 +8,7 @@
 #include "platform/CommandIds.h"
 #include "platform/QtPrompts.h"
 #include "platform/Settings.h"
-#include "shell/CMainFrame.h"
+#include "shell/frame/CMainFrame.h"
 #include "tablet/TabletBinding.h"
 
 #include <QAbstractButton>

@@ -1,8 +1,8 @@
 #include "CScrivaApp.h"
 
-#include "CAboutDlg.h"
-#include "CPaletteBar.h"
-#include "StringTable.h"
+#include "shell/dialogs/CAboutDlg.h"
+#include "shell/bars/CPaletteBar.h"
+#include "shell/tables/StringTable.h"
 
 #include "platform/CommandIds.h"
 #include "platform/Resources.h"

@@ -6,9 +6,9 @@
 // document, the frame and the application, in that order. Other instances reach it through
 // the window channel.
 
-#include "CSplitFileDialog.h"
+#include "shell/dialogs/CSplitFileDialog.h"
 #include "IWritingOverlay.h"
-#include "SingleInstance.h"
+#include "shell/launch/SingleInstance.h"
 
 #include "canvas/CScrivaView.h"
 

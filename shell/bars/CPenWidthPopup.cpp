@@ -1,9 +1,9 @@
 #include "CPenWidthPopup.h"
 
-#include "CHoverBitmapButton.h"
+#include "shell/widgets/CHoverBitmapButton.h"
 #include "PenWidthArtwork.h"
-#include "StringTable.h"
-#include "WindowShape.h"
+#include "shell/tables/StringTable.h"
+#include "shell/widgets/WindowShape.h"
 
 #include "platform/CommandIds.h"
 

@@ -1,9 +1,9 @@
 #include "CMainFrame.h"
 
-#include "CPaletteBar.h"
-#include "CCommandBar.h"
-#include "CommandTable.h"
-#include "StringTable.h"
+#include "shell/bars/CPaletteBar.h"
+#include "shell/bars/CCommandBar.h"
+#include "shell/tables/CommandTable.h"
+#include "shell/tables/StringTable.h"
 
 #include "platform/Resources.h"
 #include "platform/Settings.h"

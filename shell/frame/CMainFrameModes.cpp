@@ -2,11 +2,11 @@
 
 #include "CMainFrame.h"
 
-#include "CCommandBar.h"
-#include "CPaletteBar.h"
-#include "CommandBarArtwork.h"
-#include "StringTable.h"
-#include "WindowShape.h"
+#include "shell/bars/CCommandBar.h"
+#include "shell/bars/CPaletteBar.h"
+#include "shell/bars/CommandBarArtwork.h"
+#include "shell/tables/StringTable.h"
+#include "shell/widgets/WindowShape.h"
 
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"

@@ -1,10 +1,10 @@
 #include "CPaletteBar.h"
 
 #include "BarArtwork.h"
-#include "CHoverBitmapButton.h"
+#include "shell/widgets/CHoverBitmapButton.h"
 #include "CPenWidthPopup.h"
 #include "PaletteSpot.h"
-#include "StringTable.h"
+#include "shell/tables/StringTable.h"
 
 #include "canvas/CScrivaView.h"
 #include "platform/CommandIds.h"

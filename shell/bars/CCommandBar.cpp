@@ -1,6 +1,6 @@
 #include "CCommandBar.h"
 
-#include "StringTable.h"
+#include "shell/tables/StringTable.h"
 
 #include "platform/CommandIds.h"
 #include "platform/Resources.h"

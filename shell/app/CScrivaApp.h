@@ -2,8 +2,8 @@
 // The application: decides the launch mode and single instance, builds the note, the frame
 // and the view, opens the file named on the command line, and answers other instances.
 
-#include "CMainFrame.h"
-#include "LaunchMode.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/launch/LaunchMode.h"
 #include "RecentFileList.h"
 
 #include "document/CScrivaDoc.h"

@@ -1,6 +1,6 @@
 #include "CAboutDlg.h"
 
-#include "StringTable.h"
+#include "shell/tables/StringTable.h"
 
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"

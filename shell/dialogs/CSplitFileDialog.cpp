@@ -1,7 +1,7 @@
 #include "CSplitFileDialog.h"
 
-#include "CommandTable.h"
-#include "StringTable.h"
+#include "shell/tables/CommandTable.h"
+#include "shell/tables/StringTable.h"
 
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"

@@ -17,8 +17,8 @@
 // minimised. Whoever starts and ends a write-over calls ShowWriteOverButtons and
 // ShowIdleButtons.
 
-#include "CBalloonTip.h"
-#include "CHoverBitmapButton.h"
+#include "shell/widgets/CBalloonTip.h"
+#include "shell/widgets/CHoverBitmapButton.h"
 #include "CommandBarArtwork.h"
 #include "FrameDrag.h"
 

@@ -1,7 +1,7 @@
 #include "CCaptureControlDlg.h"
 
-#include "CHoverBitmapButton.h"
-#include "StringTable.h"
+#include "shell/widgets/CHoverBitmapButton.h"
+#include "shell/tables/StringTable.h"
 
 #include "platform/CommandIds.h"
 
