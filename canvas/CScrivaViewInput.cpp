@@ -611,7 +611,7 @@ void CScrivaView::OnInsertImage()
     if (path.isEmpty())
         return;
     auto picture = std::make_unique<CPictureItem>();
-    const ImageLoad loaded = picture->LoadImageFile(path);
+    const ImageLoad loaded = picture->LoadImageFile(path, m_page.m_crBack);
     if (loaded != ImageLoad::Loaded) {
         ReportImageLoad(loaded);
         return;

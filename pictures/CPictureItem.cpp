@@ -33,7 +33,7 @@ void CPictureItem::SetRect(const RECT& rect)
     m_rectTrack = m_rect;
 }
 
-ImageLoad CPictureItem::LoadImageFile(const QString& path)
+ImageLoad CPictureItem::LoadImageFile(const QString& path, COLORREF paper)
 {
     // A FIFO or device, whose reading could wait for ever, is never opened.
     QFile file(path);
@@ -47,7 +47,7 @@ ImageLoad CPictureItem::LoadImageFile(const QString& path)
         return LoadBmp(path);
     if (head == QByteArrayLiteral("\xFF\xD8\xFF"))
         return LoadJpeg(path);
-    return LoadOther(path);
+    return LoadOther(path, paper);
 }
 
 ImageLoad CPictureItem::LoadBmp(const QString& path)
@@ -87,7 +87,7 @@ ImageLoad CPictureItem::LoadJpeg(const QString& path)
 }
 
 // PNG, WebP, GIF, TIFF and every other picture type Qt reads, told by their content.
-ImageLoad CPictureItem::LoadOther(const QString& path)
+ImageLoad CPictureItem::LoadOther(const QString& path, COLORREF paper)
 {
     const QByteArray type = PictureFileType(path);
     if (type.isEmpty() || type == "bmp" || type == "jpeg")
@@ -96,7 +96,7 @@ ImageLoad CPictureItem::LoadOther(const QString& path)
     if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
         return ImageLoad::TooLarge;
     int width = 0, height = 0;
-    QImage bitmap = DecodeImageFile(path, &width, &height);
+    QImage bitmap = DecodeImageFile(path, paper, &width, &height);
     if (bitmap.isNull())
         return ImageLoad::Unreadable;
     m_hBitmap = std::move(bitmap);

@@ -5,6 +5,7 @@
 #include "BmpFile.h"
 #include "RectTracker.h"
 
+#include "platform/ColorRef.h"
 #include "platform/Rect.h"
 
 #include <QImage>
@@ -32,8 +33,9 @@ public:
 
     // Loads a JPEG or BMP file, told apart by their first bytes, or any other picture type Qt
     // reads (PNG, WebP, GIF, TIFF, ...), told by its content; the picture sits at (0, 0) at its
-    // natural size. Unless the result is Loaded the picture is left as it was.
-    ImageLoad LoadImageFile(const QString& path);
+    // natural size; see-through parts show paper, the page's colour. Unless the result is
+    // Loaded the picture is left as it was.
+    ImageLoad LoadImageFile(const QString& path, COLORREF paper = RGB(255, 255, 255));
     // Takes bitmap as the picture, placed at (0, 0) at the given size. A picture larger than
     // an image file may bring (IsPictureSizeAllowed) is not taken: false, and nothing changes.
     bool SetBitmap(const QImage& bitmap, int width, int height);
@@ -90,7 +92,7 @@ public:
 private:
     ImageLoad LoadBmp(const QString& path);
     ImageLoad LoadJpeg(const QString& path);
-    ImageLoad LoadOther(const QString& path);
+    ImageLoad LoadOther(const QString& path, COLORREF paper);
 
     bool m_bSelected = false;
     CRectTracker m_tracker;

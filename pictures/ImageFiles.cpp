@@ -4,7 +4,6 @@
 
 #include <QImageReader>
 #include <QImageWriter>
-#include <QPainter>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -69,7 +68,7 @@ QByteArray PictureFileType(const QString& path)
     return reader.canRead() ? reader.format() : QByteArray();
 }
 
-QImage DecodeImageFile(const QString& path, int* width, int* height)
+QImage DecodeImageFile(const QString& path, COLORREF paper, int* width, int* height)
 {
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
@@ -84,12 +83,7 @@ QImage DecodeImageFile(const QString& path, int* width, int* height)
     QImage picture;
     if (!reader.read(&picture) || picture.isNull() || !IsPictureSizeAllowed(picture.width(), picture.height()))
         return QImage();
-    picture.setDevicePixelRatio(1.0);
-    QImage bitmap(picture.size(), QImage::Format_RGB32);
-    bitmap.fill(Qt::white);
-    QPainter painter(&bitmap);
-    painter.drawImage(0, 0, picture);
-    painter.end();
+    const QImage bitmap = OpaqueBitmap(picture, paper);
     if (width)
         *width = bitmap.width();
     if (height)

@@ -24,10 +24,10 @@ QByteArray PictureFileType(const QString& path);
 // Decodes a picture file of any type Qt reads beyond BMP, into a bitmap (Format_RGB32), and
 // sets width and height to its size. JPEG content takes the JPEG rule of CreateBitmapFromFile,
 // whatever the file is called; others are decoded by Qt (a GIF's or TIFF's first picture),
-// see-through parts showing white paper. A file that cannot be decoded, or whose picture is
+// see-through parts showing the paper colour. A file that cannot be decoded, or whose picture is
 // larger than a picture may be (IsPictureSizeAllowed), gives a null image and leaves width and
 // height alone.
-QImage DecodeImageFile(const QString& path, int* width, int* height);
+QImage DecodeImageFile(const QString& path, COLORREF paper, int* width, int* height);
 
 // Writes bitmap to path as a JPEG file of the bitmap's size (format 1 is JPEG, the only one).
 // The file is replaced only when the new one is complete. back and line are the page and

@@ -91,8 +91,9 @@ TEST_F(InsertImageTest, png_webp_gif_tiff_and_jpeg_under_any_name_land_on_the_pa
         ASSERT_EQ(m_doc.m_pictures.GetCount(), 1) << name;
         EXPECT_EQ(m_doc.m_pictures.GetAt(0)->GetRect(), CRect(0, 0, 40, 30)) << name;
         EXPECT_TRUE(Near(PageAt(10, 15), RGB(0, 0, 255))) << name << " " << std::hex << PageAt(10, 15);
-        // See-through parts show white paper (JPEG has no see-through parts: they come black).
-        const COLORREF clear = QByteArray(format) == "jpeg" ? RGB(0, 0, 0) : RGB(255, 255, 255);
+        // See-through parts show the page's colour, as pasted pictures do (JPEG has no
+        // see-through parts: they come black).
+        const COLORREF clear = QByteArray(format) == "jpeg" ? RGB(0, 0, 0) : RGB(0xE5, 0xE2, 0xCC);
         EXPECT_TRUE(Near(PageAt(30, 15), clear)) << name << " " << std::hex << PageAt(30, 15);
         EXPECT_TRUE(m_prompts.Messages().empty()) << name;
         ++count;
