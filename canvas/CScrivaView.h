@@ -37,8 +37,8 @@ public:
     float Zoom() const { return m_fZoom; }
     int PageMarginX() const { return m_nPageMarginX; }
     bool HasInk() const { return m_bHasInk; }
-    // The frame mode the view works in: 0 letter, 1 desktop, 2 inking.
-    void SetFrameMode(int mode) { m_frameMode = mode; }
+    // The frame mode the view works in.
+    void SetFrameMode(FrameMode mode) { m_frameMode = mode; }
     // Launched in inking mode: no black band beside a narrow page.
     void SetInkingLaunch(bool inking) { m_bInkingLaunch = inking; }
 
@@ -155,7 +155,7 @@ public:
     bool IsReplaying() const { return m_bReplaying; }
     // True from the start to the end of an import, while its progress display lets events in.
     bool IsImporting() const { return m_bImporting; }
-    int FrameMode() const override { return m_frameMode; }
+    FrameMode GetFrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
     void ReopenTablet() override;
@@ -208,7 +208,7 @@ private:
     bool m_bHasInk = false;
     bool m_bDiscardRedo = false;
     bool m_bInkingLaunch = false;
-    int m_frameMode = 0;
+    FrameMode m_frameMode = FrameMode::Letter;
     QSize m_totalSize;
     QTimer m_importTimer;
     DrawingSurface m_dcWindow;    // the client area as shown, live ink included

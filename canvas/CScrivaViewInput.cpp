@@ -146,7 +146,7 @@ void CScrivaView::SetTabletActive(bool active)
 
 void CScrivaView::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ActivationChange && m_hTabletContext && m_frameMode == 0) {
+    if (event->type() == QEvent::ActivationChange && m_hTabletContext && m_frameMode == FrameMode::Letter) {
         const bool active = isActiveWindow();
         TabletBinding::Instance().WTEnable(m_hTabletContext, m_nViewMode != 0 || active);
         if (active)
@@ -198,7 +198,7 @@ void CScrivaView::OnWtPacket()
             continue;  // a screen capture selection takes the pen
         if (erasers[i])
             BorrowEraser();
-        if (m_nTool != kToolNone && m_frameMode == 0)
+        if (m_nTool != kToolNone && m_frameMode == FrameMode::Letter)
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
         ReturnToolInHand();
     }
