@@ -320,13 +320,13 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
         if (m_nTool == kMarker)
             return true;
-        m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 0,
-                                 m_nPressureMax, m_fZoom);
+        m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color,
+                                 InkRenderer::Segment::First, m_nPressureMax, m_fZoom);
         UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool == kEraser)
             return true;
-        m_rendPage.DrawSegment(&m_page.Surface(), 0, 0, page.x, page.y, width, m_page.m_crPen, 0, m_nPressureMax,
-                               1.0f);
+        m_rendPage.DrawSegment(&m_page.Surface(), 0, 0, page.x, page.y, width, m_page.m_crPen,
+                               InkRenderer::Segment::First, m_nPressureMax, 1.0f);
         return true;
     }
 
@@ -343,12 +343,13 @@ bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, D
         if (x == m_ptLast.x && y == m_ptLast.y)
             return false;
         m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom),
-                                 LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 1, m_nPressureMax, m_fZoom);
+                                 LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, InkRenderer::Segment::Middle,
+                                 m_nPressureMax, m_fZoom);
         UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
         if (m_nTool != kEraser) {
             const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
-            m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
-                                   m_nPressureMax, 1.0f);
+            m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen,
+                                   InkRenderer::Segment::Middle, m_nPressureMax, 1.0f);
         }
         m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
     }
@@ -389,13 +390,13 @@ void CScrivaView::EndStroke()
         ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
         m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptPrev.x / m_fZoom), LONG(m_ptPrev.y / m_fZoom),
                                  LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom), m_nLastWidth,
-                                 m_page.m_crPen, 2, m_nPressureMax, m_fZoom);
+                                 m_page.m_crPen, InkRenderer::Segment::Last, m_nPressureMax, m_fZoom);
     }
     UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
     const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y, window);
     const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
-    m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen, 2,
-                           m_nPressureMax, 1.0f);
+    m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen,
+                           InkRenderer::Segment::Last, m_nPressureMax, 1.0f);
 }
 
 // Live ink drawn on the window shows at the next paint, which takes only what changed; Qt
