@@ -194,7 +194,38 @@ private:
     void SelectTool(int tool);
     void BorrowEraser();
     void ReturnToolInHand();
+
+    // Letter-mode capture, the steps of CapturePagePacket in the order a packet takes them.
+    // window is the view's screen rectangle, taken once per packet.
+    enum class PenAt {
+        Page,       // over the page: the packet may write
+        FirstExit,  // just off the page with a stroke open: the stroke ends here
+        Outside,    // elsewhere, or an exit passed over: the packet changes nothing
+    };
+    // One packet as the stroke takes it.
+    struct StrokeSample {
+        POINT screen;    // screen pixels
+        POINT page;      // page pixels
+        SHORT width;     // the tool's width value
+        DWORD level;     // pressure in a device file's levels, 0..511
+        COLORREF color;  // of the ink; black for the eraser's trail
+    };
+    // Notes the tip's press and release from a packet's button change.
+    void TrackButtons(DWORD buttons);
+    // Where the pen is; also decides whether it counts as down (m_bPenDown).
+    PenAt Classify(POINT page, const CRect& window);
+    StrokeSample SampleOf(POINT screen, POINT page, DWORD pressure) const;
+    void BeginStroke(const StrokeSample& sample, const CRect& window);
+    // False when the point repeats the last one and draws nothing.
+    bool ExtendStroke(const StrokeSample& sample, const CRect& window);
+    // Hands an open stroke to the note (an eraser's lasso erases); nothing when none is open.
     void EndStroke();
+    // Live ink of the stroke: from and to in screen pixels on the window, page pixels in the
+    // page buffer.
+    void DrawWindowSegment(POINT from, POINT to, SHORT width, COLORREF color, InkRenderer::Segment phase,
+                           const CRect& window);
+    void DrawPageSegment(POINT from, POINT to, SHORT width, InkRenderer::Segment phase);
+    void DrawMarkerSegment(const StrokeSample& sample, POINT lastPage, const CRect& window);
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
     // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
     void UpdateScreenRect(CRect rect, const CRect& window);
@@ -233,6 +264,7 @@ private:
     bool m_bButtonDown = false;
     bool m_bPenDown = false;
     bool m_bStroking = false;
+    bool m_bExitPending = false;  // the next exit from the page with the pen down is passed over
     bool m_bReplaying = false;    // a batch of replayed packets is in the capture
     bool m_bImporting = false;    // an import runs, between batches too
     SHORT m_nLastWidth = 0;
