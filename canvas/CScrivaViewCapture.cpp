@@ -121,7 +121,9 @@ CScrivaView::StrokeSample CScrivaView::SampleOf(POINT screen, POINT page, DWORD 
 // nothing until it moves, and the eraser's trail shows on the window only.
 void CScrivaView::BeginStroke(const StrokeSample& sample, const CRect& window)
 {
-    m_ptLast = sample.screen;
+    // Nothing of the previous stroke may reach this one's end segment.
+    m_ptPrev = m_ptLast = sample.screen;
+    m_nLastWidth = sample.width;
     m_bStroking = true;
     m_pCurLine = std::make_unique<CLine>();
     m_pCurLine->SetColor(sample.color);
@@ -164,6 +166,7 @@ void CScrivaView::EndStroke()
     m_bPenDown = false;
     m_bStroking = false;
     const int tool = m_pCurLine->GetPenType();
+    const int points = m_pCurLine->GetPointCount();
     m_document.m_lines.Add(std::move(m_pCurLine));
     if (tool == kEraser) {
         CRect rc = m_document.m_lines.EraseByLasso();
@@ -176,8 +179,8 @@ void CScrivaView::EndStroke()
         return;
     }
     m_document.SetModifiedFlag(true);
-    if (tool == kMarker)
-        return;
+    if (tool == kMarker || points < 2)
+        return;  // a tap is its dot alone
     // The last segment once more as the stroke's end, which tapers it.
     const CRect window = ScreenRect();
     DrawWindowSegment(m_ptPrev, m_ptLast, m_nLastWidth, m_page.m_crPen, Segment::Last, window);

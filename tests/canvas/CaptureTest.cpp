@@ -45,6 +45,16 @@ protected:
 };
 constexpr DWORD kFull = 1023;
 
+// Pixels where two pictures of the same size differ, those in skip left out.
+int DifferingPixels(const QImage& a, const QImage& b, const QRect& skip = QRect())
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += !skip.contains(x, y) && a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
+
 class CaptureTest : public ::testing::Test {
 protected:
     CaptureTest()
@@ -551,4 +561,25 @@ TEST_F(CaptureTest, unusable_device_files_are_refused_with_their_messages_and_le
     EXPECT_TRUE(m_view->ImportDeviceFile(write("empty.qvn.bak", header)));
     EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
     EXPECT_EQ(GetPrivateProfileInt("Tavlo File Packet Number", "Data Packets Count ", -1, ReportFilePath()), 0);
+}
+
+TEST_F(CaptureTest, a_tap_draws_its_dot_and_nothing_else)
+{
+    Stroke(Line({300, 200}, {500, 260}));
+    const QImage page = m_view->Page().Surface().Bitmap().copy();
+    const QImage window = m_view->WindowImage().copy();
+    Packet(600, 500, 700, MakeButtons(0, TBN_DOWN));
+    Packet(600, 500, 0, MakeButtons(0, TBN_UP));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(m_doc.m_lines.GetAt(1)->GetPointCount(), 1);
+
+    // The dot, within the nib's reach of the tap, on the page and on the window.
+    const POINT dot = m_view->ScreenToPage(600, 500);
+    const QRect pageDot(dot.x - 6, dot.y - 6, 13, 13);
+    EXPECT_GT(DifferingPixels(page, m_view->Page().Surface().Bitmap()), 0);
+    EXPECT_EQ(DifferingPixels(page, m_view->Page().Surface().Bitmap(), pageDot), 0);
+    const CRect screen = m_view->ScreenRect();
+    const QRect windowDot(600 - screen.left - 6, 500 - screen.top - 6, 13, 13);
+    EXPECT_GT(DifferingPixels(window, m_view->WindowImage()), 0);
+    EXPECT_EQ(DifferingPixels(window, m_view->WindowImage(), windowDot), 0);
 }
