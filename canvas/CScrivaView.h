@@ -220,8 +220,9 @@ private:
     bool ExtendStroke(const StrokeSample& sample, const CRect& window);
     // Hands an open stroke to the note (an eraser's lasso erases); nothing when none is open.
     void EndStroke();
-    // Live ink of the stroke: from and to in screen pixels on the window, page pixels in the
-    // page buffer.
+    // Live ink of the open stroke: from and to in screen pixels on the window, page pixels in
+    // the page buffer. Widths are scaled by the stroke's own pressure maximum, as every later
+    // redraw of the stroke scales them.
     void DrawWindowSegment(POINT from, POINT to, SHORT width, COLORREF color, InkRenderer::Segment phase,
                            const CRect& window);
     void DrawPageSegment(POINT from, POINT to, SHORT width, InkRenderer::Segment phase);

@@ -166,7 +166,13 @@ void CScrivaView::EndStroke()
     m_bPenDown = false;
     m_bStroking = false;
     const int tool = m_pCurLine->GetPenType();
-    const int points = m_pCurLine->GetPointCount();
+    // The last segment once more as the stroke's end, which tapers it; a tap is its dot alone.
+    if ((tool == kPencil || tool == kBrush) && m_pCurLine->GetPointCount() >= 2) {
+        const CRect window = ScreenRect();
+        DrawWindowSegment(m_ptPrev, m_ptLast, m_nLastWidth, m_page.m_crPen, Segment::Last, window);
+        DrawPageSegment(ScreenToPage(m_ptPrev.x, m_ptPrev.y, window), ScreenToPage(m_ptLast.x, m_ptLast.y, window),
+                        m_nLastWidth, Segment::Last);
+    }
     m_document.m_lines.Add(std::move(m_pCurLine));
     if (tool == kEraser) {
         CRect rc = m_document.m_lines.EraseByLasso();
@@ -179,13 +185,6 @@ void CScrivaView::EndStroke()
         return;
     }
     m_document.SetModifiedFlag(true);
-    if (tool == kMarker || points < 2)
-        return;  // a tap is its dot alone
-    // The last segment once more as the stroke's end, which tapers it.
-    const CRect window = ScreenRect();
-    DrawWindowSegment(m_ptPrev, m_ptLast, m_nLastWidth, m_page.m_crPen, Segment::Last, window);
-    DrawPageSegment(ScreenToPage(m_ptPrev.x, m_ptPrev.y, window), ScreenToPage(m_ptLast.x, m_ptLast.y, window),
-                    m_nLastWidth, Segment::Last);
 }
 
 void CScrivaView::DrawWindowSegment(POINT from, POINT to, SHORT width, COLORREF color, Segment phase,
@@ -194,7 +193,7 @@ void CScrivaView::DrawWindowSegment(POINT from, POINT to, SHORT width, COLORREF 
     {
         ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
         m_rendScreen.DrawSegment(&m_dcWindow, LONG(from.x / m_fZoom), LONG(from.y / m_fZoom), LONG(to.x / m_fZoom),
-                                 LONG(to.y / m_fZoom), width, color, phase, m_nPressureMax, m_fZoom);
+                                 LONG(to.y / m_fZoom), width, color, phase, m_pCurLine->GetPressureMax(), m_fZoom);
     }
     UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
 }
@@ -202,7 +201,7 @@ void CScrivaView::DrawWindowSegment(POINT from, POINT to, SHORT width, COLORREF 
 void CScrivaView::DrawPageSegment(POINT from, POINT to, SHORT width, Segment phase)
 {
     m_rendPage.DrawSegment(&m_page.Surface(), from.x, from.y, to.x, to.y, width, m_page.m_crPen, phase,
-                           m_nPressureMax, 1.0f);
+                           m_pCurLine->GetPressureMax(), 1.0f);
 }
 
 // The marker is a plain line of the mask operation: as wide as the zoom makes it on the
