@@ -14,7 +14,6 @@ using Segment = InkRenderer::Segment;
 constexpr COLORREF kPathColor = 0xFF0000;  // the eraser's path and stroke ink in masks
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0x000000;
-constexpr LONG kVisibilitySlack = 5;       // pixels around bounds that still count as ink
 }  // namespace
 
 // A note may hold hundreds of thousands of strokes: the record itself stays small, with the
