@@ -102,7 +102,8 @@ public:
     void SetTabletActive(bool active);
     // Takes the packets waiting for this view's context, up to 64 at a time.
     void OnWtPacket();
-    // One packet in letter mode; false when it repeats the last point or is ignored.
+    // One packet in letter mode (CScrivaViewCapture.cpp); false when it repeats the last point
+    // and draws nothing.
     bool CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure);
     bool IsStroking() const { return m_bStroking; }
     bool IsButtonDown() const { return m_bButtonDown; }
@@ -265,7 +266,7 @@ private:
     bool m_bButtonDown = false;
     bool m_bPenDown = false;
     bool m_bStroking = false;
-    bool m_bExitPending = false;  // the next exit from the page with the pen down is passed over
+    bool m_bExitPending = false;  // the next exit from the page passes over its first packet
     bool m_bReplaying = false;    // a batch of replayed packets is in the capture
     bool m_bImporting = false;    // an import runs, between batches too
     SHORT m_nLastWidth = 0;
