@@ -184,7 +184,7 @@ void BM_DrawAll(benchmark::State& state)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Live drawing: each call of DrawSegment while the pen moves (phase 1), timed one by one over
+// Live drawing: each call of DrawSegment while the pen moves (Segment::Middle), timed one by one over
 // long handwriting strokes, on a surface of the page's size times the zoom.
 
 constexpr int kLivePoints = 1200;  // about 28 loops, 520 px of writing
@@ -202,17 +202,19 @@ void BM_DrawSegment(benchmark::State& state)
     for (LONG y = 40; y + kLiveRowPitch < kPageHeight; y += kLiveRowPitch)
         strokes.push_back(CursiveSamples(60, y, kLivePoints, CursiveStyle{40, 0.45, 3, unsigned(y)}));
 
-    std::vector<double> callNs;   // every phase-1 call
+    std::vector<double> callNs;   // every Middle call
     std::vector<double> curveNs;  // the calls that drew a curve
     size_t next = 0;
     for (auto _ : state) {
         const std::vector<PenSample>& s = strokes[next++ % strokes.size()];
         InkRenderer renderer;  // a new stroke's
-        renderer.DrawSegment(&page, 0, 0, s[0].x, s[0].y, width, kInk, 0, kPressureMax, zoom);
+        renderer.DrawSegment(&page, 0, 0, s[0].x, s[0].y, width, kInk, InkRenderer::Segment::First, kPressureMax,
+                             zoom);
         for (size_t i = 1; i + 1 < s.size(); ++i) {
             const DWORD curvesBefore = renderer.CurvesDrawn();
             const Clock::time_point start = Clock::now();
-            renderer.DrawSegment(&page, s[i - 1].x, s[i - 1].y, s[i].x, s[i].y, width, kInk, 1, kPressureMax, zoom);
+            renderer.DrawSegment(&page, s[i - 1].x, s[i - 1].y, s[i].x, s[i].y, width, kInk,
+                                 InkRenderer::Segment::Middle, kPressureMax, zoom);
             const double ns = NanosecondsSince(start);
             callNs.push_back(ns);
             // Only every other call completes a curve; the others just keep a point.
@@ -220,8 +222,8 @@ void BM_DrawSegment(benchmark::State& state)
                 curveNs.push_back(ns);
         }
         const size_t last = s.size() - 1;
-        renderer.DrawSegment(&page, s[last - 1].x, s[last - 1].y, s[last].x, s[last].y, width, kInk, 2,
-                             kPressureMax, zoom);
+        renderer.DrawSegment(&page, s[last - 1].x, s[last - 1].y, s[last].x, s[last].y, width, kInk,
+                             InkRenderer::Segment::Last, kPressureMax, zoom);
         benchmark::DoNotOptimize(page);
         benchmark::ClobberMemory();
     }

@@ -304,8 +304,7 @@ void CScrivaView::OnUndo()
     CRect rc = lines.Undo();
     m_bDiscardRedo = true;
     rc.InflateRect(kUndoSlack, kUndoSlack);
-    RedrawPageRect(rc);
-    lines.DrawInRect(&m_page.Surface(), rc);
+    RedrawPageRect(rc);  // the strokes around the undone one with it, once
     Invalidate();
 }
 

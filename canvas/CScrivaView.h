@@ -37,8 +37,8 @@ public:
     float Zoom() const { return m_fZoom; }
     int PageMarginX() const { return m_nPageMarginX; }
     bool HasInk() const { return m_bHasInk; }
-    // The frame mode the view works in: 0 letter, 1 desktop, 2 inking.
-    void SetFrameMode(int mode) { m_frameMode = mode; }
+    // The frame mode the view works in.
+    void SetFrameMode(FrameMode mode) { m_frameMode = mode; }
     // Launched in inking mode: no black band beside a narrow page.
     void SetInkingLaunch(bool inking) { m_bInkingLaunch = inking; }
 
@@ -102,7 +102,8 @@ public:
     void SetTabletActive(bool active);
     // Takes the packets waiting for this view's context, up to 64 at a time.
     void OnWtPacket();
-    // One packet in letter mode; false when it repeats the last point or is ignored.
+    // One packet in letter mode (CScrivaViewCapture.cpp); false when it repeats the last point
+    // and draws nothing.
     bool CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure);
     bool IsStroking() const { return m_bStroking; }
     bool IsButtonDown() const { return m_bButtonDown; }
@@ -155,7 +156,7 @@ public:
     bool IsReplaying() const { return m_bReplaying; }
     // True from the start to the end of an import, while its progress display lets events in.
     bool IsImporting() const { return m_bImporting; }
-    int FrameMode() const override { return m_frameMode; }
+    FrameMode GetFrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
     void ReopenTablet() override;
@@ -194,7 +195,39 @@ private:
     void SelectTool(int tool);
     void BorrowEraser();
     void ReturnToolInHand();
+
+    // Letter-mode capture, the steps of CapturePagePacket in the order a packet takes them.
+    // window is the view's screen rectangle, taken once per packet.
+    enum class PenAt {
+        Page,       // over the page: the packet may write
+        FirstExit,  // just off the page with a stroke open: the stroke ends here
+        Outside,    // elsewhere, or an exit passed over: the packet changes nothing
+    };
+    // One packet as the stroke takes it.
+    struct StrokeSample {
+        POINT screen;    // screen pixels
+        POINT page;      // page pixels
+        SHORT width;     // the tool's width value
+        DWORD level;     // pressure in a device file's levels, 0..511
+        COLORREF color;  // of the ink; black for the eraser's trail
+    };
+    // Notes the tip's press and release from a packet's button change.
+    void TrackButtons(DWORD buttons);
+    // Where the pen is; also decides whether it counts as down (m_bPenDown).
+    PenAt Classify(POINT page, const CRect& window);
+    StrokeSample SampleOf(POINT screen, POINT page, DWORD pressure) const;
+    void BeginStroke(const StrokeSample& sample, const CRect& window);
+    // False when the point repeats the last one and draws nothing.
+    bool ExtendStroke(const StrokeSample& sample, const CRect& window);
+    // Hands an open stroke to the note (an eraser's lasso erases); nothing when none is open.
     void EndStroke();
+    // Live ink of the open stroke: from and to in screen pixels on the window, page pixels in
+    // the page buffer. Widths are scaled by the stroke's own pressure maximum, as every later
+    // redraw of the stroke scales them.
+    void DrawWindowSegment(POINT from, POINT to, SHORT width, COLORREF color, InkRenderer::Segment phase,
+                           const CRect& window);
+    void DrawPageSegment(POINT from, POINT to, SHORT width, InkRenderer::Segment phase);
+    void DrawMarkerSegment(const StrokeSample& sample, POINT lastPage, const CRect& window);
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
     // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
     void UpdateScreenRect(CRect rect, const CRect& window);
@@ -208,7 +241,7 @@ private:
     bool m_bHasInk = false;
     bool m_bDiscardRedo = false;
     bool m_bInkingLaunch = false;
-    int m_frameMode = 0;
+    FrameMode m_frameMode = FrameMode::Letter;
     QSize m_totalSize;
     QTimer m_importTimer;
     DrawingSurface m_dcWindow;    // the client area as shown, live ink included
@@ -233,6 +266,7 @@ private:
     bool m_bButtonDown = false;
     bool m_bPenDown = false;
     bool m_bStroking = false;
+    bool m_bExitPending = false;  // the next exit from the page passes over its first packet
     bool m_bReplaying = false;    // a batch of replayed packets is in the capture
     bool m_bImporting = false;    // an import runs, between batches too
     SHORT m_nLastWidth = 0;

@@ -72,7 +72,7 @@ bool CScrivaView::ReplayDeviceFile(const QString& path)
         for (int i = 0; i < count; ++i) {
             const PenPacket& p = packets[i];
             m_bButtonDown = p.buttons == 1;
-            if (m_frameMode == 0)
+            if (m_frameMode == FrameMode::Letter)
                 CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
         }
         m_bReplaying = false;

@@ -1,5 +1,6 @@
-// The view's pen and mouse: the tablet context, packet capture in letter mode, tools and
-// widths, the pen cursor, and pictures moved with the mouse.
+// The view's pen and mouse: the tablet context and the packets it delivers, tools and widths,
+// the pen cursor, and pictures moved with the mouse. What a packet does to a stroke is in
+// CScrivaViewCapture.cpp.
 
 #include "CScrivaView.h"
 
@@ -18,17 +19,11 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include <cmath>
-
 namespace {
 
-// Exits from the page with the pen down alternate between ending the stroke at the first
-// packet outside and at the second (process-wide, like the batch count).
-BYTE g_bExitPending = 0;
+// Packets of one batch are all handled before the next batch is fetched (process-wide).
 int g_batchCount = 0;
 
-constexpr WORD LowWord(DWORD value) { return WORD(value & 0xFFFF); }
-constexpr WORD HighWord(DWORD value) { return WORD(value >> 16); }
 constexpr COLORREF kCursorOutline = 0x808080;
 
 }  // namespace
@@ -147,7 +142,7 @@ void CScrivaView::SetTabletActive(bool active)
 
 void CScrivaView::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ActivationChange && m_hTabletContext && m_frameMode == 0) {
+    if (event->type() == QEvent::ActivationChange && m_hTabletContext && m_frameMode == FrameMode::Letter) {
         const bool active = isActiveWindow();
         TabletBinding::Instance().WTEnable(m_hTabletContext, m_nViewMode != 0 || active);
         if (active)
@@ -199,7 +194,7 @@ void CScrivaView::OnWtPacket()
             continue;  // a screen capture selection takes the pen
         if (erasers[i])
             BorrowEraser();
-        if (m_nTool != kToolNone && m_frameMode == 0)
+        if (m_nTool != kToolNone && m_frameMode == FrameMode::Letter)
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
         ReturnToolInHand();
     }
@@ -221,195 +216,6 @@ void CScrivaView::ReturnToolInHand()
         return;
     m_nTool = m_nToolInHand;
     m_nToolInHand = kToolNone;
-}
-
-POINT CScrivaView::ScreenToPage(LONG x, LONG y, const CRect& w) const
-{
-    const QPoint scroll = ScrollPosition();
-    return {LONG((scroll.x() - w.left + x) / m_fZoom) - 2 * m_nPageMarginX,
-            LONG((scroll.y() - w.top + y) / m_fZoom)};
-}
-
-DWORD CScrivaView::PressureLevel(DWORD pressure) const
-{
-    const bool live = TabletBinding::Instance().IsLoaded() && !m_bReplaying;
-    return live ? pressure / DWORD(m_nPressureDivisor) : pressure;
-}
-
-SHORT CScrivaView::PacketWidth(DWORD pressure) const
-{
-    switch (m_nTool) {
-    case kPencil: return SHORT((m_nPressureMax / 255) * m_nPencilWidth * 40);
-    case kBrush: return SHORT(DWORD(m_nBrushWidth) * PressureLevel(pressure) / 5);
-    case kMarker: return SHORT(2 * m_nMarkerWidth);
-    default: return 1;  // the eraser's trail
-    }
-}
-
-void CScrivaView::DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width)
-{
-    ScopedRop2 mask(dc, R2_MASKPEN);
-    ScopedPen pen(dc, Pen{PS_INSIDEFRAME, width, m_page.m_crPen});
-    dc.MoveTo(from.x, from.y);
-    dc.LineTo(to.x, to.y);
-}
-
-bool CScrivaView::CapturePagePacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure)
-{
-    const CRect window = ScreenRect();
-    if (m_fZoom == 0.5f && m_bReplaying)
-        x += m_nPageMarginX;
-    // Only the tip writes: the packets alone say when it touches, and the barrel buttons have
-    // no say in it. The mouse events Qt makes from the pen come at once, ahead of packets still
-    // queued, and would cut the end off a stroke.
-    const WORD change = LowWord(buttons) == kTipButton ? HighWord(buttons) : TBN_NONE;
-    if (change == TBN_DOWN)
-        m_bPenDown = m_bButtonDown = true;
-    else if (change == TBN_UP)
-        m_bPenDown = m_bButtonDown = false;
-
-    bool inside = true;
-    bool pageTest = !m_bReplaying;
-    // A replayed packet is never where the pointer is: the pointer may well be over the bar
-    // that started the import.
-    if (!m_bReplaying && m_nTool != kEraser && !window.PtInRect(TabletBinding::Instance().CursorPos()))
-        inside = false;
-    if (m_bReplaying)
-        m_bPenDown = true;
-    const POINT page = ScreenToPage(x, y, window);
-    if (pageTest) {
-        // Decided on the page itself: the window may stand anywhere on any monitor, and the
-        // grey bands beside the page at half zoom are not paper.
-        const bool overPage = page.x >= 0 && page.x < m_page.PageWidth() && page.y >= 0 && page.y < m_page.PageHeight();
-        if (overPage && inside) {
-            m_bPenDown = true;
-        } else if (m_bStroking && m_bPenDown) {
-            if (g_bExitPending) {
-                g_bExitPending = 0;
-                return true;  // this exit ends the stroke at the next packet outside
-            }
-            g_bExitPending = 1;
-            inside = false;
-            m_bPenDown = false;
-        } else {
-            return true;
-        }
-    }
-
-    if (!(m_bButtonDown && m_bPenDown && pressure != 0 && inside)) {
-        EndStroke();
-        return true;
-    }
-
-    const SHORT width = PacketWidth(pressure);
-    // Points keep their pressure in the levels a device file carries: written out and read
-    // back, a stroke comes back at the widths it was drawn with.
-    const DWORD level = std::min(PressureLevel(pressure), kMaxDevicePressure);
-    const COLORREF color = m_nTool == kEraser ? 0 : m_page.m_crPen;
-    if (m_bDiscardRedo) {
-        m_bDiscardRedo = false;
-        m_document.m_lines.ClearRedo();
-    }
-    ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
-
-    if (!m_bStroking) {
-        m_ptLast = {x, y};
-        m_bStroking = true;
-        m_pCurLine = std::make_unique<CLine>();
-        m_pCurLine->SetColor(color);
-        m_pCurLine->SetPenType(WORD(m_nTool), m_nTool != kMarker);
-        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
-        if (m_nTool == kMarker)
-            return true;
-        m_rendScreen.DrawSegment(&m_dcWindow, 0, 0, LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 0,
-                                 m_nPressureMax, m_fZoom);
-        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
-        if (m_nTool == kEraser)
-            return true;
-        m_rendPage.DrawSegment(&m_page.Surface(), 0, 0, page.x, page.y, width, m_page.m_crPen, 0, m_nPressureMax,
-                               1.0f);
-        return true;
-    }
-
-    if (m_nTool == kMarker) {
-        const int pen = int(2 * m_nMarkerWidth * m_fZoom);
-        DrawMarkerLine(m_dcWindow, m_ptLast, {x, y}, pen);
-        CRect line(std::min(m_ptLast.x, x), std::min(m_ptLast.y, y), std::max(m_ptLast.x, x) + 1,
-                   std::max(m_ptLast.y, y) + 1);
-        line.InflateRect(pen, pen);
-        UpdateScreenRect(line, window);
-        DrawMarkerLine(m_page.Surface(), ScreenToPage(m_ptLast.x, m_ptLast.y, window), page, 2 * m_nMarkerWidth);
-        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
-    } else {
-        if (x == m_ptLast.x && y == m_ptLast.y)
-            return false;
-        m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom),
-                                 LONG(x / m_fZoom), LONG(y / m_fZoom), width, color, 1, m_nPressureMax, m_fZoom);
-        UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
-        if (m_nTool != kEraser) {
-            const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
-            m_rendPage.DrawSegment(&m_page.Surface(), last.x, last.y, page.x, page.y, width, m_page.m_crPen, 1,
-                                   m_nPressureMax, 1.0f);
-        }
-        m_pCurLine->AddPoint(page.x, page.y, width, level, 1);
-    }
-    m_ptPrev = m_ptLast;
-    m_ptLast = {x, y};
-    m_nLastWidth = width;
-    if (g_bExitPending)
-        m_bStroking = true;
-    return true;
-}
-
-// The pen has left the paper (or the page): the stroke goes to the note.
-void CScrivaView::EndStroke()
-{
-    if (!m_bStroking)
-        return;
-    SetHasInk(true);
-    m_bPenDown = false;
-    m_bStroking = false;
-    const int tool = m_pCurLine->GetPenType();
-    m_document.m_lines.Add(std::move(m_pCurLine));
-    if (tool == kEraser) {
-        CRect rc = m_document.m_lines.EraseByLasso();
-        if (!rc.IsRectEmpty()) {
-            m_document.SetModifiedFlag(true);
-            rc.InflateRect(5, 5);
-            RedrawPageRect(rc);
-        }
-        Invalidate();  // takes the eraser's trail off the window
-        return;
-    }
-    m_document.SetModifiedFlag(true);
-    if (tool == kMarker)
-        return;
-    // The last segment once more as the stroke's end, which tapers it.
-    const CRect window = ScreenRect();
-    {
-        ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
-        m_rendScreen.DrawSegment(&m_dcWindow, LONG(m_ptPrev.x / m_fZoom), LONG(m_ptPrev.y / m_fZoom),
-                                 LONG(m_ptLast.x / m_fZoom), LONG(m_ptLast.y / m_fZoom), m_nLastWidth,
-                                 m_page.m_crPen, 2, m_nPressureMax, m_fZoom);
-    }
-    UpdateScreenRect(m_rendScreen.TakeTouchedRect(), window);
-    const POINT prev = ScreenToPage(m_ptPrev.x, m_ptPrev.y, window);
-    const POINT last = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
-    m_rendPage.DrawSegment(&m_page.Surface(), prev.x, prev.y, last.x, last.y, m_nLastWidth, m_page.m_crPen, 2,
-                           m_nPressureMax, 1.0f);
-}
-
-// Live ink drawn on the window shows at the next paint, which takes only what changed; Qt
-// gathers the rectangles of a batch of packets into one paint.
-void CScrivaView::UpdateScreenRect(CRect rect, const CRect& window)
-{
-    if (rect.IsRectEmpty())
-        return;
-    rect.OffsetRect(-window.left, -window.top);
-    const double ratio = PixelRatio();
-    const QPoint topLeft(int(std::floor(rect.left / ratio)), int(std::floor(rect.top / ratio)));
-    const QPoint end(int(std::ceil(rect.right / ratio)), int(std::ceil(rect.bottom / ratio)));
-    viewport()->update(QRect(topLeft, end - QPoint(1, 1)));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -96,6 +96,9 @@ void CanvasPage::RedrawPageRect(const RECT& rect)
     WaitCursor wait;
     CRect r(rect);
     r.InflateRect(5, 5);
+    // Everything stays inside r: the pixels around it are right already, and ink blended
+    // over them once more would darken.
+    ScopedClipRect clip(m_dcPage, r);
     m_dcPage.FillSolidRect(r, m_crBack);
     // The first line strictly below the grown top; each line runs across the rectangle and
     // the pixel above its left end is set, matching the full page's two-pixel lines.

@@ -45,7 +45,7 @@ public:
 
     // Paints the whole page; with content also the pictures and strokes.
     void DrawRuledLines(bool withContent);
-    // Paints rect grown by 5 on every side, with pictures and strokes.
+    // Paints rect grown by 5 on every side, with pictures and strokes, and nothing outside it.
     void RedrawPageRect(const RECT& rect);
 
     // Line spacing in steps of 10 between 40 and the page height. Return whether it changed;

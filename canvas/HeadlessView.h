@@ -28,7 +28,7 @@ public:
     bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;
     // Replaying needs the pen capture of a window: nothing is imported.
     bool ImportDeviceFile(const QString&) override { return false; }
-    int FrameMode() const override { return 0; }
+    FrameMode GetFrameMode() const override { return FrameMode::Letter; }
     void TitleChanged(const QString&) override {}
     void ParkTablet() override {}
     void ReopenTablet() override {}

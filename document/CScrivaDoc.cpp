@@ -22,8 +22,6 @@ const QString kOpenFailed = QStringLiteral("Failed to open document.");
 constexpr LONG kEmptyExtent = 300;
 constexpr LONG kExtentMargin = 20;
 
-enum FrameMode { kLetter = 0, kDesktop = 1, kInking = 2 };
-
 void ShowMessage(const QString& text)
 {
     prompts().MessageBox(text, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
@@ -293,8 +291,10 @@ void CScrivaDoc::OnFileSave()
 
 bool CScrivaDoc::SaveAsAsked()
 {
-    const int mode = m_pView ? m_pView->FrameMode() : kLetter;
-    const char* filter = mode == kLetter ? kNoteFilterLetter : mode == kDesktop ? kNoteFilterDesktop : kNoteFilterInking;
+    const FrameMode mode = m_pView ? m_pView->GetFrameMode() : FrameMode::Letter;
+    const char* filter = mode == FrameMode::Letter    ? kNoteFilterLetter
+                         : mode == FrameMode::Desktop ? kNoteFilterDesktop
+                                                      : kNoteFilterInking;
     QString suggested;
     if (m_bAlternativeUi)
         suggested = SuggestedName(DatedPrefix(QDate::currentDate()), ReadSetting(Settings::RecordDate));

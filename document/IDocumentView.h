@@ -4,6 +4,7 @@
 // The canvas view implements it on screen; the headless tool implements it without a window.
 
 #include "platform/ColorRef.h"
+#include "platform/FrameMode.h"
 #include "platform/Rect.h"
 #include "platform/TabletPark.h"
 
@@ -58,8 +59,8 @@ public:
     virtual void ScheduleDeviceImport(const QString& path) = 0;
     // Drops a scheduled import that has not started: another page or note came first.
     virtual void CancelDeviceImport() = 0;
-    // The frame's mode: 0 letter, 1 desktop, 2 inking.
-    virtual int FrameMode() const = 0;
+    // The mode of the frame that shows the view.
+    virtual FrameMode GetFrameMode() const = 0;
     // The document's title changed (the frame shows it).
     virtual void TitleChanged(const QString& title) = 0;
 };

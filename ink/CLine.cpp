@@ -10,10 +10,10 @@
 #include <cstring>
 
 namespace {
+using Segment = InkRenderer::Segment;
 constexpr COLORREF kPathColor = 0xFF0000;  // the eraser's path and stroke ink in masks
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0x000000;
-constexpr LONG kVisibilitySlack = 5;       // pixels around bounds that still count as ink
 }  // namespace
 
 // A note may hold hundreds of thousands of strokes: the record itself stays small, with the
@@ -90,12 +90,13 @@ void CLine::Draw(DrawingSurface* dc, InkRenderer& renderer) const
         const StrokePoint& point = m_points[i];
         if (i == 0) {
             if (m_inkRendered)
-                renderer.DrawSegment(dc, 0, 0, point.x, point.y, point.width, m_color, 0, m_pressureMax, 1.0f);
+                renderer.DrawSegment(dc, 0, 0, point.x, point.y, point.width, m_color, Segment::First,
+                                     m_pressureMax, 1.0f);
             continue;
         }
         const StrokePoint& prev = m_points[i - 1];
         if (m_inkRendered) {
-            const LONG phase = i + 1 == count ? 2 : 1;
+            const Segment phase = i + 1 == count ? Segment::Last : Segment::Middle;
             renderer.DrawSegment(dc, prev.x, prev.y, point.x, point.y, point.width, m_color, phase,
                                    m_pressureMax, 1.0f);
         } else {

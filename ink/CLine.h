@@ -76,6 +76,8 @@ public:
     // allowed has 2^28 pixels, so none of its sides is longer than 2^28. Coordinates within it
     // stay clear of 32-bit overflow when one is taken from another or grown by a pen width.
     static constexpr LONG kMaxCoordinate = 1 << 29;
+    // Pixels around the bounds that still count as the stroke's ink (DrawIfVisible, erasing).
+    static constexpr LONG kVisibilitySlack = 5;
 
 private:
     void DrawMarkerSegment(DrawingSurface* dc, const StrokePoint& from, const StrokePoint& to) const;

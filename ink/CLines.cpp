@@ -5,6 +5,11 @@
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
 
+namespace {
+constexpr LONG kNibBeyondSlack = InkRenderer::kNibReach - CLine::kVisibilitySlack;
+static_assert(kNibBeyondSlack >= 0);
+}  // namespace
+
 void CLines::Add(std::unique_ptr<CLine> line)
 {
     if (!line)
@@ -135,9 +140,15 @@ void CLines::DrawAll(DrawingSurface* dc, InkRenderer& renderer) const
 
 void CLines::DrawInRect(DrawingSurface* dc, const RECT& area) const
 {
+    // Pixels around area already hold every stroke; blending a stroke over them once more
+    // would darken its anti-aliased edges.
+    ScopedClipRect clip(*dc, area);
+    // A nib reaches a little further from its points than DrawIfVisible looks.
+    CRect reach(area);
+    reach.InflateRect(kNibBeyondSlack, kNibBeyondSlack);
     InkRenderer renderer;
     for (const auto& line : m_lines)
-        line->DrawIfVisible(dc, area, renderer);
+        line->DrawIfVisible(dc, reach, renderer);
 }
 
 CRect CLines::GetBounds() const

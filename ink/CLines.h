@@ -46,7 +46,9 @@ public:
     void DrawAll(DrawingSurface* dc) const;
     // The same with the caller's renderer, whose running totals then count the work.
     void DrawAll(DrawingSurface* dc, InkRenderer& renderer) const;
-    // Draws the strokes within 5 pixels of area (page pixels).
+    // Draws the strokes whose ink reaches into area (page pixels), inside area only: what
+    // area then shows is what drawing every stroke whole gives there, provided its pixels
+    // were painted afresh first.
     void DrawInRect(DrawingSurface* dc, const RECT& area) const;
 
     // Unions of the strokes' bounds, page pixels. Bounds without area are ignored.

@@ -92,7 +92,7 @@ void InkRenderer::Setup(SHORT& width, COLORREF color, LONG pressureMax, float zo
 }
 
 LONG InkRenderer::DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LONG y1, SHORT width,
-                              COLORREF color, LONG phase, LONG pressureMax, float zoom)
+                              COLORREF color, Segment phase, LONG pressureMax, float zoom)
 {
     Setup(width, color, pressureMax, zoom);
     x0 = ClampCoordinate(x0);
@@ -100,7 +100,7 @@ LONG InkRenderer::DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LON
     x1 = ClampCoordinate(x1);
     y1 = ClampCoordinate(y1);
 
-    if (phase == 0) {
+    if (phase == Segment::First) {
         StartStroke(dc, x1, y1, width);
         return 0;
     }
@@ -118,7 +118,7 @@ LONG InkRenderer::DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LON
     return 0;
 }
 
-// Phase 0: a disc at the first point. What the previous stroke left behind (its control
+// The first point: a disc. What the previous stroke left behind (its control
 // points, turn angle and samples) is forgotten first, so a stroke looks the same every time it
 // is drawn, whatever was drawn before it.
 void InkRenderer::StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width)
@@ -162,9 +162,9 @@ void InkRenderer::StartCurve(LONG x0, LONG y0, LONG x1, LONG y1, LONG width)
 }
 
 // Every other point becomes the control point of the next curve.
-void InkRenderer::TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase)
+void InkRenderer::TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, Segment phase)
 {
-    if (phase != 2 && WithinOnePixel(x1, y1, m_ptLast)) {
+    if (phase != Segment::Last && WithinOnePixel(x1, y1, m_ptLast)) {
         m_parity = 1;  // the next point is again a control point candidate
         return;
     }
@@ -177,7 +177,7 @@ void InkRenderer::TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG wi
     m_ptControl = m_ptLast;
     m_ptEnd = {x1, y1};
     m_steps += Chebyshev(x1 - m_ptControl.x, y1 - m_ptControl.y);
-    if (phase != 2)
+    if (phase != Segment::Last)
         return;
     m_fxEnd = {x1 * 256, y1 * 256};
     if (width > 30)
@@ -186,9 +186,9 @@ void InkRenderer::TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG wi
 }
 
 // The other points close the pending curve at the midpoint towards them.
-void InkRenderer::TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase)
+void InkRenderer::TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, Segment phase)
 {
-    if (phase != 2 && WithinOnePixel(x1, y1, m_ptEnd)) {
+    if (phase != Segment::Last && WithinOnePixel(x1, y1, m_ptEnd)) {
         m_parity = 2;  // the next point is again a midpoint candidate
         return;
     }
@@ -200,7 +200,7 @@ void InkRenderer::TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width,
         m_parity = 2;
         return;
     }
-    if (phase == 2) {
+    if (phase == Segment::Last) {
         m_ptEnd = {x1, y1};
         m_fxEnd = {x1 * 256, y1 * 256};
         m_steps = 2 * Chebyshev(m_ptStart.x - x1, m_ptStart.y - y1);

@@ -7,7 +7,7 @@
 // drawn on a zoomed window); curve positions are kept in 1/256 pixel; widths are distance
 // units where one pixel is m_softness units (100..300) wide. Callers give widths 0..255.
 //
-// One renderer serves one stroke at a time: DrawSegment with phase 0 starts a stroke.
+// One renderer serves one stroke at a time: DrawSegment with Segment::First starts a stroke.
 
 #include "platform/ColorRef.h"
 #include "platform/Rect.h"
@@ -25,6 +25,13 @@ public:
 
     using NibMask = std::array<DWORD, kNibSize>;  // row r: dy = r - 6; bit b: dx = 6 - b
 
+    // Where an input point stands in its stroke.
+    enum class Segment {
+        First,   // starts the stroke: a disc at the point
+        Middle,  // continues it
+        Last,    // ends it: the last curve runs to the point and tapers
+    };
+
     struct HistoryEntry {
         POINT fixed;  // 1/256 pixel
         POINT pixel;
@@ -32,11 +39,10 @@ public:
     };
 
     // Takes input point (x1, y1), whose predecessor is (x0, y0), and draws what it completes.
-    // phase 0: first point of a stroke, 1: further point, 2: last point. Widths are halved
-    // first when pressureMax > 256. zoom scales page pixels onto dc (0.5, 1, 2, 4).
-    // Returns 0.
+    // (x0, y0) is not used for the first point. Widths are halved first when pressureMax > 256.
+    // zoom scales page pixels onto dc (0.5, 1, 2, 4). Returns 0.
     LONG DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LONG y1, SHORT width, COLORREF color,
-                     LONG phase, LONG pressureMax, float zoom);
+                     Segment phase, LONG pressureMax, float zoom);
 
     // Blends the pixel (x, y) (page pixels) d distance units from the ink's centre line.
     void PlotPixel(DrawingSurface* dc, LONG x, LONG y, LONG d);
@@ -84,8 +90,8 @@ private:
     void StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width);
     void ForgetPreviousStroke();
     void StartCurve(LONG x0, LONG y0, LONG x1, LONG y1, LONG width);
-    void TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase);
-    void TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, LONG phase);
+    void TakeControlPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, Segment phase);
+    void TakeMidPoint(DrawingSurface* dc, LONG x1, LONG y1, LONG width, Segment phase);
     void DrawCurve(DrawingSurface* dc);
     void StampTinyCurve(DrawingSurface* dc);
     void RestampCorner(DrawingSurface* dc);

@@ -20,6 +20,7 @@ DrawingSurface& DrawingSurface::operator=(DrawingSurface&& other) noexcept
         return *this;
     m_image = std::move(other.m_image);
     AttachPointers();
+    m_clip = other.m_clip;
     other.m_image = QImage();
     other.AttachPointers();
     m_org = other.m_org;
@@ -62,6 +63,7 @@ void DrawingSurface::AttachPointers()
     m_constBits = m_image.isNull() ? nullptr : m_image.constBits();
     m_bits = nullptr;
     m_writable = false;
+    m_clip = CRect(0, 0, m_width, m_height);
 }
 
 void DrawingSurface::MakeWritable()
@@ -99,33 +101,49 @@ COLORREF DrawingSurface::SelectBrush(COLORREF solid)
     return old;
 }
 
+CRect DrawingSurface::IntersectClipRect(const RECT& rect)
+{
+    const CRect old = m_clip;
+    // An empty rectangle, or one outside the clip, leaves nothing to draw on.
+    m_clip = CRect(rect).IsRectEmpty()
+        ? CRect()
+        : DeviceClip(rect.left, rect.top, int64_t(rect.right) - rect.left, int64_t(rect.bottom) - rect.top);
+    return old;
+}
+
+void DrawingSurface::SelectClipRect(const RECT& device)
+{
+    if (!m_clip.IntersectRect(device, CRect(0, 0, m_width, m_height)))
+        m_clip = CRect();
+}
+
 namespace {
 
-// The part of [from, to) (either order) that lies within [0, size).
-bool ClipSpan(int64_t from, int64_t to, int size, LONG& lo, LONG& hi)
+// The part of [from, to) (either order) that lies within [lo, hi).
+bool ClipSpan(int64_t from, int64_t to, LONG lo, LONG hi, LONG& clippedLo, LONG& clippedHi)
 {
     if (to < from)
         std::swap(from, to);
-    from = std::max<int64_t>(from, 0);
-    to = std::min<int64_t>(to, size);
+    from = std::max<int64_t>(from, lo);
+    to = std::min<int64_t>(to, hi);
     if (from >= to)
         return false;
-    lo = LONG(from);
-    hi = LONG(to);
+    clippedLo = LONG(from);
+    clippedHi = LONG(to);
     return true;
 }
 
 }  // namespace
 
-// The device rectangle of a logical one, clipped to the bitmap; all zero when they do not
-// meet. Negative sizes extend towards smaller coordinates.
+// The device rectangle of a logical one, clipped to the clip rectangle; all zero when they do
+// not meet. Negative sizes extend towards smaller coordinates.
 CRect DrawingSurface::DeviceClip(int64_t x, int64_t y, int64_t width, int64_t height) const
 {
     const int64_t left = x + m_org.x;
     const int64_t top = y + m_org.y;
     CRect clipped;
-    if (!ClipSpan(left, left + width, m_width, clipped.left, clipped.right)
-        || !ClipSpan(top, top + height, m_height, clipped.top, clipped.bottom))
+    if (!ClipSpan(left, left + width, m_clip.left, m_clip.right, clipped.left, clipped.right)
+        || !ClipSpan(top, top + height, m_clip.top, m_clip.bottom, clipped.top, clipped.bottom))
         return CRect();
     return clipped;
 }
@@ -160,7 +178,7 @@ void DrawingSurface::PatBlt(LONG x, LONG y, LONG width, LONG height, DWORD rop)
 
 void DrawingSurface::CombinePenPixel(int64_t dx, int64_t dy)
 {
-    if (!InDevice(dx, dy))
+    if (!InClip(dx, dy))
         return;
     QRgb& pixel = DeviceRow(LONG(dy))[dx];
     pixel = ColorRefToQRgb(combine(m_rop2, m_pen.color, QRgbToColorRef(pixel)));
@@ -218,8 +236,8 @@ void StepsInside(int64_t p0, int64_t step, int size, int64_t& lo, int64_t& hi)
     hi = step > 0 ? size - 1 - p0 : p0;
 }
 
-// One axis of a line in device pixels: where it starts, its direction, its length in pixels,
-// and the bitmap's size along it.
+// One axis of a line in device pixels: where it starts (from the clip's edge), its direction,
+// its length in pixels, and the clip's size along it.
 struct Axis {
     int64_t start;
     int64_t step;
@@ -236,7 +254,7 @@ Wide ShorterMoves(int64_t k, const Axis& longer, const Axis& shorter)
                     2 * Wide(longer.length));  // rounded up
 }
 
-// The steps first..last of the walk whose pixels can land on the bitmap; none when first > last.
+// The steps first..last of the walk whose pixels can land in the clip; none when first > last.
 void StepsOnBitmap(const Axis& longer, const Axis& shorter, int64_t& first, int64_t& last)
 {
     int64_t lo, hi;
@@ -263,13 +281,14 @@ void StepsOnBitmap(const Axis& longer, const Axis& shorter, int64_t& first, int6
 // one pixel along the longer axis (length L) and, by the error term, sometimes one along the
 // shorter one (length S). After k steps the shorter axis has moved
 // m(k) = ceil((2·S·k − L) / (2·L)) pixels and the error term follows from k and m(k), so the
-// walk starts at the first step that can land on the bitmap and stops after the last one.
+// walk starts at the first step that can land in the clip and stops after the last one.
 void DrawingSurface::ThinLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 {
     const int64_t adx = std::abs(x1 - x0);
     const int64_t ady = std::abs(y1 - y0);
-    const Axis ax{x0, x0 < x1 ? 1 : -1, adx, m_width};
-    const Axis ay{y0, y0 < y1 ? 1 : -1, ady, m_height};
+    // The axes measured from the clip's corner, so the walk covers the steps within the clip.
+    const Axis ax{x0 - m_clip.left, x0 < x1 ? 1 : -1, adx, int(m_clip.Width())};
+    const Axis ay{y0 - m_clip.top, y0 < y1 ? 1 : -1, ady, int(m_clip.Height())};
     const bool xLonger = adx >= ady;
     const Axis& longer = xLonger ? ax : ay;
     const Axis& shorter = xLonger ? ay : ax;
@@ -370,8 +389,8 @@ void DrawingSurface::WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 
     // Rows and columns are clipped while still in floating point: converting a coordinate
     // far outside to an integer would not fit.
-    const double top = std::max(0.0, std::floor(std::min(ay, by) - r));
-    const double bottom = std::min(double(m_height - 1), std::ceil(std::max(ay, by) + r));
+    const double top = std::max(double(m_clip.top), std::floor(std::min(ay, by) - r));
+    const double bottom = std::min(double(m_clip.bottom - 1), std::ceil(std::max(ay, by) + r));
     if (top > bottom)
         return;
     for (LONG py = LONG(top); py <= LONG(bottom); ++py) {
@@ -387,8 +406,8 @@ void DrawingSurface::WideLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
         }
         if (span.Empty())
             continue;
-        const double from = std::max(0.0, std::ceil(span.lo - eps));
-        const double to = std::min(double(m_width - 1), std::floor(span.hi + eps));
+        const double from = std::max(double(m_clip.left), std::ceil(span.lo - eps));
+        const double to = std::min(double(m_clip.right - 1), std::floor(span.hi + eps));
         if (from > to)
             continue;
         for (LONG px = LONG(from); px <= LONG(to); ++px)
@@ -400,7 +419,7 @@ bool DrawingSurface::FloodFill(LONG x, LONG y, COLORREF border)
 {
     const int64_t startX = int64_t(x) + m_org.x;
     const int64_t startY = int64_t(y) + m_org.y;
-    if (!InDevice(startX, startY))
+    if (!InClip(startX, startY))
         return false;
     const LONG sx = LONG(startX);
     const LONG sy = LONG(startY);
@@ -420,10 +439,10 @@ bool DrawingSurface::FloodFill(LONG x, LONG y, COLORREF border)
         if (!fillable(seed.x, seed.y))
             continue;
         LONG left = seed.x;
-        while (left > 0 && fillable(left - 1, seed.y))
+        while (left > m_clip.left && fillable(left - 1, seed.y))
             --left;
         LONG right = seed.x;
-        while (right + 1 < m_width && fillable(right + 1, seed.y))
+        while (right + 1 < m_clip.right && fillable(right + 1, seed.y))
             ++right;
         QRgb* row = DeviceRow(seed.y);
         for (LONG px = left; px <= right; ++px) {
@@ -431,7 +450,7 @@ bool DrawingSurface::FloodFill(LONG x, LONG y, COLORREF border)
             done[size_t(seed.y) * m_width + px] = true;
         }
         for (LONG ny : {seed.y - 1, seed.y + 1}) {
-            if (ny < 0 || ny >= m_height)
+            if (ny < m_clip.top || ny >= m_clip.bottom)
                 continue;
             bool inRun = false;
             for (LONG px = left; px <= right; ++px) {
@@ -456,13 +475,13 @@ void DrawingSurface::BitBlt(LONG x, LONG y, LONG width, LONG height, const Drawi
         BitBlt(x, y, width, height, copy, sx, sy, rop);
         return;
     }
-    // Offsets i, j within the block that land inside both bitmaps.
+    // Offsets i, j within the block that land inside the clip and the source bitmap.
     const int64_t dx0 = int64_t(x) + m_org.x, dy0 = int64_t(y) + m_org.y;
     const int64_t sx0 = int64_t(sx) + src.m_org.x, sy0 = int64_t(sy) + src.m_org.y;
-    const int64_t iFrom = std::max({int64_t(0), -dx0, -sx0});
-    const int64_t iTo = std::min({int64_t(width), m_width - dx0, src.m_width - sx0});
-    const int64_t jFrom = std::max({int64_t(0), -dy0, -sy0});
-    const int64_t jTo = std::min({int64_t(height), m_height - dy0, src.m_height - sy0});
+    const int64_t iFrom = std::max({int64_t(0), m_clip.left - dx0, -sx0});
+    const int64_t iTo = std::min({int64_t(width), m_clip.right - dx0, src.m_width - sx0});
+    const int64_t jFrom = std::max({int64_t(0), m_clip.top - dy0, -sy0});
+    const int64_t jTo = std::min({int64_t(height), m_clip.bottom - dy0, src.m_height - sy0});
     if (iFrom >= iTo || jFrom >= jTo)
         return;
     for (int64_t j = jFrom; j < jTo; ++j) {

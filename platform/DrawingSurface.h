@@ -3,9 +3,10 @@
 // while something draws on it — viewport origin, raster operation for pen lines, the selected
 // pen and brush, the current position. All coordinates handed to it are logical; device pixel
 // = logical point + viewport origin, worked out in 64 bits so that no pair of 32-bit values
-// wraps round onto the bitmap. Nothing ever reads or writes outside the bitmap: GetPixel
-// answers CLR_INVALID there and writes are clipped; lines that start or end far outside cost
-// only the pixels they cross.
+// wraps round onto the bitmap. Nothing ever reads or writes outside the clip rectangle, which
+// is the whole bitmap unless narrowed (ScopedClipRect): GetPixel answers CLR_INVALID there and
+// every write (pixels, fills, pen lines, flood fills, blits) is clipped; lines that start or
+// end far outside cost only the pixels they cross.
 //
 // Pixel reads and writes are inline and go straight to the image rows: the ink renderer calls
 // them millions of times per page.
@@ -59,12 +60,20 @@ public:
     const Pen& GetPen() const { return m_pen; }
     COLORREF SelectBrush(COLORREF solid);   // returns the previous solid brush colour
     COLORREF GetBrush() const { return m_brush; }
+    // The clip rectangle in device pixels, always within the bitmap. Selecting a bitmap makes
+    // it the whole bitmap again.
+    const CRect& DeviceClipRect() const { return m_clip; }
+    // Narrows the clip to rect (logical, at the current viewport origin); returns the previous
+    // clip, device pixels.
+    CRect IntersectClipRect(const RECT& rect);
+    // Sets the clip to rect (device pixels) within the bitmap.
+    void SelectClipRect(const RECT& device);
 
     COLORREF GetPixel(LONG x, LONG y) const
     {
         const int64_t dx = int64_t(x) + m_org.x;
         const int64_t dy = int64_t(y) + m_org.y;
-        if (!InDevice(dx, dy))
+        if (!InClip(dx, dy))
             return CLR_INVALID;
         return QRgbToColorRef(ConstDeviceRow(LONG(dy))[dx]);
     }
@@ -73,7 +82,7 @@ public:
     {
         const int64_t dx = int64_t(x) + m_org.x;
         const int64_t dy = int64_t(y) + m_org.y;
-        if (!InDevice(dx, dy))
+        if (!InClip(dx, dy))
             return;
         DeviceRow(LONG(dy))[dx] = ColorRefToQRgb(color);
     }
@@ -101,9 +110,10 @@ public:
                     LONG sy, LONG srcWidth, LONG srcHeight, DWORD rop);
 
 private:
-    bool InDevice(int64_t dx, int64_t dy) const
+    bool InClip(int64_t dx, int64_t dy) const
     {
-        return uint64_t(dx) < uint64_t(m_width) && uint64_t(dy) < uint64_t(m_height);
+        return uint64_t(dx - m_clip.left) < uint64_t(m_clip.right - m_clip.left)
+            && uint64_t(dy - m_clip.top) < uint64_t(m_clip.bottom - m_clip.top);
     }
     QRgb* DeviceRow(LONG dy)
     {
@@ -130,6 +140,7 @@ private:
     qsizetype m_bpl = 0;
     int m_width = 0;
     int m_height = 0;
+    CRect m_clip;  // device pixels within the bitmap
 
     POINT m_org;
     POINT m_pos;
@@ -149,6 +160,19 @@ public:
 private:
     DrawingSurface& m_dc;
     POINT m_old;
+};
+
+// Narrows the clip to a rectangle (logical) while it lives, then restores the previous clip.
+class ScopedClipRect {
+public:
+    ScopedClipRect(DrawingSurface& dc, const RECT& rect) : m_dc(dc), m_old(dc.IntersectClipRect(rect)) {}
+    ~ScopedClipRect() { m_dc.SelectClipRect(m_old); }
+    ScopedClipRect(const ScopedClipRect&) = delete;
+    ScopedClipRect& operator=(const ScopedClipRect&) = delete;
+
+private:
+    DrawingSurface& m_dc;
+    CRect m_old;
 };
 
 // Restores the raster operation when it goes out of scope.

@@ -21,7 +21,7 @@ public:
     bool WriteDeviceFile(const QString&) override { return false; }  // notes only
     bool WriteDeviceFile(const QString&, int, int) override { return false; }
     bool ImportDeviceFile(const QString&) override { return false; }
-    int FrameMode() const override { return 0; }
+    FrameMode GetFrameMode() const override { return FrameMode::Letter; }
     void TitleChanged(const QString&) override {}
     void ParkTablet() override {}
     void ReopenTablet() override {}

@@ -164,28 +164,29 @@ ButtonImages ButtonArt(UINT command, bool selected, QSize size)
     return ComposeLooks(GlyphName(command), size, selected);
 }
 
-QString BackgroundName(int mode, bool smallScreen)
+QString BackgroundName(FrameMode mode, bool smallScreen)
 {
     switch (mode) {
-    case 1: return QStringLiteral("bitmap/319");
-    case 2: return QStringLiteral("bitmap/327");
-    default: return smallScreen ? QStringLiteral("bitmap/433") : QStringLiteral("bitmap/272");
+    case FrameMode::Desktop: return QStringLiteral("bitmap/319");
+    case FrameMode::Inking: return QStringLiteral("bitmap/327");
+    case FrameMode::Letter: break;
     }
+    return smallScreen ? QStringLiteral("bitmap/433") : QStringLiteral("bitmap/272");
 }
 
-QPixmap Background(int mode, bool smallScreen)
+QPixmap Background(FrameMode mode, bool smallScreen)
 {
     return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode, smallScreen)));
 }
 
-QSize BackgroundSize(int mode, bool smallScreen)
+QSize BackgroundSize(FrameMode mode, bool smallScreen)
 {
     return Resources::ImageSize(BackgroundName(mode, smallScreen));
 }
 
 QPixmap Background(QSize size)
 {
-    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(0), size));
+    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(FrameMode::Letter), size));
 }
 
 }  // namespace BarArtwork

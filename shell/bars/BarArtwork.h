@@ -4,6 +4,7 @@
 // "plate/pressed", "plate/focused", "plate/disabled", "plate/selected") and the button's glyph
 // ("glyph/pencil", ...). A bar's background is one picture per mode ("bitmap/272", ...).
 
+#include "platform/FrameMode.h"
 #include "platform/WinTypes.h"
 
 #include <QPixmap>
@@ -41,12 +42,12 @@ ButtonImages ButtonArt(UINT command, bool selected = false);
 // The same at size, for layouts that give the button another size.
 ButtonImages ButtonArt(UINT command, bool selected, QSize size);
 
-// The background of mode (0 letter, 1 desktop, 2 inking): "bitmap/272", or "bitmap/433" on a
+// The background of mode (letter, desktop, inking): "bitmap/272", or "bitmap/433" on a
 // small screen, "bitmap/319" and "bitmap/327".
-QString BackgroundName(int mode, bool smallScreen = false);
+QString BackgroundName(FrameMode mode, bool smallScreen = false);
 // That background at its own size, which is the bar's size in the mode.
-QPixmap Background(int mode, bool smallScreen);
-QSize BackgroundSize(int mode, bool smallScreen);
+QPixmap Background(FrameMode mode, bool smallScreen);
+QSize BackgroundSize(FrameMode mode, bool smallScreen);
 // The letter-mode background drawn at size.
 QPixmap Background(QSize size);
 

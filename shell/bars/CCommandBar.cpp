@@ -63,7 +63,7 @@ const std::array<CCommandBar::ButtonInfo, CCommandBar::kButtonCount>& CCommandBa
     return buttons;
 }
 
-CCommandBar::Layout CCommandBar::LayoutOf(int mode, bool compact)
+CCommandBar::Layout CCommandBar::LayoutOf(FrameMode mode, bool compact)
 {
     if (compact)
         return CompactLayoutOf(mode);
@@ -74,7 +74,7 @@ CCommandBar::Layout CCommandBar::LayoutOf(int mode, bool compact)
             layout.visible[b] = true;
     };
     auto& r = layout.rects;
-    if (mode == 0) {
+    if (mode == FrameMode::Letter) {
         // A wide strip: the file group, the print group, mail, the mode switch and help.
         r[kNew] = Key(12), r[kOpen] = Key(56), r[kSave] = Key(100);
         r[kPrintPreview] = Key(156), r[kPrint] = Key(200);
@@ -96,7 +96,7 @@ CCommandBar::Layout CCommandBar::LayoutOf(int mode, bool compact)
     r[kMail] = Key(448), r[kHelp] = Key(492);
     r[kStartWrite] = QRect(228, 6, 120, 40), r[kInking] = QRect(228, 6, 80, 40), r[kCancel] = Key(312);
     r[kMinimize] = Window(540), r[kScale] = Window(568), r[kClose] = Window(596);
-    if (mode == 1)
+    if (mode == FrameMode::Desktop)
         show({kNew, kSave, kPrintPreview, kPrint, kLetterMode, kMail, kHelp, kPencilWidth, kBrushWidth,
               kMarkerWidth});
     else
@@ -106,11 +106,11 @@ CCommandBar::Layout CCommandBar::LayoutOf(int mode, bool compact)
 
 // The same sets as the default look, except that the compact inking frame has its window
 // buttons on the palette bar.
-CCommandBar::Layout CCommandBar::CompactLayoutOf(int mode)
+CCommandBar::Layout CCommandBar::CompactLayoutOf(FrameMode mode)
 {
     Layout layout = LayoutOf(mode, false);
     auto& r = layout.rects;
-    if (mode == 0) {
+    if (mode == FrameMode::Letter) {
         r[kNew] = CompactKey(8), r[kOpen] = CompactKey(42), r[kSave] = CompactKey(76);
         r[kPrintPreview] = CompactKey(118), r[kPrint] = CompactKey(152);
         r[kMail] = CompactKey(194);
@@ -128,7 +128,7 @@ CCommandBar::Layout CCommandBar::CompactLayoutOf(int mode)
     r[kMail] = CompactKey(290), r[kHelp] = CompactKey(324);
     r[kStartWrite] = QRect(120, 5, 90, 30), r[kInking] = QRect(120, 5, 60, 30), r[kCancel] = CompactKey(184);
     r[kMinimize] = CompactWindow(404), r[kScale] = CompactWindow(428), r[kClose] = CompactWindow(452);
-    if (mode == 2)
+    if (mode == FrameMode::Inking)
         layout.visible[kClose] = layout.visible[kMinimize] = false;
     return layout;
 }
@@ -185,7 +185,7 @@ void CCommandBar::CreateButtons()
         connect(button, &CHoverBitmapButton::commandTriggered, this, &CCommandBar::commandTriggered);
         m_btn[i] = button;
     }
-    LayoutForMode(0);
+    LayoutForMode(FrameMode::Letter);
 }
 
 void CCommandBar::LoadBitmaps(Button index, QSize size)
@@ -216,7 +216,7 @@ QRect CCommandBar::GetBarRect(bool apply)
     return rect;
 }
 
-void CCommandBar::LayoutForMode(int mode)
+void CCommandBar::LayoutForMode(FrameMode mode)
 {
     if (mode != m_nMode) {
         m_nMode = mode;
@@ -233,7 +233,7 @@ void CCommandBar::LayoutForMode(int mode)
         m_btn[i]->setVisible(layout.visible[i]);
     }
     update();
-    if (mode == 2)
+    if (mode == FrameMode::Inking)
         UpdateHint();
 }
 
@@ -294,7 +294,7 @@ void CCommandBar::SetPenWidths(int pencil, int brush, int marker)
     m_widths[0] = pencil;
     m_widths[1] = brush;
     m_widths[2] = marker;
-    if (m_nMode != 0)
+    if (m_nMode != FrameMode::Letter)
         update();
 }
 
@@ -319,7 +319,7 @@ void CCommandBar::paintEvent(QPaintEvent*)
         p.drawPixmap(QRect(0, 0, width(), m_background.height()), m_background);
     else
         p.drawPixmap(0, 0, m_background);
-    if (m_nMode == 0)
+    if (m_nMode == FrameMode::Letter)
         return;
     QFont font(QStringLiteral("Arial"));
     font.setWeight(QFont::Black);
@@ -341,7 +341,7 @@ bool CCommandBar::event(QEvent* event)
         HideHint();
     } else if (event->type() == QEvent::WindowUnblocked && m_bHintBlocked) {
         m_bHintBlocked = false;
-        if (m_bShowHint && m_nMode == 2)
+        if (m_bShowHint && m_nMode == FrameMode::Inking)
             m_tipHint.Activate(true);
     }
     return QWidget::event(event);

@@ -22,6 +22,7 @@
 #include "CommandBarArtwork.h"
 #include "FrameDrag.h"
 
+#include "platform/FrameMode.h"
 #include "platform/WinTypes.h"
 
 #include <QTimer>
@@ -57,7 +58,7 @@ public:
         std::array<bool, kButtonCount> visible;
     };
     // compact: the layout of the compact replacement look.
-    static Layout LayoutOf(int mode, bool compact = false);
+    static Layout LayoutOf(FrameMode mode, bool compact = false);
 
     explicit CCommandBar(QWidget* parent);
     ~CCommandBar() override;
@@ -65,10 +66,10 @@ public:
     // (0, 0, width, height) of the background of the current mode. With apply, the bar moves
     // to (0, 0) and takes the work area's width and the background's height.
     QRect GetBarRect(bool apply);
-    // Places and shows the buttons for mode (0 letter, 1 desktop, 2 inking); in inking mode the
-    // hint balloon then points at "Start to write".
-    void LayoutForMode(int mode);
-    int Mode() const { return m_nMode; }
+    // Places and shows the buttons for mode; in inking mode the hint balloon then points at
+    // "Start to write".
+    void LayoutForMode(FrameMode mode);
+    FrameMode Mode() const { return m_nMode; }
 
     // A write-over started: "Inking" and "Cancel" replace "Start to write" and "Minimize",
     // and the hint never shows again.
@@ -105,7 +106,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    static Layout CompactLayoutOf(int mode);
+    static Layout CompactLayoutOf(FrameMode mode);
     void CreateButtons();
     void LoadBitmaps(Button index, QSize size);
     void FollowParent();
@@ -119,7 +120,7 @@ private:
     QTimer m_hintTimer;            // shows the balloon once, kHintDelay ms after a layout
     FrameDrag m_drag;              // the left button drags the frame
     CBalloonTip m_tipHint;
-    int m_nMode = 0;               // 0 letter, 1 desktop, 2 inking
+    FrameMode m_nMode = FrameMode::Letter;
     QPixmap m_background;          // of m_nMode
     bool m_bCompact = false;       // the compact replacement look was in use at creation
     int m_widths[3] = {1, 3, 5};   // pencil, brush, marker, as shown outside letter mode

@@ -71,7 +71,7 @@ CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), 
 
     CreateButtons();
     CreateSpots();
-    LayoutForMode(0);
+    LayoutForMode(FrameMode::Letter);
     SyncWithView();
     // The program may end without tearing the windows down first.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { WriteSettings(); });
@@ -88,7 +88,7 @@ QSize CPaletteBar::BarSize() const
     return BarSizeFor(m_nMode);
 }
 
-QSize CPaletteBar::BarSizeFor(int mode) const
+QSize CPaletteBar::BarSizeFor(FrameMode mode) const
 {
     return BarArtwork::BackgroundSize(mode, m_bSmallScreen);
 }
@@ -99,7 +99,7 @@ QRect CPaletteBar::GetBarRect(bool apply)
     if (apply) {
         setFixedHeight(size.height());
         // Letter mode spans the frame; the small frames are exactly as wide as their bars.
-        if (m_nMode == 0) {
+        if (m_nMode == FrameMode::Letter) {
             setMinimumWidth(0);
             setMaximumWidth(QWIDGETSIZE_MAX);
         } else {
@@ -171,7 +171,7 @@ void CPaletteBar::LoadButtonArt(UINT command, QSize size)
     Button(command)->LoadBitmaps(art.normal, art.pressed, art.focused, art.disabled);
 }
 
-void CPaletteBar::LayoutForMode(int mode)
+void CPaletteBar::LayoutForMode(FrameMode mode)
 {
     HidePenWidthPopup();
     m_nMode = mode;
@@ -270,7 +270,7 @@ QWidget* CPaletteBar::ThicknessAnchor(int tool) const
     for (size_t j = 0; j < std::size(kThicknessTools); ++j)
         if (kThicknessTools[j] == tool)
             i = j;
-    if (m_nMode != 0 && m_frameAnchors[i])
+    if (m_nMode != FrameMode::Letter && m_frameAnchors[i])
         return m_frameAnchors[i];
     return Button(kThicknessCommands[i]);
 }
@@ -360,7 +360,7 @@ void CPaletteBar::mousePressEvent(QMouseEvent* event)
         } else {
             cancelled = true;
         }
-    } else if (m_nMode == 0 && PageColorRect().contains(point)) {
+    } else if (m_nMode == FrameMode::Letter && PageColorRect().contains(point)) {
         if (const auto colour = ChooseColor()) {
             m_view->Page().m_crBack = *colour;
             m_view->DrawRuledLines(true);

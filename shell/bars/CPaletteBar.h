@@ -42,10 +42,9 @@ public:
     // (0, 0, width, height) of the background of the current mode. With apply the bar takes
     // that size (as wide as its parent allows in letter mode).
     QRect GetBarRect(bool apply = false);
-    // Places, shows and hides the buttons, indicators and swatches for mode (0 letter,
-    // 1 desktop, 2 inking).
-    void LayoutForMode(int mode);
-    int Mode() const { return m_nMode; }
+    // Places, shows and hides the buttons, indicators and swatches for mode.
+    void LayoutForMode(FrameMode mode);
+    FrameMode Mode() const { return m_nMode; }
     bool IsSmallScreen() const { return m_bSmallScreen; }
     // The narrow letter-mode band (true) or the wide one; lays the bar out again on a change.
     void SetSmallScreen(bool small);
@@ -56,7 +55,7 @@ public:
     bool IsCompact() const { return m_bCompact; }
     const PaletteBarLayout& Layout() const;
     // The size of the background of mode, whichever mode the bar is in now.
-    QSize BarSizeFor(int mode) const;
+    QSize BarSizeFor(FrameMode mode) const;
 
     // Brings the tool buttons, the pen widths, the indicators and the line-height arrows in
     // step with the view.
@@ -118,7 +117,7 @@ private:
     QPointer<CScrivaView> m_view;
     bool m_bSmallScreen = false;
     bool m_bCompact = false;
-    int m_nMode = 0;
+    FrameMode m_nMode = FrameMode::Letter;
     COLORREF m_crChosen = 0;  // the shared chooser starts black and remembers its last colour
     std::array<CHoverBitmapButton*, kButtonCount> m_btn{};
     std::array<COLORREF, Settings::kColorBlocks> m_crBlock{};

@@ -43,21 +43,22 @@ QPixmap Button(Glyph glyph, Look look, QSize size)
     return BarArtwork::ComposeButton(GlyphName(glyph), barLook, size);
 }
 
-QString BackgroundName(int mode)
+QString BackgroundName(FrameMode mode)
 {
     switch (mode) {
-    case 1: return QStringLiteral("bitmap/269");
-    case 2: return QStringLiteral("bitmap/271");
-    default: return QStringLiteral("bitmap/260");
+    case FrameMode::Desktop: return QStringLiteral("bitmap/269");
+    case FrameMode::Inking: return QStringLiteral("bitmap/271");
+    case FrameMode::Letter: break;
     }
+    return QStringLiteral("bitmap/260");
 }
 
-QPixmap Background(int mode)
+QPixmap Background(FrameMode mode)
 {
     return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode)));
 }
 
-QSize BackgroundSize(int mode)
+QSize BackgroundSize(FrameMode mode)
 {
     return Resources::ImageSize(BackgroundName(mode));
 }

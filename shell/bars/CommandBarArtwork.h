@@ -3,6 +3,8 @@
 // focused, disabled), composed like the palette bar's (see BarArtwork), and the bar's
 // background per frame mode. Sizes are logical pixels.
 
+#include "platform/FrameMode.h"
+
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -37,13 +39,13 @@ QString GlyphName(Glyph glyph);
 // The button picture of glyph in one look, at the button's size.
 QPixmap Button(Glyph glyph, Look look, QSize size);
 
-// The background of mode (0 letter, 1 desktop, 2 inking): "bitmap/260", "bitmap/269" and
+// The background of mode (letter, desktop, inking): "bitmap/260", "bitmap/269" and
 // "bitmap/271".
-QString BackgroundName(int mode);
+QString BackgroundName(FrameMode mode);
 // That background at its own size: 1300 × 52 in letter mode and 629 × 53 otherwise with the
 // built-in pictures.
-QPixmap Background(int mode);
+QPixmap Background(FrameMode mode);
 // The size of the background of mode, without drawing it.
-QSize BackgroundSize(int mode);
+QSize BackgroundSize(FrameMode mode);
 
 }  // namespace CommandBarArtwork

@@ -139,7 +139,7 @@ PaletteBarLayout CompactFrameLayout(bool inking)
 
 }  // namespace
 
-const PaletteBarLayout& PaletteBarLayout::For(int mode, bool smallScreen, bool compact)
+const PaletteBarLayout& PaletteBarLayout::For(FrameMode mode, bool smallScreen, bool compact)
 {
     static const PaletteBarLayout letter = LetterLayout(), smallLetter = SmallLetterLayout(),
                                   desktop = FrameLayout(true), inking = FrameLayout(false),
@@ -147,9 +147,9 @@ const PaletteBarLayout& PaletteBarLayout::For(int mode, bool smallScreen, bool c
                                   compactSmallLetter = CompactSmallLetterLayout(),
                                   compactDesktop = CompactFrameLayout(false),
                                   compactInking = CompactFrameLayout(true);
-    if (mode == 1)
+    if (mode == FrameMode::Desktop)
         return compact ? compactDesktop : desktop;
-    if (mode == 2)
+    if (mode == FrameMode::Inking)
         return compact ? compactInking : inking;
     if (smallScreen)
         return compact ? compactSmallLetter : smallLetter;
@@ -190,5 +190,5 @@ int PaletteBarLayout::Extent() const
 
 bool PaletteBarLayout::WideLetterBandFits(int width, bool compact)
 {
-    return For(0, false, compact).Extent() <= width;
+    return For(FrameMode::Letter, false, compact).Extent() <= width;
 }

@@ -4,6 +4,7 @@
 // one low band, for screens too narrow for the wide one, and the compact replacement look has
 // a layout of its own for each case. Anything a layout does not place is hidden.
 
+#include "platform/FrameMode.h"
 #include "platform/WinTypes.h"
 
 #include <QPoint>
@@ -28,8 +29,7 @@ struct PaletteBarLayout {
     bool widthsBelow = false;  // pen widths under the thickness buttons instead of right of them
     int widthTextX = 0;        // left edge of the pen widths when they stand right of the buttons
 
-    // mode: 0 letter, 1 desktop, 2 inking.
-    static const PaletteBarLayout& For(int mode, bool smallScreen, bool compact);
+    static const PaletteBarLayout& For(FrameMode mode, bool smallScreen, bool compact);
 
     // The rectangle of the button sending command; empty when the layout hides it.
     QRect ButtonRect(UINT command) const;

@@ -137,7 +137,7 @@ void CMainFrame::CreatePaletteBar()
     // Over the small frames the popup covered the overlay, which is repainted, and the frame
     // goes back on top.
     connect(m_paletteBar, &CPaletteBar::penWidthPopupRolledIn, this, [this] {
-        if (m_nMode == 0)
+        if (m_nMode == FrameMode::Letter)
             return;
         if (m_overlay)
             m_overlay->RepaintFromBackBuffer();
@@ -174,7 +174,7 @@ void CMainFrame::ShowMaximized()
 void CMainFrame::ShowNoTabletNotice()
 {
     // The small frames are exactly as high as their bars: no room for a status line.
-    if (m_nMode != 0)
+    if (m_nMode != FrameMode::Letter)
         return;
     constexpr int kShownMs = 30000;
     statusBar()->showMessage(

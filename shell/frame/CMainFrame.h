@@ -33,14 +33,14 @@ public:
     // The document's split dialog, installed while the frame lives.
     CSplitFileDialog* SplitDialog() { return m_splitDialog; }
     const QString& FrameClass() const { return m_frameClass; }
-    int Mode() const { return m_nMode; }
+    FrameMode Mode() const { return m_nMode; }
 
     // Runs a command; false when nobody handles it or it is not available.
     bool OnCommand(UINT id);
     // False for commands the program cannot carry out here; their buttons show disabled.
     bool IsCommandEnabled(UINT id) const;
 
-    // The mode switches (0 letter, 1 desktop, 2 inking). Leaving a written page for letter
+    // The mode switches. Leaving a written page for letter
     // mode, or entering desktop mode with one, asks first; No changes nothing.
     void OnLetterMode();
     void OnDesktopMode();
@@ -97,8 +97,8 @@ private:
     // Leaving a written page: true when the user agrees (the note is then started afresh).
     bool ConfirmModeSwitch(UINT question, bool clearWhenBlank);
     // Captionless, top-most, exactly as large as the two bars, in the work area's corner.
-    void PlaceSmallFrame(int mode);
-    void LayoutBarsForMode(int mode);
+    void PlaceSmallFrame(FrameMode mode);
+    void LayoutBarsForMode(FrameMode mode);
     void ReopenTabletContext();
     // Opens a file another launch handed over, once no dialog of ours is open.
     void OpenWhenIdle(const QString& path);
@@ -116,7 +116,7 @@ private:
     CSplitFileDialog* m_splitDialog;
     QString m_frameClass;
     std::function<bool(UINT)> m_appCommands;
-    int m_nMode = 0;  // 0 letter, 1 desktop, 2 inking
+    FrameMode m_nMode = FrameMode::Letter;
     CPaletteBar* m_paletteBar = nullptr;  // the bottom bar
     class QToolBar* m_paletteHolder = nullptr;
     IWritingOverlay* m_overlay = nullptr;

@@ -86,9 +86,9 @@ bool CMainFrame::ConfirmModeSwitch(UINT question, bool clearWhenBlank)
 
 void CMainFrame::OnLetterMode()
 {
-    if (m_nMode == 0 || !ConfirmModeSwitch(IDS_LETTER_MODE_LOSES_DATA, true))
+    if (m_nMode == FrameMode::Letter || !ConfirmModeSwitch(IDS_LETTER_MODE_LOSES_DATA, true))
         return;
-    m_nMode = 0;
+    m_nMode = FrameMode::Letter;
     if (m_overlay) {
         m_overlay->HideOverlay();
         QEventLoop wait;
@@ -99,7 +99,7 @@ void CMainFrame::OnLetterMode()
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setWindowFlags(Qt::Window);  // caption, sizing border and maximise box; not top-most
-    LayoutBarsForMode(0);
+    LayoutBarsForMode(FrameMode::Letter);
     m_view->show();
     m_view->setFocus();  // the keys go back to the page, not to the bar button that took them
     setGeometry(kRestoredLetterFrame);
@@ -109,13 +109,13 @@ void CMainFrame::OnLetterMode()
 
 void CMainFrame::OnDesktopMode()
 {
-    if (m_nMode == 1 || !ConfirmModeSwitch(IDS_DESKTOP_MODE_LOSES_DATA, false))
+    if (m_nMode == FrameMode::Desktop || !ConfirmModeSwitch(IDS_DESKTOP_MODE_LOSES_DATA, false))
         return;
-    m_nMode = 1;
+    m_nMode = FrameMode::Desktop;
     if (m_overlay)
         m_overlay->ShowSnapshotOverlay();
-    PlaceSmallFrame(1);
-    LayoutBarsForMode(1);
+    PlaceSmallFrame(FrameMode::Desktop);
+    LayoutBarsForMode(FrameMode::Desktop);
     raise();
     activateWindow();
     // The small frame has no picture tool: the pen writes.
@@ -128,12 +128,12 @@ void CMainFrame::OnDesktopMode()
 
 void CMainFrame::OnInkingMode()
 {
-    if (m_nMode == 2)
+    if (m_nMode == FrameMode::Inking)
         return;
-    m_nMode = 2;
+    m_nMode = FrameMode::Inking;
     // Placed first: a size change after the layout would put the hint balloon away again.
-    PlaceSmallFrame(2);
-    LayoutBarsForMode(2);
+    PlaceSmallFrame(FrameMode::Inking);
+    LayoutBarsForMode(FrameMode::Inking);
     ReopenTabletContext();
 }
 
@@ -146,7 +146,7 @@ void CMainFrame::MakeInkingFrame()
         ShapeWindowFromBitmap(this, Resources::LoadImage(QStringLiteral("bitmap/379"), size()));
 }
 
-void CMainFrame::LayoutBarsForMode(int mode)
+void CMainFrame::LayoutBarsForMode(FrameMode mode)
 {
     m_view->SetFrameMode(mode);
     m_commandBar->LayoutForMode(mode);
@@ -155,7 +155,7 @@ void CMainFrame::LayoutBarsForMode(int mode)
     UpdateCommandButtons();
 }
 
-void CMainFrame::PlaceSmallFrame(int mode)
+void CMainFrame::PlaceSmallFrame(FrameMode mode)
 {
     const QSize commandBar = CommandBarArtwork::BackgroundSize(mode);
     const QSize size(commandBar.width(), commandBar.height() + m_paletteBar->BarSizeFor(mode).height());
@@ -180,7 +180,7 @@ void CMainFrame::OnDisplayChange(QSize screen)
     if (m_frameClass == QLatin1String("INKING"))
         m_view->CloseTabletContext();
     m_view->RequestTabletReopen();
-    if (m_nMode != 0)
+    if (m_nMode != FrameMode::Letter)
         return;
     m_paletteBar->FitScreenWidth(screen.width());
 }
@@ -208,7 +208,7 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
     m_paletteBar->RepositionPenWidthPopup();
-    if (m_nMode == 2)
+    if (m_nMode == FrameMode::Inking)
         m_commandBar->UpdateHint();
 }
 

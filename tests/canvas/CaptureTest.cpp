@@ -45,6 +45,16 @@ protected:
 };
 constexpr DWORD kFull = 1023;
 
+// Pixels where two pictures of the same size differ, those in skip left out.
+int DifferingPixels(const QImage& a, const QImage& b, const QRect& skip = QRect())
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += !skip.contains(x, y) && a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
+
 class CaptureTest : public ::testing::Test {
 protected:
     CaptureTest()
@@ -551,4 +561,71 @@ TEST_F(CaptureTest, unusable_device_files_are_refused_with_their_messages_and_le
     EXPECT_TRUE(m_view->ImportDeviceFile(write("empty.qvn.bak", header)));
     EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
     EXPECT_EQ(GetPrivateProfileInt("Tavlo File Packet Number", "Data Packets Count ", -1, ReportFilePath()), 0);
+}
+
+TEST_F(CaptureTest, erasing_undoing_and_redoing_leave_the_page_as_a_full_render_draws_it)
+{
+    // Wide brush strokes crossing one another over a picture, reopened from the note so the
+    // page is a whole render to begin with.
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(qRgb(90, 160, 210));
+    QGuiApplication::clipboard()->setImage(picture);
+    m_view->OnCommand(ID_EDIT_PASTE);
+    m_view->OnCommand(IDC_BRUSH);
+    m_view->SetToolWidth(CScrivaView::kBrush, 5);
+    Stroke(Line({330, 130}, {520, 170}), kFull);
+    Stroke(Line({340, 185}, {500, 120}), kFull);
+    Stroke(Line({420, 110}, {430, 200}), kFull);
+    Stroke(Line({300, 160}, {330, 165}), kFull);
+    const QString path = m_dir.filePath("crossing.Ilf");
+    ASSERT_TRUE(m_doc.OnSaveDocument(path));
+    ASSERT_TRUE(m_doc.OnOpenDocument(path));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 4);
+    ASSERT_EQ(m_doc.m_pictures.GetCount(), 1);
+
+    for (int round = 0; round < 3; ++round) {
+        m_view->OnCommand(IDC_UNDO);  // the short stroke beside the others
+        m_view->OnCommand(IDC_UNDO);  // the upright one across both
+        m_view->OnCommand(IDC_REDO);
+        m_view->OnCommand(IDC_REDO);
+    }
+    m_view->OnCommand(IDC_ERASER);
+    Stroke(Loop(CRect(290, 150, 340, 175)), 500);  // takes the short stroke
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 3);
+    m_view->OnCommand(IDC_UNDO);
+    m_view->OnCommand(IDC_REDO);
+    m_view->OnCommand(IDC_UNDO);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 4);
+    // The picture dragged 20 page pixels down and right: page (100, 100) is window (306, 50).
+    m_view->OnCommand(IDC_MOVE_PICTURE);
+    QTest::mousePress(m_view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(306, 50));
+    QTest::mouseMove(m_view->viewport(), QPoint(316, 60));
+    QTest::mouseRelease(m_view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(316, 60));
+    ASSERT_EQ(m_doc.m_pictures.GetAt(0)->GetRect(), CRect(20, 20, 420, 320));
+    m_view->OnCommand(IDC_PENCIL);  // takes the selection off the picture
+
+    const QImage partial = m_view->Page().Surface().Bitmap().copy();
+    m_view->DrawRuledLines(true);
+    EXPECT_EQ(DifferingPixels(partial, m_view->Page().Surface().Bitmap()), 0);
+}
+
+TEST_F(CaptureTest, a_tap_draws_its_dot_and_nothing_else)
+{
+    Stroke(Line({300, 200}, {500, 260}));
+    const QImage page = m_view->Page().Surface().Bitmap().copy();
+    const QImage window = m_view->WindowImage().copy();
+    Packet(600, 500, 700, MakeButtons(0, TBN_DOWN));
+    Packet(600, 500, 0, MakeButtons(0, TBN_UP));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(m_doc.m_lines.GetAt(1)->GetPointCount(), 1);
+
+    // The dot, within the nib's reach of the tap, on the page and on the window.
+    const POINT dot = m_view->ScreenToPage(600, 500);
+    const QRect pageDot(dot.x - 6, dot.y - 6, 13, 13);
+    EXPECT_GT(DifferingPixels(page, m_view->Page().Surface().Bitmap()), 0);
+    EXPECT_EQ(DifferingPixels(page, m_view->Page().Surface().Bitmap(), pageDot), 0);
+    const CRect screen = m_view->ScreenRect();
+    const QRect windowDot(600 - screen.left - 6, 500 - screen.top - 6, 13, 13);
+    EXPECT_GT(DifferingPixels(window, m_view->WindowImage()), 0);
+    EXPECT_EQ(DifferingPixels(window, m_view->WindowImage(), windowDot), 0);
 }

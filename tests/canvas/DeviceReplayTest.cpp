@@ -9,6 +9,7 @@
 #include "canvas/CScrivaView.h"
 #include "canvas/HeadlessView.h"
 #include "document/DeviceFile.h"
+#include "ink/PressureAxis.h"
 #include "platform/CommandIds.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
@@ -224,4 +225,32 @@ TEST_F(DeviceReplayTest, pen_packets_that_come_during_a_replay_wait_for_its_end)
     QCoreApplication::processEvents();
     EXPECT_EQ(PointCounts(), (std::vector<int>{6000, 11}));
     EXPECT_TRUE(m_prompts.Messages().empty());
+}
+
+TEST_F(DeviceReplayTest, without_a_tablet_imported_ink_is_as_wide_as_every_later_redraw_of_it)
+{
+    // A program that started without a tablet: no pressure axis has ever been bound.
+    TabletBinding::Instance().SetMousePen(false);
+    ASSERT_FALSE(TabletBinding::Instance().LoadTabletInterface(true));
+    struct NoAxis {
+        NoAxis() { SetPressureAxisSource(nullptr); }
+        ~NoAxis() { SetPressureAxisSource(&TabletBinding::Instance()); }
+    } noAxis;
+    const QString file = WriteFile("wide.QVN", Header() + Stroke(3600, 400, 9, 450) + Stroke(3000, 400, 9, 450));
+    ASSERT_TRUE(m_view->ImportDeviceFile(file));
+    ASSERT_EQ(PointCounts(), (std::vector<int>{9, 9}));
+    const QImage imported = m_view->Page().Surface().Bitmap().copy();
+    m_view->DrawRuledLines(true);  // as undo, erasing or opening the note again draws it
+    const QImage redrawn = m_view->Page().Surface().Bitmap();
+
+    // Across the middle of each stroke, clear of its end, the two are the same pixels.
+    for (int s = 0; s < 2; ++s) {
+        const StrokePoint& middle = m_doc.m_lines.GetAt(s)->GetPoint(3);
+        EXPECT_NE(QRgbToColorRef(imported.pixel(middle.x, middle.y)), 0xCCE2E5u) << s;
+        int differing = 0;
+        for (int y = middle.y - 8; y <= middle.y + 8; ++y)
+            for (int x = middle.x - 8; x <= middle.x + 8; ++x)
+                differing += imported.pixel(x, y) != redrawn.pixel(x, y);
+        EXPECT_EQ(differing, 0) << "stroke " << s;
+    }
 }

@@ -231,7 +231,7 @@ TEST(CLineDraw, pencil_point_zero_is_the_renderer_disc)
     DrawingSurface byRenderer = WhiteSurface(24, 24);
     MakeStroke(2, {{12, 12}}, 200)->Draw(&byLine);
     InkRenderer r;
-    r.DrawSegment(&byRenderer, 0, 0, 12, 12, 200, kBlack, 0, 0, 1.0f);
+    r.DrawSegment(&byRenderer, 0, 0, 12, 12, 200, kBlack, InkRenderer::Segment::First, 0, 1.0f);
     EXPECT_EQ(byLine.Bitmap(), byRenderer.Bitmap());
     EXPECT_GT(InkedPixels(byLine), 0);
 }

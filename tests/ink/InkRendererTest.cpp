@@ -6,13 +6,17 @@
 
 namespace {
 
-// Runs a whole stroke through the renderer: phase 0, 1, ..., 2.
+using Segment = InkRenderer::Segment;
+
+// Runs a whole stroke through the renderer: First, Middle, ..., Last.
 void DrawStroke(InkRenderer& r, DrawingSurface& dc, const std::vector<POINT>& points, SHORT width,
                 LONG pressureMax = 0, float zoom = 1.0f, COLORREF color = kBlack)
 {
     for (size_t i = 0; i < points.size(); ++i) {
         const POINT prev = i == 0 ? POINT{0, 0} : points[i - 1];
-        const LONG phase = i == 0 ? 0 : (i + 1 == points.size() ? 2 : 1);
+        const Segment phase = i == 0 ? Segment::First
+                              : i + 1 == points.size() ? Segment::Last
+                                                       : Segment::Middle;
         r.DrawSegment(&dc, prev.x, prev.y, points[i].x, points[i].y, width, color, phase, pressureMax, zoom);
     }
 }
@@ -21,7 +25,7 @@ void DrawStroke(InkRenderer& r, DrawingSurface& dc, const std::vector<POINT>& po
 void SetUpRenderer(InkRenderer& r, float zoom, COLORREF color = kBlack)
 {
     DrawingSurface none;
-    r.DrawSegment(&none, 0, 0, 0, 0, 0, color, 0, 0, zoom);
+    r.DrawSegment(&none, 0, 0, 0, 0, 0, color, Segment::First, 0, zoom);
 }
 
 }  // namespace
@@ -44,13 +48,13 @@ TEST(InkRendererSetup, width_is_halved_only_above_256_pressure_levels)
 {
     DrawingSurface dc = WhiteSurface(16, 16);
     InkRenderer r;
-    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, 0, 1023, 1.0f);
+    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, Segment::First, 1023, 1.0f);
     EXPECT_EQ(r.Width(), 127);
     EXPECT_EQ(r.Softness(), 200);
-    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, 0, 255, 1.0f);
+    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, Segment::First, 255, 1.0f);
     EXPECT_EQ(r.Width(), 255);
     EXPECT_EQ(r.Softness(), 100);  // hard, wide ink
-    r.DrawSegment(&dc, 0, 0, 8, 8, 0, kBlack, 0, 255, 1.0f);
+    r.DrawSegment(&dc, 0, 0, 8, 8, 0, kBlack, Segment::First, 255, 1.0f);
     EXPECT_EQ(r.Softness(), 300);
 }
 
@@ -148,7 +152,7 @@ TEST(InkRendererStroke, single_point_stamps_one_round_disc)
 {
     DrawingSurface dc = WhiteSurface(20, 20);
     InkRenderer r;
-    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, 0, 0, 1.0f);
+    r.DrawSegment(&dc, 0, 0, 8, 8, 255, kBlack, Segment::First, 0, 1.0f);
     // Width 255: softness 100, full ink within 3.82 pixels, fading out by 6.37 pixels.
     EXPECT_EQ(dc.GetPixel(8, 8), kBlack);
     EXPECT_EQ(dc.GetPixel(11, 8), kBlack);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -264,6 +267,60 @@ TEST(DrawingSurface, device_coordinates_beyond_32_bits_are_outside)
     dc.SetPixel(INT_MIN, INT_MIN, kInk);
     dc.FillSolidRect(CRect(INT_MIN, INT_MIN, INT_MIN + 4, INT_MIN + 4), kInk);
     EXPECT_EQ(Picture(dc).find('#'), std::string::npos);
+}
+
+TEST(DrawingSurface, the_clip_rectangle_keeps_every_write_inside_it)
+{
+    // Logical (12, 11)..(15, 14) at origin (-10, -10): device columns 2..4, rows 1..3.
+    const CRect clip(12, 11, 15, 14);
+    const std::string block = "\n........\n..###...\n..###...\n..###...\n........\n........\n";
+    DrawingSurface source = FilledSurface(40, 40, kInk);
+    const std::vector<std::pair<const char*, std::function<void(DrawingSurface&)>>> covering = {
+        {"fill", [](DrawingSurface& dc) { dc.FillSolidRect(CRect(0, 0, 40, 40), kInk); }},
+        {"pattern", [](DrawingSurface& dc) { dc.SelectBrush(kInk), dc.PatBlt(0, 0, 40, 40, PATCOPY); }},
+        {"wide line", [](DrawingSurface& dc) { dc.SelectPen({PS_SOLID, 20, kInk}), dc.MoveTo(0, 12), dc.LineTo(40, 12); }},
+        {"blit", [&](DrawingSurface& dc) { dc.BitBlt(0, 0, 40, 40, source, 0, 0, SRCCOPY); }},
+        {"stretch", [&](DrawingSurface& dc) { dc.StretchBlt(0, 0, 40, 40, source, 0, 0, 20, 20, SRCCOPY); }},
+        {"flood fill", [](DrawingSurface& dc) { dc.SelectBrush(kInk), dc.FloodFill(13, 12, kBlack); }},
+        {"pixels", [](DrawingSurface& dc) {
+             for (LONG y = 0; y < 40; ++y)
+                 for (LONG x = 0; x < 40; ++x)
+                     dc.SetPixel(x, y, kInk);
+         }},
+    };
+    for (const auto& [name, draw] : covering) {
+        DrawingSurface dc = FilledSurface(8, 6);
+        dc.SetViewportOrg(-10, -10);
+        {
+            ScopedClipRect clipped(dc, clip);
+            draw(dc);
+        }
+        EXPECT_EQ(Picture(dc), block) << name;
+    }
+
+    // Reads stop at the clip too, a clip only ever narrows, and the scope gives the whole
+    // bitmap back.
+    DrawingSurface dc = FilledSurface(8, 6);
+    dc.SetViewportOrg(-10, -10);
+    {
+        ScopedClipRect clipped(dc, clip);
+        EXPECT_EQ(dc.DeviceClipRect(), CRect(2, 1, 5, 4));
+        EXPECT_EQ(dc.GetPixel(12, 11), kWhite);
+        EXPECT_EQ(dc.GetPixel(11, 11), CLR_INVALID);  // on the bitmap, off the clip
+        {
+            ScopedClipRect narrower(dc, CRect(0, 0, 14, 40));
+            EXPECT_EQ(dc.DeviceClipRect(), CRect(2, 1, 4, 4));
+            ScopedClipRect elsewhere(dc, CRect(30, 30, 40, 40));
+            dc.FillSolidRect(CRect(0, 0, 40, 40), kInk);
+        }
+        dc.SelectPen({PS_SOLID, 1, kInk});
+        dc.MoveTo(0, 12);
+        dc.LineTo(40, 12);
+        EXPECT_EQ(Picture(dc), "\n........\n........\n..###...\n........\n........\n........\n");
+    }
+    EXPECT_EQ(dc.DeviceClipRect(), CRect(0, 0, 8, 6));
+    dc.SetPixel(10, 10, kInk);
+    EXPECT_EQ(DevicePixel(dc, 0, 0), kInk);
 }
 
 TEST(DrawingSurface, flood_fill_does_not_leak_through_a_diagonal_border)

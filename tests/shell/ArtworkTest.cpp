@@ -129,15 +129,15 @@ TEST_F(ArtworkTest, backgrounds_have_the_sizes_of_their_layouts_and_no_holes)
                 EXPECT_TRUE(Opaque(image));
             }
         }
-        for (int mode = 0; mode < 3; ++mode) {
-            SCOPED_TRACE(mode);
+        for (const FrameMode mode : {FrameMode::Letter, FrameMode::Desktop, FrameMode::Inking}) {
+            SCOPED_TRACE(int(mode));
             EXPECT_EQ(CommandBarArtwork::Background(mode).size(), CommandBarArtwork::BackgroundSize(mode));
             EXPECT_EQ(BarArtwork::Background(mode, false).size(), BarArtwork::BackgroundSize(mode, false));
         }
-        EXPECT_EQ(CommandBarArtwork::BackgroundSize(0), compact ? QSize(1300, 40) : QSize(1300, 52));
-        EXPECT_EQ(CommandBarArtwork::BackgroundSize(2), compact ? QSize(480, 40) : QSize(629, 53));
-        EXPECT_EQ(BarArtwork::BackgroundSize(0, true), compact ? QSize(2048, 44) : QSize(2048, 55));
-        EXPECT_EQ(BarArtwork::BackgroundSize(1, false), compact ? QSize(480, 50) : QSize(629, 63));
+        EXPECT_EQ(CommandBarArtwork::BackgroundSize(FrameMode::Letter), compact ? QSize(1300, 40) : QSize(1300, 52));
+        EXPECT_EQ(CommandBarArtwork::BackgroundSize(FrameMode::Inking), compact ? QSize(480, 40) : QSize(629, 53));
+        EXPECT_EQ(BarArtwork::BackgroundSize(FrameMode::Letter, true), compact ? QSize(2048, 44) : QSize(2048, 55));
+        EXPECT_EQ(BarArtwork::BackgroundSize(FrameMode::Desktop, false), compact ? QSize(480, 50) : QSize(629, 63));
         EXPECT_EQ(BarArtwork::Background(QSize(1900, 85)).size(), QSize(1900, 85));
         EXPECT_EQ(PenWidthArtwork::PopupSize(), compact ? QSize(36, 62) : PenWidthArtwork::kPopupSize);
     });
@@ -281,7 +281,7 @@ TEST_F(ArtworkTest, damaged_bundle_is_refused_and_the_built_in_look_stays)
     for (const QString& path : {cut, dir.filePath(QStringLiteral("missing.rcc"))}) {
         EXPECT_FALSE(Resources::LoadResourceLibrary(path));
         EXPECT_FALSE(Resources::UsingResourceLibrary());
-        EXPECT_EQ(CommandBarArtwork::BackgroundSize(0), QSize(1300, 52));
+        EXPECT_EQ(CommandBarArtwork::BackgroundSize(FrameMode::Letter), QSize(1300, 52));
         EXPECT_EQ(BarArtwork::ButtonSize(IDC_PENCIL), QSize(34, 34));
         EXPECT_EQ(PenWidthArtwork::Background().size(), PenWidthArtwork::kPopupSize);
     }

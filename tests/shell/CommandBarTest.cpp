@@ -86,11 +86,11 @@ TEST_F(CommandBarTest, every_letter_mode_button_sends_its_command)
 
 TEST_F(CommandBarTest, desktop_and_inking_modes_show_their_own_sets)
 {
-    m_bar->LayoutForMode(1);
+    m_bar->LayoutForMode(FrameMode::Desktop);
     EXPECT_EQ(Shown(), (std::set<UINT>{ID_FILE_NEW, ID_FILE_SAVE, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT, ID_LETTER_MODE,
                                        ID_SEND_MAIL, ID_APP_ABOUT, IDC_PENCIL_THICKNESS, IDC_BRUSH_THICKNESS,
                                        IDC_MARKER_THICKNESS}));
-    m_bar->LayoutForMode(2);
+    m_bar->LayoutForMode(FrameMode::Inking);
     EXPECT_EQ(Shown(), (std::set<UINT>{ID_START_WRITE, ID_APP_ABOUT, ID_APP_EXIT, IDC_MINIMIZE, IDC_PENCIL_THICKNESS,
                                        IDC_BRUSH_THICKNESS, IDC_MARKER_THICKNESS}));
     for (UINT command : {ID_APP_EXIT, IDC_MINIMIZE, IDC_PENCIL_THICKNESS, IDC_BRUSH_THICKNESS, IDC_MARKER_THICKNESS})
@@ -99,7 +99,7 @@ TEST_F(CommandBarTest, desktop_and_inking_modes_show_their_own_sets)
 
 TEST_F(CommandBarTest, visible_buttons_lie_inside_the_background_and_do_not_overlap)
 {
-    for (int mode = 0; mode < 3; ++mode) {
+    for (const FrameMode mode : {FrameMode::Letter, FrameMode::Desktop, FrameMode::Inking}) {
         m_bar->LayoutForMode(mode);
         const QRect bar = m_bar->GetBarRect(false);
         std::vector<QRect> shown;
@@ -107,9 +107,9 @@ TEST_F(CommandBarTest, visible_buttons_lie_inside_the_background_and_do_not_over
             CHoverBitmapButton* button = m_bar->GetButton(CCommandBar::Button(i));
             if (!button->isVisible())
                 continue;
-            EXPECT_TRUE(bar.contains(button->geometry())) << mode << " " << button->GetDlgCtrlID();
+            EXPECT_TRUE(bar.contains(button->geometry())) << int(mode) << " " << button->GetDlgCtrlID();
             for (const QRect& other : shown)
-                EXPECT_FALSE(other.intersects(button->geometry())) << mode << " " << button->GetDlgCtrlID();
+                EXPECT_FALSE(other.intersects(button->geometry())) << int(mode) << " " << button->GetDlgCtrlID();
             shown.push_back(button->geometry());
         }
     }
@@ -133,7 +133,7 @@ TEST_F(CommandBarTest, bar_spans_the_frame_at_the_height_of_the_mode_background)
     EXPECT_EQ(m_bar->geometry(), QRect(0, 0, 900, 52));
     m_frame.resize(1200, 500);
     EXPECT_EQ(m_bar->geometry(), QRect(0, 0, 1200, 52));
-    m_bar->LayoutForMode(2);
+    m_bar->LayoutForMode(FrameMode::Inking);
     EXPECT_EQ(m_bar->GetBarRect(false), QRect(0, 0, 629, 53));
     EXPECT_EQ(m_bar->GetBarRect(true), QRect(0, 0, 629, 53));
     EXPECT_EQ(m_bar->geometry(), QRect(0, 0, 1024, 53));  // the work area's width
@@ -142,7 +142,7 @@ TEST_F(CommandBarTest, bar_spans_the_frame_at_the_height_of_the_mode_background)
 TEST_F(CommandBarTest, hint_points_at_start_to_write_after_an_inking_layout)
 {
     EXPECT_FALSE(m_bar->HintTip().IsActive());
-    m_bar->LayoutForMode(2);
+    m_bar->LayoutForMode(FrameMode::Inking);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_bar->HintTip().IsActive(); }, 5000));
     EXPECT_EQ(m_bar->HintTip().Text(), QStringLiteral("Start to write"));
     const QRect button = m_bar->ButtonFor(ID_START_WRITE)->geometry();
@@ -157,13 +157,13 @@ TEST_F(CommandBarTest, hint_points_at_start_to_write_after_an_inking_layout)
 
 TEST_F(CommandBarTest, hint_never_shows_again_after_the_first_press)
 {
-    m_bar->LayoutForMode(2);
+    m_bar->LayoutForMode(FrameMode::Inking);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_bar->HintTip().IsActive(); }, 5000));
     EXPECT_EQ(Click(ID_START_WRITE), QList<UINT>{ID_START_WRITE});
     EXPECT_FALSE(m_bar->HintTip().IsActive());
 
-    m_bar->LayoutForMode(0);
-    m_bar->LayoutForMode(2);
+    m_bar->LayoutForMode(FrameMode::Letter);
+    m_bar->LayoutForMode(FrameMode::Inking);
     m_bar->UpdateHint();
     QTest::qWait(10 * CCommandBar::kHintDelay);
     EXPECT_FALSE(m_bar->HintTip().IsActive());
@@ -171,7 +171,7 @@ TEST_F(CommandBarTest, hint_never_shows_again_after_the_first_press)
 
 TEST_F(CommandBarTest, write_over_swaps_start_and_minimize_for_inking_and_cancel)
 {
-    m_bar->LayoutForMode(2);
+    m_bar->LayoutForMode(FrameMode::Inking);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_bar->HintTip().IsActive(); }, 5000));
     m_bar->ShowWriteOverButtons();
     EXPECT_FALSE(m_bar->HintTip().IsActive());
@@ -220,7 +220,7 @@ TEST_F(CommandBarTest, pen_widths_are_written_outside_letter_mode_only)
     m_bar->SetPenWidths(8, 8, 8);
     EXPECT_EQ(m_bar->grab(numbers).toImage(), letter);
 
-    m_bar->LayoutForMode(1);
+    m_bar->LayoutForMode(FrameMode::Desktop);
     const QImage eights = m_bar->grab(numbers).toImage();
     m_bar->SetPenWidths(1, 1, 1);
     EXPECT_NE(m_bar->grab(numbers).toImage(), eights);

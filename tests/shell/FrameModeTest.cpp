@@ -92,8 +92,8 @@ protected:
 TEST_F(FrameModeTest, inking_mode_is_a_small_topmost_frame_in_the_work_area_corner)
 {
     Frame().OnInkingMode();
-    EXPECT_EQ(Frame().Mode(), 2);
-    EXPECT_EQ(View().FrameMode(), 2);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Inking);
+    EXPECT_EQ(View().GetFrameMode(), FrameMode::Inking);
     EXPECT_TRUE(Frame().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
 
@@ -125,7 +125,7 @@ TEST_F(FrameModeTest, letter_mode_comes_back_maximised_with_its_full_bars)
 {
     Frame().OnInkingMode();
     Frame().OnLetterMode();
-    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
     EXPECT_FALSE(Frame().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(View().isHidden());
@@ -145,13 +145,13 @@ TEST_F(FrameModeTest, desktop_mode_asks_before_dropping_a_written_page)
     Frame().OnDesktopMode();
     ASSERT_EQ(m_prompts.Messages().size(), 1u);
     EXPECT_EQ(m_prompts.Messages()[0].text, LoadString(IDS_DESKTOP_MODE_LOSES_DATA));
-    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_EQ(m_overlay.shown, 0);
 
     m_prompts.QueueAnswer(IDYES);
     Frame().OnDesktopMode();
-    EXPECT_EQ(Frame().Mode(), 1);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Desktop);
     EXPECT_FALSE(m_doc.IsModified());
     EXPECT_EQ(m_overlay.shown, 1);
     EXPECT_TRUE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
@@ -164,11 +164,11 @@ TEST_F(FrameModeTest, blank_pages_switch_without_a_question)
     Frame().SetWritingOverlay(&m_overlay);
     m_doc.SetModifiedFlag();  // modified, but nothing written on the page
     Frame().OnDesktopMode();
-    EXPECT_EQ(Frame().Mode(), 1);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Desktop);
     EXPECT_TRUE(m_doc.IsModified());  // desktop mode keeps a blank note as it is
 
     Frame().OnLetterMode();
-    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
     EXPECT_FALSE(m_doc.IsModified());  // letter mode starts it afresh
     EXPECT_TRUE(m_prompts.Messages().empty());
     EXPECT_EQ(m_overlay.hidden, 1);
@@ -181,7 +181,7 @@ TEST_F(FrameModeTest, letter_mode_question_answered_no_keeps_everything)
     m_prompts.QueueAnswer(IDNO);
     Frame().OnLetterMode();
     EXPECT_EQ(m_prompts.Messages().size(), 1u);
-    EXPECT_EQ(Frame().Mode(), 2);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Inking);
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_TRUE(View().HasInkFlag());
 }
@@ -200,14 +200,14 @@ TEST_F(FrameModeTest, commands_without_a_way_to_run_show_disabled)
     CHoverBitmapButton* desktop = Commands().ButtonFor(ID_DESKTOP_MODE);
     EXPECT_FALSE(desktop->isEnabled());
     EXPECT_FALSE(Frame().OnCommand(ID_DESKTOP_MODE));
-    EXPECT_EQ(Frame().Mode(), 0);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
     EXPECT_FALSE(Commands().ButtonFor(ID_FILE_PRINT)->isEnabled());
     EXPECT_TRUE(Commands().ButtonFor(ID_FILE_SAVE)->isEnabled());
 
     Frame().SetWritingOverlay(&m_overlay);
     EXPECT_TRUE(desktop->isEnabled());
     EXPECT_TRUE(Frame().OnCommand(ID_DESKTOP_MODE));
-    EXPECT_EQ(Frame().Mode(), 1);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Desktop);
 }
 
 TEST_F(FrameModeTest, pen_width_popup_opens_above_the_command_bar_outside_letter_mode)
