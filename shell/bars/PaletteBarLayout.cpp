@@ -108,7 +108,7 @@ constexpr Button kButtons[] = {
 // others right of them, from x.
 constexpr PaletteBarLayout kLayouts[] = {
     // band        compact pen colour         page colour        arrows             swatch grid            widths
-    {kLetter,       false, {250, 12, 30, 30}, {268, 40, 30, 30}, {342, 14, 16, 58}, {364, 33}, 61, 28, 15, false, 230},
+    {kLetter,       false, {250, 12, 30, 30}, {268, 42, 30, 30}, {342, 14, 16, 58}, {364, 33}, 61, 28, 15, false, 230},
     {kDesktop,      false, {250, 16, 30, 30}, Hidden,            Hidden,            {301, 13}, 41, 28, 15, false, 0},
     {kInking,       false, {250, 16, 30, 30}, Hidden,            Hidden,            {301, 13}, 41, 28, 15, false, 0},
     {kNarrowLetter, false, {231, 7, 18, 18},  {240, 28, 18, 18}, {216, 5, 12, 45},  {262, 12}, 30, 14, 12, true, 0},
