@@ -3,8 +3,7 @@
 // tooltip (and name for screen readers) it shows, its glyph and, in each look, the frame modes
 // that show it after a layout and where it stands in the letter-mode strip and in the small
 // frame that desktop and inking modes share. A button a mode hides keeps its place there: the
-// write-over swaps the buttons of inking mode without a new layout, and the window buttons
-// still answer a click sent to them. Bar pixels throughout.
+// write-over swaps the buttons of inking mode without a new layout. Bar pixels throughout.
 
 #include "platform/WinTypes.h"
 
