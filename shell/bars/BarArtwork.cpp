@@ -1,5 +1,7 @@
 #include "BarArtwork.h"
 
+#include "PaletteBarLayout.h"
+
 #include "platform/CommandIds.h"
 #include "platform/Resources.h"
 
@@ -116,31 +118,8 @@ ButtonImages ComposeLooks(const QString& glyph, QSize size, bool selected)
 
 QString GlyphName(UINT command)
 {
-    switch (command) {
-    case IDC_LINE_COLOR: return QStringLiteral("line-color");
-    case IDC_PENCIL: return QStringLiteral("pencil");
-    case IDC_BRUSH: return QStringLiteral("brush");
-    case IDC_ERASER: return QStringLiteral("eraser");
-    case IDC_MARKER: return QStringLiteral("marker");
-    case IDC_MOVE_PICTURE: return QStringLiteral("move-picture");
-    case ID_APP_EXIT: return QStringLiteral("close");
-    case IDC_MINIMIZE: return QStringLiteral("minimize");
-    case IDC_UNDO: return QStringLiteral("undo");
-    case IDC_REDO: return QStringLiteral("redo");
-    case IDC_ZOOM_IN: return QStringLiteral("zoom-in");
-    case IDC_ZOOM_OUT: return QStringLiteral("zoom-out");
-    case IDC_CAPTURE_SCREEN: return QStringLiteral("capture-screen");
-    case IDC_INSERT_IMAGE: return QStringLiteral("insert-image");
-    case IDC_ADD_LINE: return QStringLiteral("add-line");
-    case IDC_PENCIL_THICKNESS: return QStringLiteral("pencil-width");
-    case IDC_BRUSH_THICKNESS: return QStringLiteral("brush-width");
-    case IDC_MARKER_THICKNESS: return QStringLiteral("marker-width");
-    case IDC_PREV_PAGE: return QStringLiteral("prev-page");
-    case IDC_NEXT_PAGE: return QStringLiteral("next-page");
-    case IDC_SPLIT: return QStringLiteral("split");
-    case IDC_MERGE: return QStringLiteral("merge");
-    default: return {};
-    }
+    const PaletteBarLayout::Button* button = PaletteBarLayout::Find(command);
+    return button ? QLatin1String(button->glyph) : QString();
 }
 
 QSize ButtonSize(UINT command)

@@ -15,23 +15,12 @@ using CommandBarArtwork::Look;
 
 namespace {
 
-// The close window button sends the exit command.
-constexpr UINT kCloseCommand = ID_APP_EXIT;
-
-constexpr QRect Key(int x) { return QRect(x, 6, 40, 40); }        // a file or mode button
-constexpr QRect Window(int x) { return QRect(x, 4, 26, 26); }     // a window button
-// A pen-width button; the bar writes the width just right of it.
-constexpr QRect Width(int x) { return QRect(x, 6, 26, 40); }
-
 // Left edge of the pen-width numbers, bar pixels; they are written at y = kWidthTop.
 constexpr int kWidthLeft[3] = {97, 145, 194};
 constexpr int kWidthTop = 11;
 constexpr int kWidthPixels = 20;
 
-// The compact look: smaller keys on a lower bar, and smaller width numbers.
-constexpr QRect CompactKey(int x) { return QRect(x, 5, 30, 30); }
-constexpr QRect CompactWindow(int x) { return QRect(x, 5, 20, 20); }
-constexpr QRect CompactWidth(int x) { return QRect(x, 5, 20, 30); }
+// The compact look has smaller width numbers.
 constexpr int kCompactWidthLeft[3] = {30, 66, 102};
 constexpr int kCompactWidthTop = 10;
 constexpr int kCompactWidthPixels = 12;
@@ -40,97 +29,15 @@ constexpr int kCompactWidthPixels = 12;
 
 const std::array<CCommandBar::ButtonInfo, CCommandBar::kButtonCount>& CCommandBar::Buttons()
 {
-    static const std::array<ButtonInfo, kButtonCount> buttons = {{
-        {ID_FILE_NEW, ID_FILE_NEW, Glyph::NewPage, true},
-        {ID_FILE_OPEN, ID_FILE_OPEN, Glyph::Open, true},
-        {ID_FILE_SAVE, ID_FILE_SAVE, Glyph::Save, true},
-        {ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_PREVIEW, Glyph::PrintPreview, true},
-        {ID_FILE_PRINT, ID_FILE_PRINT, Glyph::Print, true},
-        {ID_LETTER_MODE, ID_LETTER_MODE, Glyph::LetterMode, false},
-        {ID_SEND_MAIL, ID_SEND_MAIL, Glyph::Mail, true},
-        {ID_DESKTOP_MODE, ID_DESKTOP_MODE, Glyph::DesktopMode, true},
-        {ID_APP_ABOUT, ID_APP_ABOUT, Glyph::Help, true},
-        {kCloseCommand, kCloseCommand, Glyph::Close, true},
-        {IDC_SCALE, IDS_SCALE, Glyph::Scale, true},
-        {IDC_MINIMIZE, IDS_MINIMIZE, Glyph::Minimize, true},
-        {ID_START_WRITE, ID_START_WRITE, Glyph::StartWrite, false},
-        {ID_CANCEL_WRITE, ID_CANCEL_WRITE, Glyph::Cancel, false},
-        {ID_INKING, ID_INKING, Glyph::Inking, false},
-        {IDC_PENCIL_THICKNESS, IDC_PENCIL_THICKNESS, Glyph::PencilWidth, false},
-        {IDC_BRUSH_THICKNESS, IDC_BRUSH_THICKNESS, Glyph::BrushWidth, false},
-        {IDC_MARKER_THICKNESS, IDC_MARKER_THICKNESS, Glyph::MarkerWidth, false},
-    }};
+    static const std::array<ButtonInfo, kButtonCount> buttons = [] {
+        std::array<ButtonInfo, kButtonCount> info{};
+        for (int i = 0; i < kButtonCount; ++i) {
+            const CommandBarLayout::Button& row = CommandBarLayout::Buttons()[i];
+            info[i] = {row.command, row.tooltip, Glyph(i)};
+        }
+        return info;
+    }();
     return buttons;
-}
-
-CCommandBar::Layout CCommandBar::LayoutOf(FrameMode mode, bool compact)
-{
-    if (compact)
-        return CompactLayoutOf(mode);
-    Layout layout;
-    layout.visible.fill(false);
-    auto show = [&layout](std::initializer_list<Button> buttons) {
-        for (Button b : buttons)
-            layout.visible[b] = true;
-    };
-    auto& r = layout.rects;
-    if (mode == FrameMode::Letter) {
-        // A wide strip: the file group, the print group, mail, the mode switch and help.
-        r[kNew] = Key(12), r[kOpen] = Key(56), r[kSave] = Key(100);
-        r[kPrintPreview] = Key(156), r[kPrint] = Key(200);
-        r[kMail] = Key(256);
-        r[kDesktopMode] = r[kLetterMode] = Key(312);
-        r[kHelp] = Key(368);
-        r[kMinimize] = Window(1212), r[kScale] = Window(1240), r[kClose] = Window(1268);
-        r[kStartWrite] = QRect(424, 6, 120, 40), r[kInking] = QRect(424, 6, 80, 40), r[kCancel] = Key(508);
-        r[kPencilWidth] = Width(560), r[kBrushWidth] = Width(608), r[kMarkerWidth] = Width(656);
-        show({kNew, kOpen, kSave, kPrintPreview, kPrint, kMail, kDesktopMode, kHelp});
-        return layout;
-    }
-    // The small frame of desktop and inking modes: pen widths on the left, then the commands,
-    // the window buttons at the right edge.
-    r[kPencilWidth] = Width(70), r[kBrushWidth] = Width(118), r[kMarkerWidth] = Width(166);
-    r[kNew] = Key(228), r[kOpen] = Key(228), r[kSave] = Key(272);
-    r[kPrintPreview] = Key(316), r[kPrint] = Key(360);
-    r[kLetterMode] = r[kDesktopMode] = Key(404);
-    r[kMail] = Key(448), r[kHelp] = Key(492);
-    r[kStartWrite] = QRect(228, 6, 120, 40), r[kInking] = QRect(228, 6, 80, 40), r[kCancel] = Key(312);
-    r[kMinimize] = Window(540), r[kScale] = Window(568), r[kClose] = Window(596);
-    if (mode == FrameMode::Desktop)
-        show({kNew, kSave, kPrintPreview, kPrint, kLetterMode, kMail, kHelp, kPencilWidth, kBrushWidth,
-              kMarkerWidth});
-    else
-        show({kStartWrite, kHelp, kClose, kMinimize, kPencilWidth, kBrushWidth, kMarkerWidth});
-    return layout;
-}
-
-// The same sets as the default look, except that the compact inking frame has its window
-// buttons on the palette bar.
-CCommandBar::Layout CCommandBar::CompactLayoutOf(FrameMode mode)
-{
-    Layout layout = LayoutOf(mode, false);
-    auto& r = layout.rects;
-    if (mode == FrameMode::Letter) {
-        r[kNew] = CompactKey(8), r[kOpen] = CompactKey(42), r[kSave] = CompactKey(76);
-        r[kPrintPreview] = CompactKey(118), r[kPrint] = CompactKey(152);
-        r[kMail] = CompactKey(194);
-        r[kDesktopMode] = r[kLetterMode] = CompactKey(236);
-        r[kHelp] = CompactKey(278);
-        r[kMinimize] = CompactWindow(1222), r[kScale] = CompactWindow(1246), r[kClose] = CompactWindow(1270);
-        r[kStartWrite] = QRect(320, 5, 90, 30), r[kInking] = QRect(320, 5, 60, 30), r[kCancel] = CompactKey(384);
-        r[kPencilWidth] = CompactWidth(420), r[kBrushWidth] = CompactWidth(456), r[kMarkerWidth] = CompactWidth(492);
-        return layout;
-    }
-    r[kPencilWidth] = CompactWidth(8), r[kBrushWidth] = CompactWidth(44), r[kMarkerWidth] = CompactWidth(80);
-    r[kNew] = r[kOpen] = CompactKey(120), r[kSave] = CompactKey(154);
-    r[kPrintPreview] = CompactKey(188), r[kPrint] = CompactKey(222);
-    r[kLetterMode] = r[kDesktopMode] = CompactKey(256);
-    r[kMail] = CompactKey(290), r[kHelp] = CompactKey(324);
-    r[kStartWrite] = QRect(120, 5, 90, 30), r[kInking] = QRect(120, 5, 60, 30), r[kCancel] = CompactKey(184);
-    r[kMinimize] = CompactWindow(404), r[kScale] = CompactWindow(428), r[kClose] = CompactWindow(452);
-    if (mode == FrameMode::Inking)
-        layout.visible[kClose] = layout.visible[kMinimize] = false;
-    return layout;
 }
 
 CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent), m_bCompact(Resources::UsingResourceLibrary())
@@ -173,7 +80,6 @@ void CCommandBar::CreateButtons()
         auto* button = new CHoverBitmapButton(info.command, this);
         button->SetHiddenControl(m_hidden);
         button->SetToolTipText(TooltipOf(LoadString(info.tooltip)));
-        button->setVisible(info.createdVisible);
         if (info.command == ID_START_WRITE) {
             // The hint has done its work once the user found the button.
             connect(button, &CHoverBitmapButton::commandTriggered, this, [this] {
@@ -226,11 +132,12 @@ void CCommandBar::LayoutForMode(FrameMode mode)
     }
     // Pending until the frame next changes the bar's size.
     m_bLayoutPending = true;
-    const Layout layout = LayoutOf(mode, m_bCompact);
+    const CommandBarLayout layout{mode, m_bCompact};
     for (int i = 0; i < kButtonCount; ++i) {
-        LoadBitmaps(Button(i), layout.rects[i].size());
-        m_btn[i]->setGeometry(layout.rects[i]);
-        m_btn[i]->setVisible(layout.visible[i]);
+        const CommandBarLayout::Button& row = CommandBarLayout::Buttons()[i];
+        LoadBitmaps(Button(i), layout.Place(row).size());
+        m_btn[i]->setGeometry(layout.Place(row));
+        m_btn[i]->setVisible(layout.Shows(row));
     }
     update();
     if (mode == FrameMode::Inking)
@@ -252,7 +159,7 @@ void CCommandBar::ShowIdleButtons()
 {
     m_btn[kStartWrite]->show();
     // The compact inking frame keeps its minimise button on the palette bar.
-    m_btn[kMinimize]->setVisible(LayoutOf(m_nMode, m_bCompact).visible[kMinimize]);
+    m_btn[kMinimize]->setVisible(CommandBarLayout{m_nMode, m_bCompact}.Shows(CommandBarLayout::Buttons()[kMinimize]));
     m_btn[kInking]->hide();
     m_btn[kCancel]->hide();
 }

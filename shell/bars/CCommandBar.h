@@ -20,6 +20,7 @@
 #include "shell/widgets/CBalloonTip.h"
 #include "shell/widgets/CHoverBitmapButton.h"
 #include "CommandBarArtwork.h"
+#include "CommandBarLayout.h"
 #include "FrameDrag.h"
 
 #include "platform/FrameMode.h"
@@ -33,7 +34,7 @@
 class CCommandBar : public QWidget {
     Q_OBJECT
 public:
-    // The buttons, in creation order.
+    // The buttons, in creation order: the rows of CommandBarLayout's table.
     enum Button {
         kNew, kOpen, kSave, kPrintPreview, kPrint, kLetterMode, kMail, kDesktopMode, kHelp,
         kClose, kScale, kMinimize, kStartWrite, kCancel, kInking, kPencilWidth, kBrushWidth,
@@ -41,24 +42,16 @@ public:
     };
     static constexpr int kHintDelay = 30;  // ms from a layout to the hint balloon
 
-    // One button of the bar: the command it sends, the string whose tooltip (and name for
-    // screen readers) it shows, its glyph and whether it is shown before the first layout.
+    static_assert(kButtonCount == CommandBarLayout::kButtonCount, "a button per row of the bar's table");
+
+    // One button of the bar, from its row of CommandBarLayout's table: the command it sends,
+    // the string whose tooltip (and name for screen readers) it shows and its glyph.
     struct ButtonInfo {
         UINT command;
         UINT tooltip;
         CommandBarArtwork::Glyph glyph;
-        bool createdVisible;
     };
     static const std::array<ButtonInfo, kButtonCount>& Buttons();
-
-    // Where each button stands in one mode (bar pixels) and whether it shows there; the
-    // write-over buttons of inking mode show in their idle state.
-    struct Layout {
-        std::array<QRect, kButtonCount> rects;
-        std::array<bool, kButtonCount> visible;
-    };
-    // compact: the layout of the compact replacement look.
-    static Layout LayoutOf(FrameMode mode, bool compact = false);
 
     explicit CCommandBar(QWidget* parent);
     ~CCommandBar() override;
@@ -106,7 +99,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    static Layout CompactLayoutOf(FrameMode mode);
     void CreateButtons();
     void LoadBitmaps(Button index, QSize size);
     void FollowParent();

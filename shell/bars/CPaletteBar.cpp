@@ -38,12 +38,11 @@ int ToolOf(UINT command)
 
 }  // namespace
 
-const std::array<UINT, CPaletteBar::kButtonCount> CPaletteBar::kCommands = {
-    IDC_LINE_COLOR, IDC_PENCIL,    IDC_BRUSH,      IDC_ERASER,           IDC_MARKER,          IDC_MOVE_PICTURE,
-    ID_APP_EXIT,    IDC_MINIMIZE,  IDC_UNDO,       IDC_REDO,             IDC_ZOOM_IN,         IDC_ZOOM_OUT,
-    IDC_CAPTURE_SCREEN, IDC_INSERT_IMAGE, IDC_ADD_LINE, IDC_PENCIL_THICKNESS, IDC_BRUSH_THICKNESS,
-    IDC_MARKER_THICKNESS, IDC_PREV_PAGE, IDC_NEXT_PAGE, IDC_SPLIT,    IDC_MERGE,
-};
+const std::array<UINT, CPaletteBar::kButtonCount> CPaletteBar::kCommands = [] {
+    std::array<UINT, kButtonCount> commands{};
+    std::ranges::transform(PaletteBarLayout::Buttons(), commands.begin(), &PaletteBarLayout::Button::command);
+    return commands;
+}();
 
 CPaletteBar::CPaletteBar(CScrivaView* view, QWidget* parent) : QWidget(parent), m_view(view)
 {
@@ -118,11 +117,10 @@ const PaletteBarLayout& CPaletteBar::Layout() const
 void CPaletteBar::CreateButtons()
 {
     for (size_t i = 0; i < kCommands.size(); ++i) {
-        const UINT command = kCommands[i];
-        auto* button = new CHoverBitmapButton(command, this);
+        const PaletteBarLayout::Button& row = PaletteBarLayout::Buttons()[i];
+        auto* button = new CHoverBitmapButton(row.command, this);
         button->SetHiddenControl(m_hidden);
-        // Minimise has a tooltip of its own; the others show the second line of their command text.
-        button->SetToolTipText(command == IDC_MINIMIZE ? LoadString(IDS_MINIMIZE) : TooltipOf(LoadString(command)));
+        button->SetToolTipText(TooltipOf(LoadString(row.tooltip)));
         connect(button, &CHoverBitmapButton::commandTriggered, this, [this](UINT id) {
             // A thickness command opens, moves or closes the popup by itself.
             if (std::find(std::begin(kThicknessCommands), std::end(kThicknessCommands), id) ==
@@ -178,7 +176,7 @@ void CPaletteBar::LayoutForMode(FrameMode mode)
     GetBarRect(true);
     const PaletteBarLayout& layout = Layout();
     for (size_t i = 0; i < kCommands.size(); ++i) {
-        const QRect rect = layout.ButtonRect(kCommands[i]);
+        const QRect rect = layout.Place(PaletteBarLayout::Buttons()[i]);
         if (rect.isEmpty()) {
             m_btn[i]->hide();
             continue;

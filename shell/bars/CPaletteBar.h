@@ -30,10 +30,10 @@ class QScrollBar;
 class CPaletteBar : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kButtonCount = 22;
+    static constexpr int kButtonCount = PaletteBarLayout::kButtonCount;
     static constexpr int kHeight = 85;                  // letter mode, pixels
 
-    // The commands of the buttons, by button index.
+    // The commands of the buttons, by button index: the rows of PaletteBarLayout's table.
     static const std::array<UINT, kButtonCount> kCommands;
 
     explicit CPaletteBar(CScrivaView* view, QWidget* parent = nullptr);

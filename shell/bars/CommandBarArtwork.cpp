@@ -1,34 +1,18 @@
 #include "CommandBarArtwork.h"
 
 #include "BarArtwork.h"
+#include "CommandBarLayout.h"
 
 #include "platform/Resources.h"
 
 namespace CommandBarArtwork {
 
+static_assert(int(Glyph::MarkerWidth) + 1 == CommandBarLayout::kButtonCount, "a glyph per row of the bar's table");
+
 QString GlyphName(Glyph glyph)
 {
-    switch (glyph) {
-    case Glyph::NewPage: return QStringLiteral("new");
-    case Glyph::Open: return QStringLiteral("open");
-    case Glyph::Save: return QStringLiteral("save");
-    case Glyph::PrintPreview: return QStringLiteral("print-preview");
-    case Glyph::Print: return QStringLiteral("print");
-    case Glyph::LetterMode: return QStringLiteral("letter-mode");
-    case Glyph::Mail: return QStringLiteral("mail");
-    case Glyph::DesktopMode: return QStringLiteral("desktop-mode");
-    case Glyph::Help: return QStringLiteral("help");
-    case Glyph::Close: return QStringLiteral("close");
-    case Glyph::Scale: return QStringLiteral("scale");
-    case Glyph::Minimize: return QStringLiteral("minimize");
-    case Glyph::StartWrite: return QStringLiteral("start-write");
-    case Glyph::Cancel: return QStringLiteral("cancel");
-    case Glyph::Inking: return QStringLiteral("inking");
-    case Glyph::PencilWidth: return QStringLiteral("pencil-width");
-    case Glyph::BrushWidth: return QStringLiteral("brush-width");
-    case Glyph::MarkerWidth: return QStringLiteral("marker-width");
-    }
-    return {};
+    const size_t row = size_t(glyph);
+    return row < CommandBarLayout::kButtonCount ? QLatin1String(CommandBarLayout::Buttons()[row].glyph) : QString();
 }
 
 QPixmap Button(Glyph glyph, Look look, QSize size)

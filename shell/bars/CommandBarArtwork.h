@@ -11,6 +11,7 @@
 
 namespace CommandBarArtwork {
 
+// The command bar's buttons, in the order of the rows of CommandBarLayout's table.
 enum class Glyph {
     NewPage,
     Open,
@@ -34,7 +35,7 @@ enum class Glyph {
 
 enum class Look { Normal, Pressed, Focused, Disabled };
 
-// The name of glyph's picture under glyph/, e.g. "save".
+// The name of glyph's picture under glyph/, e.g. "save", from its row of the bar's table.
 QString GlyphName(Glyph glyph);
 // The button picture of glyph in one look, at the button's size.
 QPixmap Button(Glyph glyph, Look look, QSize size);

@@ -3,165 +3,162 @@
 #include "platform/CommandIds.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
-using Place = PaletteBarLayout::Place;
+using Button = PaletteBarLayout::Button;
+using enum PaletteBarLayout::Band;
 
-constexpr QRect Square(int x, int y, int size) { return QRect(x, y, size, size); }
+// The shapes of the buttons in each band, bar pixels. The default look has 34-pixel keys in a
+// row, with small thickness buttons stacked beside the tools in the letter band; under 800
+// pixels everything fits one low band no wider than a 640-pixel screen, thickness buttons in
+// the row. The compact look has smaller keys on lower backgrounds.
+constexpr QRect Key(int x) { return {x, 25, 34, 34}; }
+constexpr QRect Width(int y) { return {204, y, 24, 22}; }
+constexpr QRect FrameKey(int x) { return {x, 14, 34, 34}; }
+constexpr QRect NarrowKey(int x) { return {x, 15, 24, 24}; }
+constexpr QRect NarrowWidth(int x) { return {x, 5, 20, 18}; }
+constexpr QRect CompactKey(int x) { return {x, 19, 26, 26}; }
+constexpr QRect CompactWidth(int y) { return {150, y, 20, 18}; }
+constexpr QRect CompactFrameKey(int x) { return {x, 12, 26, 26}; }
+constexpr QRect CompactNarrowKey(int x) { return {x, 11, 22, 22}; }
+constexpr QRect CompactNarrowWidth(int x) { return {x, 3, 20, 16}; }
+constexpr QRect Hidden;  // the band has no place for the button
 
-// The default look: 34-pixel buttons, small thickness buttons stacked beside the tools.
-PaletteBarLayout LetterLayout()
+// The small frames of desktop and inking modes carry the writing tools, undo and redo; the
+// thickness buttons are on the command bar there. Close shows on the default desktop frame and
+// on both compact frames; the compact inking frame has its minimise button here too, not on
+// the command bar.
+constexpr Button kButtons[] = {
+    // command             glyph               tooltip
+    // letter               desktop               inking                narrow letter       (default look)
+    // letter               desktop               inking                narrow letter       (compact look)
+    {IDC_LINE_COLOR,       "line-color",       IDC_LINE_COLOR,
+     {Key(304),             Hidden,               Hidden,               NarrowKey(190)},
+     {CompactKey(196),      Hidden,               Hidden,               CompactNarrowKey(179)}},
+    {IDC_PENCIL,           "pencil",           IDC_PENCIL,
+     {Key(8),               FrameKey(8),          FrameKey(8),          NarrowKey(2)},
+     {CompactKey(6),        CompactFrameKey(6),   CompactFrameKey(6),   CompactNarrowKey(2)}},
+    {IDC_BRUSH,            "brush",            IDC_BRUSH,
+     {Key(46),              FrameKey(44),         FrameKey(44),         NarrowKey(26)},
+     {CompactKey(34),       CompactFrameKey(34),  CompactFrameKey(34),  CompactNarrowKey(24)}},
+    {IDC_ERASER,           "eraser",           IDC_ERASER,
+     {Key(122),             FrameKey(116),        FrameKey(116),        NarrowKey(74)},
+     {CompactKey(90),       CompactFrameKey(90),  CompactFrameKey(90),  CompactNarrowKey(68)}},
+    {IDC_MARKER,           "marker",           IDC_MARKER,
+     {Key(84),              FrameKey(80),         FrameKey(80),         NarrowKey(50)},
+     {CompactKey(62),       CompactFrameKey(62),  CompactFrameKey(62),  CompactNarrowKey(46)}},
+    {IDC_MOVE_PICTURE,     "move-picture",     IDC_MOVE_PICTURE,
+     {Key(164),             Hidden,               Hidden,               NarrowKey(98)},
+     {CompactKey(118),      Hidden,               Hidden,               CompactNarrowKey(90)}},
+    {ID_APP_EXIT,          "close",            ID_APP_EXIT,
+     {Hidden,               FrameKey(585),        Hidden,               Hidden},
+     {Hidden,               CompactFrameKey(446), CompactFrameKey(446), Hidden}},
+    {IDC_MINIMIZE,         "minimize",         IDS_MINIMIZE,
+     {Hidden,               Hidden,               Hidden,               Hidden},
+     {Hidden,               Hidden,               CompactFrameKey(418), Hidden}},
+    {IDC_UNDO,             "undo",             IDC_UNDO,
+     {Key(532),             FrameKey(164),        FrameKey(164),        NarrowKey(348)},
+     {CompactKey(424),      CompactFrameKey(124), CompactFrameKey(124), CompactNarrowKey(324)}},
+    {IDC_REDO,             "redo",             IDC_REDO,
+     {Key(570),             FrameKey(200),        FrameKey(200),        NarrowKey(372)},
+     {CompactKey(452),      CompactFrameKey(152), CompactFrameKey(152), CompactNarrowKey(346)}},
+    {IDC_ZOOM_IN,          "zoom-in",          IDC_ZOOM_IN,
+     {Key(618),             Hidden,               Hidden,               NarrowKey(400)},
+     {CompactKey(486),      Hidden,               Hidden,               CompactNarrowKey(372)}},
+    {IDC_ZOOM_OUT,         "zoom-out",         IDC_ZOOM_OUT,
+     {Key(656),             Hidden,               Hidden,               NarrowKey(424)},
+     {CompactKey(514),      Hidden,               Hidden,               CompactNarrowKey(394)}},
+    {IDC_CAPTURE_SCREEN,   "capture-screen",   IDC_CAPTURE_SCREEN,
+     {Key(704),             Hidden,               Hidden,               NarrowKey(452)},
+     {CompactKey(548),      Hidden,               Hidden,               CompactNarrowKey(420)}},
+    {IDC_INSERT_IMAGE,     "insert-image",     IDC_INSERT_IMAGE,
+     {Key(742),             Hidden,               Hidden,               NarrowKey(476)},
+     {CompactKey(576),      Hidden,               Hidden,               CompactNarrowKey(442)}},
+    {IDC_ADD_LINE,         "add-line",         IDC_ADD_LINE,
+     {Key(780),             Hidden,               Hidden,               NarrowKey(500)},
+     {CompactKey(604),      Hidden,               Hidden,               CompactNarrowKey(464)}},
+    {IDC_PENCIL_THICKNESS, "pencil-width",     IDC_PENCIL_THICKNESS,
+     {Width(6),             Hidden,               Hidden,               NarrowWidth(125)},
+     {CompactWidth(4),      Hidden,               Hidden,               CompactNarrowWidth(114)}},
+    {IDC_BRUSH_THICKNESS,  "brush-width",      IDC_BRUSH_THICKNESS,
+     {Width(31),            Hidden,               Hidden,               NarrowWidth(146)},
+     {CompactWidth(23),     Hidden,               Hidden,               CompactNarrowWidth(135)}},
+    {IDC_MARKER_THICKNESS, "marker-width",     IDC_MARKER_THICKNESS,
+     {Width(56),            Hidden,               Hidden,               NarrowWidth(167)},
+     {CompactWidth(42),     Hidden,               Hidden,               CompactNarrowWidth(156)}},
+    {IDC_PREV_PAGE,        "prev-page",        IDC_PREV_PAGE,
+     {Key(828),             Hidden,               Hidden,               NarrowKey(528)},
+     {CompactKey(638),      Hidden,               Hidden,               CompactNarrowKey(490)}},
+    {IDC_NEXT_PAGE,        "next-page",        IDC_NEXT_PAGE,
+     {Key(866),             Hidden,               Hidden,               NarrowKey(552)},
+     {CompactKey(666),      Hidden,               Hidden,               CompactNarrowKey(512)}},
+    {IDC_SPLIT,            "split",            IDC_SPLIT,
+     {Key(904),             Hidden,               Hidden,               NarrowKey(576)},
+     {CompactKey(694),      Hidden,               Hidden,               CompactNarrowKey(534)}},
+    {IDC_MERGE,            "merge",            IDC_MERGE,
+     {Key(942),             Hidden,               Hidden,               NarrowKey(600)},
+     {CompactKey(722),      Hidden,               Hidden,               CompactNarrowKey(556)}},
+};
+
+// A row per band and look, in the order of For: the default look's bands, then the compact
+// look's. The swatch grid is given by its origin, the y of its second row, its pitch and the
+// size of a swatch. The narrow bands write the pen widths under the thickness buttons, the
+// others right of them, from x.
+constexpr PaletteBarLayout kLayouts[] = {
+    // band        compact pen colour         page colour        arrows             swatch grid            widths
+    {kLetter,       false, {250, 12, 30, 30}, {268, 42, 30, 30}, {342, 14, 16, 58}, {364, 33}, 61, 28, 15, false, 230},
+    {kDesktop,      false, {250, 16, 30, 30}, Hidden,            Hidden,            {301, 13}, 41, 28, 15, false, 0},
+    {kInking,       false, {250, 16, 30, 30}, Hidden,            Hidden,            {301, 13}, 41, 28, 15, false, 0},
+    {kNarrowLetter, false, {231, 7, 18, 18},  {240, 28, 18, 18}, {216, 5, 12, 45},  {262, 12}, 30, 14, 12, true, 0},
+    {kLetter,       true,  {246, 8, 24, 24},  {258, 32, 24, 24}, {226, 8, 14, 48},  {290, 14}, 36, 22, 14, false, 172},
+    {kDesktop,      true,  {186, 13, 24, 24}, Hidden,            Hidden,            {220, 9},  27, 20, 14, false, 0},
+    {kInking,       true,  {186, 13, 24, 24}, Hidden,            Hidden,            {220, 9},  27, 20, 14, false, 0},
+    {kNarrowLetter, true,  {216, 4, 16, 16},  {224, 22, 16, 16}, {203, 3, 10, 38},  {244, 8},  24, 13, 11, true, 0},
+};
+
+constexpr bool LayoutsInOrder()
 {
-    PaletteBarLayout l;
-    auto b = [](int x) { return Square(x, 25, 34); };
-    auto t = [](int y) { return QRect(204, y, 24, 22); };
-    l.buttons = {{IDC_PENCIL, b(8)},         {IDC_BRUSH, b(46)},         {IDC_MARKER, b(84)},
-                 {IDC_ERASER, b(122)},       {IDC_MOVE_PICTURE, b(164)}, {IDC_PENCIL_THICKNESS, t(6)},
-                 {IDC_BRUSH_THICKNESS, t(31)}, {IDC_MARKER_THICKNESS, t(56)}, {IDC_LINE_COLOR, b(304)},
-                 {IDC_UNDO, b(532)},         {IDC_REDO, b(570)},         {IDC_ZOOM_IN, b(618)},
-                 {IDC_ZOOM_OUT, b(656)},     {IDC_CAPTURE_SCREEN, b(704)}, {IDC_INSERT_IMAGE, b(742)},
-                 {IDC_ADD_LINE, b(780)},     {IDC_PREV_PAGE, b(828)},    {IDC_NEXT_PAGE, b(866)},
-                 {IDC_SPLIT, b(904)},        {IDC_MERGE, b(942)}};
-    l.penColor = QRect(250, 12, 30, 30);
-    l.pageColor = QRect(268, 40, 30, 30);
-    l.arrows = QRect(342, 14, 16, 58);
-    l.swatchOrigin = QPoint(364, 33);
-    l.swatchSecondRow = 61;
-    l.widthTextX = 230;
-    return l;
+    for (size_t i = 0; i < std::size(kLayouts); ++i)
+        if (kLayouts[i].band != PaletteBarLayout::Band(i % kBandCount) || kLayouts[i].compact != (i >= kBandCount))
+            return false;
+    return true;
 }
-
-// Under 800 pixels everything fits one low band no wider than a 640-pixel screen; the pen
-// widths go under their buttons.
-PaletteBarLayout SmallLetterLayout()
-{
-    PaletteBarLayout l;
-    auto b = [](int x) { return Square(x, 15, 24); };
-    auto t = [](int x) { return QRect(x, 5, 20, 18); };
-    l.buttons = {{IDC_PENCIL, b(2)},         {IDC_BRUSH, b(26)},         {IDC_MARKER, b(50)},
-                 {IDC_ERASER, b(74)},        {IDC_MOVE_PICTURE, b(98)},  {IDC_PENCIL_THICKNESS, t(125)},
-                 {IDC_BRUSH_THICKNESS, t(146)}, {IDC_MARKER_THICKNESS, t(167)}, {IDC_LINE_COLOR, b(190)},
-                 {IDC_UNDO, b(348)},         {IDC_REDO, b(372)},         {IDC_ZOOM_IN, b(400)},
-                 {IDC_ZOOM_OUT, b(424)},     {IDC_CAPTURE_SCREEN, b(452)}, {IDC_INSERT_IMAGE, b(476)},
-                 {IDC_ADD_LINE, b(500)},     {IDC_PREV_PAGE, b(528)},    {IDC_NEXT_PAGE, b(552)},
-                 {IDC_SPLIT, b(576)},        {IDC_MERGE, b(600)}};
-    l.penColor = QRect(231, 7, 18, 18);
-    l.pageColor = QRect(240, 28, 18, 18);
-    l.arrows = QRect(216, 5, 12, 45);
-    l.swatchOrigin = QPoint(262, 12);
-    l.swatchSecondRow = 30;
-    l.swatchPitch = 14;
-    l.swatchSize = 12;
-    l.widthsBelow = true;
-    return l;
-}
-
-// The small frame of desktop and inking modes: the writing tools, undo and redo, the pen
-// colour and the swatches; the thickness buttons are on the command bar there.
-PaletteBarLayout FrameLayout(bool withClose)
-{
-    PaletteBarLayout l;
-    auto b = [](int x) { return Square(x, 14, 34); };
-    l.buttons = {{IDC_PENCIL, b(8)}, {IDC_BRUSH, b(44)}, {IDC_MARKER, b(80)}, {IDC_ERASER, b(116)},
-                 {IDC_UNDO, b(164)}, {IDC_REDO, b(200)}};
-    if (withClose)
-        l.buttons.push_back({ID_APP_EXIT, b(585)});
-    l.penColor = QRect(250, 16, 30, 30);
-    l.swatchOrigin = QPoint(301, 13);
-    l.swatchSecondRow = 41;
-    return l;
-}
-
-// The compact look: 26-pixel buttons on lower backgrounds.
-PaletteBarLayout CompactLetterLayout()
-{
-    PaletteBarLayout l;
-    auto b = [](int x) { return Square(x, 19, 26); };
-    auto t = [](int y) { return QRect(150, y, 20, 18); };
-    l.buttons = {{IDC_PENCIL, b(6)},         {IDC_BRUSH, b(34)},         {IDC_MARKER, b(62)},
-                 {IDC_ERASER, b(90)},        {IDC_MOVE_PICTURE, b(118)}, {IDC_PENCIL_THICKNESS, t(4)},
-                 {IDC_BRUSH_THICKNESS, t(23)}, {IDC_MARKER_THICKNESS, t(42)}, {IDC_LINE_COLOR, b(196)},
-                 {IDC_UNDO, b(424)},         {IDC_REDO, b(452)},         {IDC_ZOOM_IN, b(486)},
-                 {IDC_ZOOM_OUT, b(514)},     {IDC_CAPTURE_SCREEN, b(548)}, {IDC_INSERT_IMAGE, b(576)},
-                 {IDC_ADD_LINE, b(604)},     {IDC_PREV_PAGE, b(638)},    {IDC_NEXT_PAGE, b(666)},
-                 {IDC_SPLIT, b(694)},        {IDC_MERGE, b(722)}};
-    l.penColor = QRect(246, 8, 24, 24);
-    l.pageColor = QRect(258, 32, 24, 24);
-    l.arrows = QRect(226, 8, 14, 48);
-    l.swatchOrigin = QPoint(290, 14);
-    l.swatchSecondRow = 36;
-    l.swatchPitch = 22;
-    l.swatchSize = 14;
-    l.widthTextX = 172;
-    return l;
-}
-
-PaletteBarLayout CompactSmallLetterLayout()
-{
-    PaletteBarLayout l;
-    auto b = [](int x) { return Square(x, 11, 22); };
-    auto t = [](int x) { return QRect(x, 3, 20, 16); };
-    l.buttons = {{IDC_PENCIL, b(2)},         {IDC_BRUSH, b(24)},         {IDC_MARKER, b(46)},
-                 {IDC_ERASER, b(68)},        {IDC_MOVE_PICTURE, b(90)},  {IDC_PENCIL_THICKNESS, t(114)},
-                 {IDC_BRUSH_THICKNESS, t(135)}, {IDC_MARKER_THICKNESS, t(156)}, {IDC_LINE_COLOR, b(179)},
-                 {IDC_UNDO, b(324)},         {IDC_REDO, b(346)},         {IDC_ZOOM_IN, b(372)},
-                 {IDC_ZOOM_OUT, b(394)},     {IDC_CAPTURE_SCREEN, b(420)}, {IDC_INSERT_IMAGE, b(442)},
-                 {IDC_ADD_LINE, b(464)},     {IDC_PREV_PAGE, b(490)},    {IDC_NEXT_PAGE, b(512)},
-                 {IDC_SPLIT, b(534)},        {IDC_MERGE, b(556)}};
-    l.penColor = QRect(216, 4, 16, 16);
-    l.pageColor = QRect(224, 22, 16, 16);
-    l.arrows = QRect(203, 3, 10, 38);
-    l.swatchOrigin = QPoint(244, 8);
-    l.swatchSecondRow = 24;
-    l.swatchPitch = 13;
-    l.swatchSize = 11;
-    l.widthsBelow = true;
-    return l;
-}
-
-// In the compact look the inking frame's window buttons are on this bar, not the command bar.
-PaletteBarLayout CompactFrameLayout(bool inking)
-{
-    PaletteBarLayout l;
-    auto b = [](int x) { return Square(x, 12, 26); };
-    l.buttons = {{IDC_PENCIL, b(6)}, {IDC_BRUSH, b(34)}, {IDC_MARKER, b(62)}, {IDC_ERASER, b(90)},
-                 {IDC_UNDO, b(124)}, {IDC_REDO, b(152)}, {ID_APP_EXIT, b(446)}};
-    if (inking)
-        l.buttons.push_back({IDC_MINIMIZE, b(418)});
-    l.penColor = QRect(186, 13, 24, 24);
-    l.swatchOrigin = QPoint(220, 9);
-    l.swatchSecondRow = 27;
-    l.swatchPitch = 20;
-    l.swatchSize = 14;
-    return l;
-}
+static_assert(std::size(kLayouts) == 2 * kBandCount && LayoutsInOrder(), "For indexes the layouts by look and band");
 
 }  // namespace
 
+std::span<const Button, PaletteBarLayout::kButtonCount> PaletteBarLayout::Buttons()
+{
+    return kButtons;
+}
+
+const Button* PaletteBarLayout::Find(UINT command)
+{
+    const auto found = std::find_if(std::begin(kButtons), std::end(kButtons),
+                                    [command](const Button& button) { return button.command == command; });
+    return found == std::end(kButtons) ? nullptr : found;
+}
+
 const PaletteBarLayout& PaletteBarLayout::For(FrameMode mode, bool smallScreen, bool compact)
 {
-    static const PaletteBarLayout letter = LetterLayout(), smallLetter = SmallLetterLayout(),
-                                  desktop = FrameLayout(true), inking = FrameLayout(false),
-                                  compactLetter = CompactLetterLayout(),
-                                  compactSmallLetter = CompactSmallLetterLayout(),
-                                  compactDesktop = CompactFrameLayout(false),
-                                  compactInking = CompactFrameLayout(true);
-    if (mode == FrameMode::Desktop)
-        return compact ? compactDesktop : desktop;
-    if (mode == FrameMode::Inking)
-        return compact ? compactInking : inking;
-    if (smallScreen)
-        return compact ? compactSmallLetter : smallLetter;
-    return compact ? compactLetter : letter;
+    const Band band = mode == FrameMode::Desktop ? kDesktop
+        : mode == FrameMode::Inking              ? kInking
+        : smallScreen                            ? kNarrowLetter
+                                                 : kLetter;
+    return kLayouts[(compact ? kBandCount : 0) + band];
+}
+
+QRect PaletteBarLayout::Place(const Button& button) const
+{
+    return (compact ? button.compactPlaces : button.places)[band];
 }
 
 QRect PaletteBarLayout::ButtonRect(UINT command) const
 {
-    for (const Place& place : buttons)
-        if (place.command == command)
-            return place.rect;
-    return {};
+    const Button* button = Find(command);
+    return button ? Place(*button) : QRect();
 }
 
 QRect PaletteBarLayout::SwatchRect(int i) const
@@ -178,8 +175,8 @@ int PaletteBarLayout::Extent() const
         if (!r.isEmpty())
             right = std::max(right, r.x() + r.width());
     };
-    for (const Place& place : buttons)
-        reach(place.rect);
+    for (const Button& button : kButtons)
+        reach(Place(button));
     for (int i = 0; i < kSwatchCount; ++i)
         reach(SwatchRect(i));
     reach(penColor);
