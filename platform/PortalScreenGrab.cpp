@@ -141,7 +141,9 @@ PortalScreenGrab::Outcome PortalScreenGrab::CallAndWait(const QString& token)
 QString PortalScreenGrab::TimeoutMessage() const
 {
     const long long seconds = std::max<long long>(1, (m_patience.count() + 999) / 1000);
-    return Unable(QStringLiteral("the desktop portal gave no picture within %1 seconds.").arg(seconds));
+    return Unable(QStringLiteral("the desktop portal gave no picture within %1 %2.")
+                      .arg(seconds)
+                      .arg(seconds == 1 ? QStringLiteral("second") : QStringLiteral("seconds")));
 }
 
 void PortalScreenGrab::OnResponse(uint code, const QVariantMap& results)
