@@ -108,6 +108,8 @@ private:
     static Layout CompactLayoutOf(int mode);
     void CreateButtons();
     void LoadBitmaps(Button index, QSize size);
+    void DrawForScreen();
+    int BackgroundHeight() const;  // logical pixels
     void FollowParent();
     void OnHintTimer();
 
@@ -120,7 +122,8 @@ private:
     FrameDrag m_drag;              // the left button drags the frame
     CBalloonTip m_tipHint;
     int m_nMode = 0;               // 0 letter, 1 desktop, 2 inking
-    QPixmap m_background;          // of m_nMode
+    QPixmap m_background;          // of m_nMode, drawn for m_ratio
+    qreal m_ratio = 1;             // the screen's physical pixels per logical pixel
     bool m_bCompact = false;       // the compact replacement look was in use at creation
     int m_widths[3] = {1, 3, 5};   // pencil, brush, marker, as shown outside letter mode
 };

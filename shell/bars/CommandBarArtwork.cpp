@@ -31,7 +31,7 @@ QString GlyphName(Glyph glyph)
     return {};
 }
 
-QPixmap Button(Glyph glyph, Look look, QSize size)
+QPixmap Button(Glyph glyph, Look look, QSize size, qreal ratio)
 {
     BarArtwork::Look barLook = BarArtwork::Look::Normal;
     switch (look) {
@@ -40,7 +40,7 @@ QPixmap Button(Glyph glyph, Look look, QSize size)
     case Look::Focused: barLook = BarArtwork::Look::Focused; break;
     case Look::Disabled: barLook = BarArtwork::Look::Disabled; break;
     }
-    return BarArtwork::ComposeButton(GlyphName(glyph), barLook, size);
+    return BarArtwork::ComposeButton(GlyphName(glyph), barLook, size, ratio);
 }
 
 QString BackgroundName(int mode)
@@ -52,9 +52,9 @@ QString BackgroundName(int mode)
     }
 }
 
-QPixmap Background(int mode)
+QPixmap Background(int mode, qreal ratio)
 {
-    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode)));
+    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode), {}, ratio));
 }
 
 QSize BackgroundSize(int mode)
