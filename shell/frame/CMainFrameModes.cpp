@@ -46,9 +46,11 @@ bool CMainFrame::IsCommandEnabled(UINT id) const
     switch (id) {
     case ID_DESKTOP_MODE:
     case ID_START_WRITE: return m_overlay != nullptr;
-    // Printing, mail and screen capture are not part of the program yet.
+    // Desktop mode prints the frozen screen, which the view cannot reach yet.
     case ID_FILE_PRINT:
-    case ID_FILE_PRINT_PREVIEW:
+    case ID_FILE_PRINT_DIRECT:
+    case ID_FILE_PRINT_PREVIEW: return m_nMode != FrameMode::Desktop;
+    // Mail and screen capture are not part of the program yet.
     case ID_SEND_MAIL:
     case IDC_CAPTURE_SCREEN: return false;
     default: return true;
