@@ -18,9 +18,11 @@ class CArchive;
 
 class CScrivaDoc {
 public:
-    static constexpr const char* kNoteFilterLetter = "Inkleaf(*.Ilf)|*.Ilf|Tavlos(*.QVN)|*.QVN|JPG File (*.jpg)|*.jpg||";
+    // Saving under a ".pdf" name writes the printed sheets as a PDF file.
+    static constexpr const char* kNoteFilterLetter =
+        "Inkleaf(*.Ilf)|*.Ilf|Tavlos(*.QVN)|*.QVN|JPG File (*.jpg)|*.jpg|PDF File (*.pdf)|*.pdf||";
     static constexpr const char* kNoteFilterDesktop = "Inkleaf(*.Ilf)|*.Ilf||";
-    static constexpr const char* kNoteFilterInking = "Inkleaf(*.Ilf)|*.Ilf|JPG File (*.jpg)|*.jpg||";
+    static constexpr const char* kNoteFilterInking = "Inkleaf(*.Ilf)|*.Ilf|JPG File (*.jpg)|*.jpg|PDF File (*.pdf)|*.pdf||";
     static constexpr const char* kOpenFilter = "Inkleaf Files(*.Ilf;*.QVN)|*.Ilf;*.QVN||";
 
     CScrivaDoc();
@@ -114,6 +116,8 @@ private:
     static void ShowSaveFailure();
     bool LoadNote(const QString& path);
     bool ExportImage(const QString& path);
+    bool ExportPdf(const QString& path);
+
     void ClearFolderFiles();
     void MovePage(int step);
 
@@ -125,6 +129,7 @@ private:
     QString m_currentPath;
     BYTE m_sendingMail = 0;
     BYTE m_saveAsImage = 0;
+    BYTE m_saveAsPdf = 0;  // 1 while a save writes the printed sheets as a PDF file
 
     bool m_bModified = false;
     QString m_strTitle;
