@@ -184,7 +184,7 @@ bool CScrivaDoc::WriteAs(const QString& path)
     if (m_saveAsPdf)
         return ExportPdf(path);
     if (m_sendingMail)
-        return true;  // the mail attachment is written by the mail flow itself
+        return WriteAttachment(path);
     return SaveNote(path);
 }
 

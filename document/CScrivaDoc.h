@@ -6,6 +6,7 @@
 #include "ISplitDialog.h"
 
 #include "ink/CLines.h"
+#include "mail/AttachmentFolder.h"
 #include "pictures/CPictureList.h"
 
 #include <QDate>
@@ -85,6 +86,13 @@ public:
     void OnSplit();
     void OnMerge();
 
+    // Send to Mail Recipient (CScrivaDocMail.cpp): the page image as the attachment of a new
+    // message in the user's mail program.
+    void OnSendMail();
+    bool IsSendingMail() const { return m_sendingMail != 0; }
+    // The folder the last attachment waits in, for its mail program.
+    const AttachmentFolder& Attachments() const { return m_attachments; }
+
     // The name offered for a new note when the alternative interface is on: the date as
     // MMDDYYYY- and the next serial of that day after recordDate.
     static QString DatedPrefix(const QDate& date);
@@ -117,7 +125,10 @@ private:
     bool LoadNote(const QString& path);
     bool ExportImage(const QString& path);
     bool ExportPdf(const QString& path);
-
+    void SendMail();
+    // The attachment of a mail being sent: the JPEG export of the page. A path that is not the
+    // mail's is left alone (true, nothing written).
+    bool WriteAttachment(const QString& path);
     void ClearFolderFiles();
     void MovePage(int step);
 
@@ -138,4 +149,5 @@ private:
     bool m_bAlternativeUi = false;
     std::function<void(const QString&)> m_addToRecent;
     ISplitDialog* m_splitDialog = nullptr;  // not owned; none without a window
+    AttachmentFolder m_attachments;
 };

@@ -156,6 +156,7 @@ bool CMainFrame::OnDocumentCommand(UINT id)
     case IDC_MERGE: m_document.OnMerge(); return true;
     case IDC_PREV_PAGE: m_document.OnPrevPage(); return true;
     case IDC_NEXT_PAGE: m_document.OnNextPage(); return true;
+    case ID_SEND_MAIL: m_document.OnSendMail(); return true;
     default: return false;
     }
 }

@@ -46,12 +46,12 @@ bool CMainFrame::IsCommandEnabled(UINT id) const
     switch (id) {
     case ID_DESKTOP_MODE:
     case ID_START_WRITE: return m_overlay != nullptr;
-    // Desktop mode prints the frozen screen, which the view cannot reach yet.
+    // Desktop mode prints and mails the frozen screen, which the view cannot reach yet.
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
-    case ID_FILE_PRINT_PREVIEW: return m_nMode != FrameMode::Desktop;
-    // Mail and screen capture are not part of the program yet.
-    case ID_SEND_MAIL:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_SEND_MAIL: return m_nMode != FrameMode::Desktop;
+    // Screen capture is not part of the program yet.
     case IDC_CAPTURE_SCREEN: return false;
     default: return true;
     }
