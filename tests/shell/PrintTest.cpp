@@ -170,6 +170,21 @@ TEST_F(PrintTest, preview_shows_every_sheet_with_the_bars_hidden_and_brings_them
     EXPECT_TRUE(Frame().PaletteBar()->isVisible());
 }
 
+TEST_F(PrintTest, save_as_a_pdf_name_writes_the_printed_sheets)
+{
+    WriteThreeBandNote();
+    m_doc.SetModifiedFlag(true);
+    m_prompts.QueueFileName(m_dir.filePath("saved.pdf"));
+    Frame().OnCommand(ID_FILE_SAVE);
+    EXPECT_TRUE(m_prompts.Messages().empty());
+    const std::vector<QImage> sheets = RasteriseSheets(m_dir.filePath("saved.pdf"), m_dir.filePath("saved"));
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_LT(SheetDifference(sheets[1], Band(2)), 4.0);
+    EXPECT_GT(SheetDifference(sheets[1], Band(1)), 8.0);
+    // A PDF is not the note: the note is still to be saved.
+    EXPECT_TRUE(m_doc.IsModified());
+}
+
 TEST_F(PrintTest, a_fresh_page_prints_on_one_sheet)
 {
     EXPECT_EQ(View().OnPreparePrinting(), 1);
