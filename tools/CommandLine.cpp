@@ -52,8 +52,8 @@ constexpr CommandShape kCommands[] = {
      "  thumbnail --size N IN OUT.png\n"
      "                             the page of IN (a note or a device file) as render draws\n"
      "                             it, scaled so its longer side is N pixels (1 to 2048); for\n"
-     "                             file managers, so files over 64 MB and pages over 32\n"
-     "                             million pixels are refused at once\n"},
+     "                             file managers, so notes over 64 MB, device files over\n"
+     "                             1 MB and pages over 32 million pixels are refused at once\n"},
 };
 
 constexpr const char* kScreenUsage =

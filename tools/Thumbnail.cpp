@@ -61,7 +61,7 @@ QImage Scaled(const QImage& page, int size)
 }
 
 // False, with a message, for what cannot be drawn quickly: not a regular file, or too large.
-bool IsSmallFile(const QString& path)
+bool IsSmallFile(const QString& path, qint64 maxBytes)
 {
     const QFileInfo info(path);
     if (!info.isFile()) {
@@ -69,8 +69,8 @@ bool IsSmallFile(const QString& path)
                                                                   : QStringLiteral("no such file")));
         return false;
     }
-    if (info.size() > kMaxFileBytes) {
-        Complain(QStringLiteral("%1: too large for a thumbnail (%2 MB at most)").arg(path).arg(kMaxFileBytes >> 20));
+    if (info.size() > maxBytes) {
+        Complain(QStringLiteral("%1: too large for a thumbnail (%2 MB at most)").arg(path).arg(maxBytes >> 20));
         return false;
     }
     return true;
@@ -193,9 +193,10 @@ QImage DrawDevice(const QString& path, int size, const CRect& screen, const Coun
 
 QImage Draw(const QString& path, int size, const CRect& screen, const CountingPrompts& prompts)
 {
-    if (!IsSmallFile(path))
+    const FileKind kind = InputKindOf(path);
+    if (!IsSmallFile(path, kind == FileKind::Device ? kMaxDeviceBytes : kMaxFileBytes))
         return {};
-    switch (InputKindOf(path)) {
+    switch (kind) {
     case FileKind::Note:
         return DrawNote(path, size, prompts);
     case FileKind::Device:

@@ -14,7 +14,10 @@ class CountingPrompts;
 namespace Thumbnail {
 
 inline constexpr int kMaxSize = 2048;                        // pixels, the largest square asked for
-inline constexpr qint64 kMaxFileBytes = qint64(64) << 20;    // larger files are not drawn
+inline constexpr qint64 kMaxFileBytes = qint64(64) << 20;    // larger notes are not drawn
+// Larger device files are not replayed: about 175,000 pen packets, many pages of writing, take
+// over a second.
+inline constexpr qint64 kMaxDeviceBytes = qint64(1) << 20;
 inline constexpr qint64 kMaxPagePixels = qint64(32) << 20;   // nor larger pages (a 4K screen's is 20 M)
 
 // The page of the note or device file at path (known by its name, as the program knows it), scaled so its longer side is size pixels.

@@ -408,4 +408,11 @@ TEST_F(DeviceToolTest, thumbnail_replays_the_device_file_onto_the_page)
     EXPECT_TRUE(bad.finished && !bad.crashed);
     EXPECT_EQ(bad.status, 1);
     EXPECT_FALSE(QFile::exists(Path("short.png")));
+
+    // Over a megabyte of packets would keep a file manager waiting: refused before any replay.
+    Write("long.QVN", Header() + QByteArray(1 << 20, '\0'));
+    const ToolRun huge = Tool({"thumbnail", "--size", "256", Path("long.QVN"), Path("long.png")});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_TRUE(huge.err.contains("too large for a thumbnail")) << qPrintable(huge.err);
+    EXPECT_FALSE(QFile::exists(Path("long.png")));
 }
