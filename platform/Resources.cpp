@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QResource>
-#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QtEndian>
 
@@ -207,11 +206,7 @@ bool UsingResourceLibrary()
 
 QString FindResourceLibrary()
 {
-    const QString beside = GetProgramFolder() + QLatin1Char('/') + QLatin1String(kLibraryFileName);
-    if (QFileInfo(beside).isFile())
-        return beside;
-    return QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                  QStringLiteral("inkleaf/") + QLatin1String(kLibraryFileName));
+    return FindProgramFile(QLatin1String(kLibraryFileName));
 }
 
 QString Locate(const QString& relativePath)

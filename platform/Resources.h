@@ -14,7 +14,7 @@
 
 namespace Resources {
 
-// The bundle's file name, searched beside the program and then in the data folders.
+// The bundle's file name, searched as FindResourceLibrary says.
 inline constexpr const char* kLibraryFileName = "IlfRes.rcc";
 
 // Registers the bundle at path; false (and nothing changes) when it is missing or damaged.
@@ -23,8 +23,8 @@ bool LoadResourceLibrary(const QString& path);
 void FreeResourceLibrary();
 // True while a bundle is loaded.
 bool UsingResourceLibrary();
-// Where the bundle is found: the program folder, then "inkleaf/" in the data folders. Empty
-// when there is none.
+// Where the bundle is found: beside the program, else where an installed program keeps its
+// data (FindProgramFile). Empty when there is none.
 QString FindResourceLibrary();
 
 // The Qt resource path of a resource file (e.g. "art/bitmap/272.svg", "strings/en.txt"), the

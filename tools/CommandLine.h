@@ -8,7 +8,7 @@
 #include <QStringList>
 
 struct ToolCommand {
-    enum Kind { None, Help, Info, Render, Export, Convert, Split, Merge };
+    enum Kind { None, Help, Info, Render, Export, Convert, Split, Merge, Thumbnail };
 
     Kind kind = None;
     // info: the file. render, export, convert: input, output. split: input, first output,
@@ -23,6 +23,8 @@ struct ToolCommand {
     QString exportType = QStringLiteral("pdf");  // export --out-dir --to: pdf, png or jpg
     QString paper;                    // export to PDF: "A4" or "Letter"; empty: the locale's
     int scale = 1;                    // export to PDF or PNG: the zoom the page is drawn at
+    int size = 0;                     // thumbnail --size: pixels of the square it fits in
+    Kind helpFor = None;              // help: the command asked about, None for all
     QString error;                    // set for a usage error
 
     bool IsBatch() const { return !outDir.isEmpty(); }
@@ -40,5 +42,5 @@ bool ParseScreenSize(const QString& text, CRect& screen);
 // Whether the name ends in .jpg or .jpeg, in any case.
 bool IsJpegName(const QString& path);
 
-// The usage text, ending in a newline.
-QString UsageText();
+// The usage text of every command, or of one (kind), ending in a newline.
+QString UsageText(ToolCommand::Kind kind = ToolCommand::None);
