@@ -44,6 +44,21 @@ void PagePrinter::OnPrint(QPainter& dc, const QRect& drawArea, int sheet, bool p
     // 6. The DIB and the band go with this scope.
 }
 
+void PagePrinter::PrintScreenSheet(QPainter& dc, const QRect& drawArea, const DrawingSurface& screen, bool preview)
+{
+    const LONG sw = screen.DeviceWidth();
+    const LONG sh = screen.DeviceHeight();
+    if (sw <= 0 || sh <= 0)
+        return;
+    const QByteArray dib = BitmapToDib(screen, 0, BI_RGB);
+    const LONG rw = drawArea.width();
+    const int previous = preview ? SetStretchBltMode(dc, COLORONCOLOR) : 0;
+    StretchDib(dc, drawArea.x(), drawArea.y() + kScreenSheetTop, rw, LONG(qint64(rw) * sh / sw), 0, 0, sw, sh, SRCCOPY,
+               dib);
+    if (preview)
+        SetStretchBltMode(dc, previous);
+}
+
 bool PagePrinter::Print(QPagedPaintDevice& device, int first, int last, bool preview) const
 {
     QPainter dc;

@@ -28,6 +28,11 @@ public:
     // source pixels (COLORONCOLOR). A band that cannot be converted leaves the sheet blank.
     void OnPrint(QPainter& dc, const QRect& drawArea, int sheet, bool preview) const;
 
+    // The desktop-mode sheet: the whole of screen (the frozen screen with the ink) at drawArea's
+    // full width, kScreenSheetTop device units below its top, in the screen's proportions.
+    static void PrintScreenSheet(QPainter& dc, const QRect& drawArea, const DrawingSurface& screen, bool preview);
+    static constexpr int kScreenSheetTop = 200;
+
     // Sheets first..last, one per page of device (a printer or a PDF writer), each over the
     // device's whole drawable area. False when the device could not be painted on.
     bool Print(QPagedPaintDevice& device, int first, int last, bool preview) const;

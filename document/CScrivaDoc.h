@@ -129,6 +129,7 @@ private:
     // The attachment of a mail being sent: the JPEG export of the page. A path that is not the
     // mail's is left alone (true, nothing written).
     bool WriteAttachment(const QString& path);
+    bool WriteDesktopAttachment(const QString& path);
     void ClearFolderFiles();
     void MovePage(int step);
 

@@ -5,7 +5,13 @@
 #include "CScrivaDoc.h"
 
 #include "mail/MailLauncher.h"
+#include "pictures/ImageFiles.h"
+#include "mail/X11TopLevelWindows.h"
+#include "platform/CommandIds.h"
+#include "platform/DrawingSurface.h"
 #include "platform/Prompts.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/StringSource.h"
 
 namespace {
 
@@ -64,5 +70,36 @@ bool CScrivaDoc::WriteAttachment(const QString& path)
     const QString upper = path.toUpper();
     if (!upper.contains(QLatin1String("PVM")) || !upper.contains(QLatin1String(".TMP")))
         return true;  // not the mail's file: nothing is written
+    if (m_pView && m_pView->GetFrameMode() == FrameMode::Desktop)
+        return WriteDesktopAttachment(path);
     return ExportImage(path);
+}
+
+// Desktop mode: the frozen screen under the ink and the windows the ink lies on, with the ink.
+bool CScrivaDoc::WriteDesktopAttachment(const QString& path)
+{
+    const CRect desk = ScreenMetrics::DesktopRect();
+    const CRect rect = ComputeDesktopCaptureRect(desk, m_lines.GetBounds(), X11TopLevelWindows());
+    if (rect.IsRectEmpty()) {
+        prompts().MessageBox(LocalizedString(IDS_MAIL_NEEDS_INK, QStringLiteral("Mail must be sent with written script")),
+                             QStringLiteral("Information"), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    const DrawingSurface* screen = m_pView->FrozenScreen();
+    if (!screen || screen->IsNull()) {
+        ShowSaveFailure();
+        return false;
+    }
+    DrawingSurface image(DrawingSurface::CreateBitmap(rect.Width(), rect.Height()));
+    image.BitBlt(0, 0, rect.Width(), rect.Height(), *screen, rect.left - desk.left, rect.top - desk.top, SRCCOPY);
+    {
+        ScopedViewportOrg screenPixels(image, -rect.left, -rect.top);
+        m_lines.DrawInRect(&image, rect);
+    }
+    const PageSettings page = m_pView->GetPageSettings();
+    if (!CreateAttachment(&image, image.Bitmap(), path, int(m_imageFormat), page.background, page.lineColor)) {
+        ShowSaveFailure();
+        return false;
+    }
+    return true;
 }

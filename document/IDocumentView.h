@@ -62,6 +62,9 @@ public:
     // Writes the page's printed sheets as a PDF file, one page a sheet; false when it cannot be
     // written (or the view has no page to print).
     virtual bool WritePdf(const QString& path) { return false; }
+    // The frozen picture of the screen that desktop mode writes on (physical pixels from the
+    // desktop's top-left corner); null when there is none.
+    virtual const DrawingSurface* FrozenScreen() { return nullptr; }
     // The mode of the frame that shows the view.
     virtual FrameMode GetFrameMode() const = 0;
     // The document's title changed (the frame shows it).

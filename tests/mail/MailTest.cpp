@@ -8,6 +8,7 @@
 #include "canvas/HeadlessView.h"
 #include "document/CScrivaDoc.h"
 #include "mail/AttachmentFolder.h"
+#include "platform/ScreenMetrics.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,6 +69,36 @@ private:
     const char* m_name;
     QByteArray m_old;
     bool m_had;
+};
+
+// A view in desktop mode over a frozen screen of one colour.
+class DesktopView : public IDocumentView {
+public:
+    explicit DesktopView(COLORREF colour) : m_screen(DrawingSurface::CreateBitmap(1024, 768))
+    {
+        m_screen.FillSolidRect(CRect(0, 0, 1024, 768), colour);
+    }
+    PageSettings GetPageSettings() const override { return {0xCCE2E5, 0xACC0C5, 90, CRect(0, 0, 1024, 1365)}; }
+    void SetPageSettings(const PageSettings&) override {}
+    void DrawRuledLines(bool) override {}
+    DrawingSurface& PageSurface() override { return m_noPage; }
+    void ResetPage() override {}
+    void ScrollToOrigin() override {}
+    void SetHasInk(bool) override {}
+    bool WriteDeviceFile(const QString&) override { return false; }
+    bool WriteDeviceFile(const QString&, int, int) override { return false; }
+    bool ImportDeviceFile(const QString&) override { return false; }
+    void ScheduleDeviceImport(const QString&) override {}
+    void CancelDeviceImport() override {}
+    FrameMode GetFrameMode() const override { return FrameMode::Desktop; }
+    void TitleChanged(const QString&) override {}
+    void ParkTablet() override {}
+    void ReopenTablet() override {}
+    const DrawingSurface* FrozenScreen() override { return &m_screen; }
+
+private:
+    DrawingSurface m_screen;
+    DrawingSurface m_noPage;
 };
 
 class MailTest : public ::testing::Test {
@@ -251,6 +282,40 @@ TEST_F(MailTest, a_failing_mail_program_gets_the_stock_message_and_a_broken_off_
     }
     EXPECT_EQ(m_prompts.Messages().size(), 2u);
     EXPECT_FALSE(m_doc->IsSendingMail());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MailTest, desktop_mode_sends_the_screen_under_the_ink_with_the_ink)
+{
+    ScreenMetrics::SetFixedScreen(QSize(1024, 768));
+    DesktopView desktop(RGB(0, 160, 0));
+    m_doc->SetView(&desktop);
+    m_doc->OnSendMail();
+    // Nothing written: nothing to send, and no mail program is started.
+    ASSERT_EQ(m_prompts.Messages().size(), 1u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Mail must be sent with written script");
+    EXPECT_EQ(m_prompts.Messages()[0].caption, "Information");
+    EXPECT_TRUE(Arguments().isEmpty());
+
+    // A stroke in screen pixels from (100, 500) to (500, 600): over no window, the ink's area.
+    auto line = std::make_unique<CLine>();
+    line->SetColor(RGB(0, 0, 128));
+    for (int i = 0; i <= 10; ++i)
+        line->AddPoint(100 + 40 * i, 500 + 10 * i, 160);
+    m_doc->m_lines.Add(std::move(line));
+    m_doc->OnSendMail();
+    EXPECT_EQ(m_prompts.Messages().size(), 1u);
+    const QImage received = QImage::fromData(Received(), "JPEG");
+    ASSERT_EQ(received.size(), QSize(400, 100));
+    const QRgb screen = received.pixel(395, 5);  // far from the ink
+    EXPECT_LT(std::abs(qRed(screen) - 0) + std::abs(qGreen(screen) - 160) + std::abs(qBlue(screen) - 0), 24);
+    const QRgb ink = received.pixel(200, 50);
+    EXPECT_TRUE(qRed(ink) < 40 && qGreen(ink) < 40 && qBlue(ink) > 90) << std::hex << ink;
+    m_doc->SetView(m_view.get());
+    ScreenMetrics::SetFixedScreen(std::nullopt);
 }
 
 }  // namespace
