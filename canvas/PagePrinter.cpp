@@ -1,13 +1,13 @@
 #include "PagePrinter.h"
 
 #include "platform/PackedDib.h"
+#include "platform/SafeFile.h"
 
 #include <QLocale>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace {
 constexpr int kPdfResolution = 1200;  // dots per inch, as a printer's high resolution
@@ -75,12 +75,12 @@ bool PagePrinter::Print(QPagedPaintDevice& device, int first, int last, bool pre
 
 bool PagePrinter::WritePdf(const QString& path, int sheets, const QPageSize& paper) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    SafeFile file(path);
+    if (!file.Open())
         return false;
     bool printed = false;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.Device());
         writer.setResolution(kPdfResolution);
         writer.setCreator(QStringLiteral("Inkleaf"));
         writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait,
@@ -89,10 +89,10 @@ bool PagePrinter::WritePdf(const QString& path, int sheets, const QPageSize& pap
         printed = Print(writer, 1, std::max(1, sheets), false);
     }
     if (!printed) {
-        file.cancelWriting();
+        file.Cancel();
         return false;
     }
-    return file.commit();
+    return file.Commit();
 }
 
 QPageSize PagePrinter::DefaultPaper()
