@@ -91,7 +91,7 @@ bool CScrivaDoc::WriteDesktopAttachment(const QString& path)
         return false;
     }
     DrawingSurface image(DrawingSurface::CreateBitmap(rect.Width(), rect.Height()));
-    image.BitBlt(0, 0, rect.Width(), rect.Height(), *screen, rect.left - desk.left, rect.top - desk.top, SRCCOPY);
+    image.BitBlt(0, 0, rect.Width(), rect.Height(), *screen, rect.left, rect.top, SRCCOPY);
     {
         ScopedViewportOrg screenPixels(image, -rect.left, -rect.top);
         m_lines.DrawInRect(&image, rect);

@@ -62,8 +62,8 @@ public:
     // Writes the page's printed sheets as a PDF file, one page a sheet; false when it cannot be
     // written (or the view has no page to print).
     virtual bool WritePdf(const QString& path) { return false; }
-    // The frozen picture of the screen that desktop mode writes on (physical pixels from the
-    // desktop's top-left corner); null when there is none.
+    // The frozen picture of the screen that desktop mode writes on, screen pixels (its viewport
+    // origin puts the desktop's top-left corner on the bitmap's); null when there is none.
     virtual const DrawingSurface* FrozenScreen() { return nullptr; }
     // The mode of the frame that shows the view.
     virtual FrameMode GetFrameMode() const = 0;

@@ -71,12 +71,13 @@ private:
     bool m_had;
 };
 
-// A view in desktop mode over a frozen screen of one colour.
+// A view in desktop mode over a frozen screen: green left of x = 300, red from there on.
 class DesktopView : public IDocumentView {
 public:
-    explicit DesktopView(COLORREF colour) : m_screen(DrawingSurface::CreateBitmap(1024, 768))
+    DesktopView() : m_screen(DrawingSurface::CreateBitmap(1024, 768))
     {
-        m_screen.FillSolidRect(CRect(0, 0, 1024, 768), colour);
+        m_screen.FillSolidRect(CRect(0, 0, 300, 768), RGB(0, 160, 0));
+        m_screen.FillSolidRect(CRect(300, 0, 1024, 768), RGB(200, 0, 0));
     }
     PageSettings GetPageSettings() const override { return {0xCCE2E5, 0xACC0C5, 90, CRect(0, 0, 1024, 1365)}; }
     void SetPageSettings(const PageSettings&) override {}
@@ -291,7 +292,7 @@ namespace {
 TEST_F(MailTest, desktop_mode_sends_the_screen_under_the_ink_with_the_ink)
 {
     ScreenMetrics::SetFixedScreen(QSize(1024, 768));
-    DesktopView desktop(RGB(0, 160, 0));
+    DesktopView desktop;
     m_doc->SetView(&desktop);
     m_doc->OnSendMail();
     // Nothing written: nothing to send, and no mail program is started.
@@ -310,8 +311,11 @@ TEST_F(MailTest, desktop_mode_sends_the_screen_under_the_ink_with_the_ink)
     EXPECT_EQ(m_prompts.Messages().size(), 1u);
     const QImage received = QImage::fromData(Received(), "JPEG");
     ASSERT_EQ(received.size(), QSize(400, 100));
-    const QRgb screen = received.pixel(395, 5);  // far from the ink
-    EXPECT_LT(std::abs(qRed(screen) - 0) + std::abs(qGreen(screen) - 160) + std::abs(qBlue(screen) - 0), 24);
+    // Away from the ink: the screen at (105, 595) and at (495, 505).
+    const QRgb green = received.pixel(5, 95);
+    EXPECT_LT(std::abs(qRed(green) - 0) + std::abs(qGreen(green) - 160) + std::abs(qBlue(green) - 0), 24);
+    const QRgb red = received.pixel(395, 5);
+    EXPECT_LT(std::abs(qRed(red) - 200) + std::abs(qGreen(red) - 0) + std::abs(qBlue(red) - 0), 24);
     const QRgb ink = received.pixel(200, 50);
     EXPECT_TRUE(qRed(ink) < 40 && qGreen(ink) < 40 && qBlue(ink) > 90) << std::hex << ink;
     m_doc->SetView(m_view.get());
