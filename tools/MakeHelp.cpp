@@ -64,8 +64,10 @@ int main(int argc, char* argv[])
     const QString html = QString::fromUtf8(manual.readAll());
 
     QTextDocument document;
-    // Relative links and pictures resolve against the manual's folder.
+    // Relative links and pictures resolve against the manual's folder. Printing lays out a
+    // copy of the document, which finds pictures through the document's own address.
     document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(input).absolutePath() + QLatin1Char('/')));
+    document.setMetaInformation(QTextDocument::DocumentUrl, QUrl::fromLocalFile(QFileInfo(input).absoluteFilePath()).toString());
     document.setHtml(html);
 
     QSaveFile file(output);
