@@ -6,6 +6,8 @@
 // 300 dpi with page numbers at the foot of every page. The output is written in full or not at
 // all. Exit status: 0 done, 1 the manual could not be read or the PDF not written, 2 a usage error.
 
+#include "OffscreenBuildApp.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,7 +16,6 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -50,13 +51,7 @@ int main(int argc, char* argv[])
 
     // Typesetting needs fonts, hence a GUI application, but never a window: the offscreen
     // platform works on build machines without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));  // private (0700)
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication application(qtArgc, qtArgv);
+    const OffscreenBuildApp<QGuiApplication> application(argv[0]);
 
     QFile manual(input);
     if (!manual.open(QIODevice::ReadOnly | QIODevice::Text))

@@ -13,6 +13,7 @@
 
 #include "ManualPage.h"
 #include "ManualPictures.h"
+#include "OffscreenBuildApp.h"
 
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
@@ -96,14 +97,8 @@ int main(int argc, char* argv[])
 
     // Widgets need an application, but no display: the offscreen platform, at a pixel ratio
     // that draws the pictures for print.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_SCALE_FACTOR", kPixelRatio);
-    QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));  // private (0700)
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QApplication application(qtArgc, qtArgv);
+    const OffscreenBuildApp<QApplication> application(argv[0]);
     // The bars read and write their colours there: the defaults, never the user's.
     QTemporaryDir settings;
     if (!settings.isValid())
