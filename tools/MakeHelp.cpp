@@ -6,6 +6,8 @@
 // 300 dpi with page numbers at the foot of every page. The output is written in full or not at
 // all. Exit status: 0 done, 1 the manual could not be read or the PDF not written, 2 a usage error.
 
+#include "OffscreenBuildApp.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,7 +16,6 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -50,13 +51,7 @@ int main(int argc, char* argv[])
 
     // Typesetting needs fonts, hence a GUI application, but never a window: the offscreen
     // platform works on build machines without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));  // private (0700)
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication application(qtArgc, qtArgv);
+    const OffscreenBuildApp<QGuiApplication> application(argv[0]);
 
     QFile manual(input);
     if (!manual.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -64,8 +59,10 @@ int main(int argc, char* argv[])
     const QString html = QString::fromUtf8(manual.readAll());
 
     QTextDocument document;
-    // Relative links and pictures resolve against the manual's folder.
+    // Relative links and pictures resolve against the manual's folder. Printing lays out a
+    // copy of the document, which finds pictures through the document's own address.
     document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(input).absolutePath() + QLatin1Char('/')));
+    document.setMetaInformation(QTextDocument::DocumentUrl, QUrl::fromLocalFile(QFileInfo(input).absoluteFilePath()).toString());
     document.setHtml(html);
 
     QSaveFile file(output);

@@ -7,6 +7,8 @@
 // Runs on Qt's offscreen platform. Exit status: 0 done, 1 the icon could not be read or a file
 // not written, 2 a usage error.
 
+#include "OffscreenBuildApp.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -14,7 +16,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -39,13 +40,7 @@ int main(int argc, char* argv[])
         std::fputs("usage: make-icons ICON.svg THEME CONTEXT/NAME\n", stderr);
         return kUsage;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));  // private (0700)
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication application(qtArgc, qtArgv);
+    const OffscreenBuildApp<QGuiApplication> application(argv[0]);
 
     const QString svg = QFile::decodeName(argv[1]);
     const QString theme = QFile::decodeName(argv[2]);
