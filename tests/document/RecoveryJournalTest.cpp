@@ -11,8 +11,11 @@
 #include "document/JournalFormat.h"
 #include "document/LeftJournal.h"
 #include "document/RecoveryJournal.h"
+#include "document/RecoveryOffer.h"
+#include "platform/StringSource.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -63,6 +66,14 @@ protected:
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Makes the file look last written seconds ago.
+    static void Age(const QString& path, int seconds)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime));
     }
 
     // The note read back from the one journal a later start finds.
@@ -250,4 +261,59 @@ TEST_F(RecoveryJournalTest, a_restored_note_saves_to_the_bytes_it_had_and_where_
     EXPECT_FALSE(doc.RestoreNote(QByteArray(40, '\xff'), QString(), QString()));
     EXPECT_EQ(m_prompts.Messages().size(), 2u);
     EXPECT_EQ(doc.m_lines.GetCount(), before);
+}
+
+TEST_F(RecoveryJournalTest, each_left_note_is_offered_newest_first_and_no_moves_it_aside)
+{
+    // An older run left one note, a later run another; a third left a file with no note.
+    Write(100, 100);
+    const QString olderPath = m_journal->Path();
+    m_journal.reset();
+    Age(olderPath, 60);
+    {
+        RecoveryJournal later(Folder(), "letter");
+        m_doc.SetJournal(&later);
+        Write(100, 300);
+        Write(100, 400);
+        m_doc.SetJournal(nullptr);
+    }
+    QFile damaged(QDir(Folder()).filePath("letter-1-00.journal"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(JournalFormat::Signature() + "cut");
+    damaged.close();
+    Age(damaged.fileName(), 30);
+
+    RecoveryJournal next(Folder(), "letter");
+    CScrivaDoc doc;
+    HeadlessView view(doc, CRect(0, 0, 1024, 768), m_dir.filePath("KSTPVX.ini"));
+    doc.SetJournal(&next);
+    doc.OnNewDocument();
+    m_prompts.QueueAnswer(IDNO);
+    m_prompts.QueueAnswer(IDYES);
+    ASSERT_TRUE(OfferRecovery(doc, Folder(), "letter"));
+
+    ASSERT_EQ(m_prompts.Messages().size(), 2u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, "Inkleaf closed unexpectedly. Restore the unsaved note?");
+    EXPECT_EQ(m_prompts.Messages()[0].type, UINT(MB_YESNO | MB_ICONQUESTION));
+    // The later note was declined and kept aside, the damaged file too; the older one restored.
+    const QStringList left = QDir(Folder()).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(left.size(), 3);
+    EXPECT_TRUE(left.contains("letter-1-00.journal.damaged"));
+    EXPECT_FALSE(left.contains(QFileInfo(olderPath).fileName()));
+    EXPECT_TRUE(left.contains(QFileInfo(next.Path()).fileName()));
+    QString declined;
+    for (const QString& name : left)
+        if (name.endsWith(".declined"))
+            declined = QDir(Folder()).filePath(name);
+    ASSERT_FALSE(declined.isEmpty());
+    const std::optional<JournalState> kept = JournalFormat::Parse(Contents(declined));
+    ASSERT_TRUE(kept && kept->hasNote);
+    EXPECT_EQ(kept->strokes.size(), 3);
+    EXPECT_EQ(doc.m_lines.GetCount(), 1);
+    EXPECT_TRUE(doc.IsModified());
+
+    // Nothing is offered twice.
+    m_prompts.QueueAnswer(IDYES);
+    EXPECT_FALSE(OfferRecovery(doc, Folder(), "letter"));
+    EXPECT_EQ(m_prompts.Messages().size(), 2u);
 }
