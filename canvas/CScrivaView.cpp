@@ -284,6 +284,7 @@ void CScrivaView::AddPageLength()
 {
     const QPoint scroll = ScrollPosition();
     m_page.AddPageLength();
+    m_document.JournalNote();
     SetScrollSizesForZoom(int(m_fZoom));
     ScrollTo(scroll.x(), scroll.y() + m_page.Desktop().Width() * 2 / 3);
 }
@@ -295,6 +296,7 @@ void CScrivaView::OnSetLineColor()
     if (!colour)
         return;
     m_page.m_crLine = *colour;
+    m_document.JournalNote();
     DrawRuledLines(true);
 }
 
@@ -304,7 +306,13 @@ void CScrivaView::OnUndo()
     CLines& lines = m_document.m_lines;
     if (!lines.CanUndo())
         return;
+    const int shown = lines.GetCount();
     CRect rc = lines.Undo();
+    // A stroke undone is the last one shown; an erase undone puts strokes back anywhere.
+    if (lines.GetCount() == shown - 1)
+        m_document.JournalUndoneStroke();
+    else
+        m_document.JournalNote();
     m_bDiscardRedo = true;
     rc.InflateRect(kUndoSlack, kUndoSlack);
     RedrawPageRect(rc);  // the strokes around the undone one with it, once
@@ -317,7 +325,12 @@ void CScrivaView::OnRedo()
     CLines& lines = m_document.m_lines;
     // A stroke redone is drawn over the page; an erase redone leaves a hole to repaint.
     const bool erases = lines.RedoErases();
+    const int shown = lines.GetCount();
     CRect rc = lines.Redo(&m_page.Surface());
+    if (erases)
+        m_document.JournalNote();
+    else if (lines.GetCount() > shown)
+        m_document.JournalStroke();
     rc.InflateRect(kRedoSlack, kRedoSlack);
     if (erases)
         RedrawPageRect(rc);

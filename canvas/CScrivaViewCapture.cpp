@@ -178,6 +178,7 @@ void CScrivaView::EndStroke()
         CRect rc = m_document.m_lines.EraseByLasso();
         if (!rc.IsRectEmpty()) {
             m_document.SetModifiedFlag(true);
+            m_document.JournalNote();
             rc.InflateRect(5, 5);
             RedrawPageRect(rc);
         }
@@ -185,6 +186,7 @@ void CScrivaView::EndStroke()
         return;
     }
     m_document.SetModifiedFlag(true);
+    m_document.JournalStroke();
 }
 
 void CScrivaView::DrawWindowSegment(POINT from, POINT to, SHORT width, COLORREF color, Segment phase,

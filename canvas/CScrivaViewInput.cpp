@@ -369,8 +369,10 @@ void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
     const CRect before = pictures.GetSelectedRect();
     if (pictures.EndTrack(*this, MouseFlags(event), p.x, p.y))
         Invalidate();
-    if (pictures.GetSelectedRect() != before)
+    if (pictures.GetSelectedRect() != before) {
         m_document.SetModifiedFlag(true);  // moved or resized
+        m_document.JournalNote();
+    }
 }
 
 void CScrivaView::mouseMoveEvent(QMouseEvent* event)
@@ -410,8 +412,10 @@ bool CScrivaView::OnPictureCommand(UINT id)
     case ID_PICTURE_DELETE: rc = pictures.DeleteSelected(); break;
     default: return false;
     }
-    if (pictures.GetCount() != count || pictures.GetSelectedIndex() != selected)
+    if (pictures.GetCount() != count || pictures.GetSelectedIndex() != selected) {
         m_document.SetModifiedFlag(true);
+        m_document.JournalNote();
+    }
     if (!rc.IsRectEmpty()) {
         RedrawPageRect(rc);
         Invalidate();
@@ -438,6 +442,7 @@ void CScrivaView::OnInsertImage()
     picture->Draw(&m_page.Surface());
     m_document.m_pictures.Add(std::move(picture));
     m_document.m_lines.DrawInRect(&m_page.Surface(), rect);
+    m_document.JournalNote();
     Invalidate();
 }
 
@@ -495,5 +500,6 @@ void CScrivaView::OnEditPaste()
     m_document.m_pictures.Add(std::move(picture));
     m_document.m_lines.DrawInRect(&m_page.Surface(), rect);
     m_document.SetModifiedFlag(true);
+    m_document.JournalNote();
     Invalidate();
 }

@@ -1,6 +1,7 @@
 #include "CScrivaDoc.h"
 
 #include "DeviceFile.h"
+#include "RecoveryJournal.h"
 
 #include "pictures/ImageFiles.h"
 #include "platform/Archive.h"
@@ -10,6 +11,7 @@
 #include "platform/SafeFile.h"
 #include "platform/Settings.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -78,6 +80,7 @@ bool CScrivaDoc::OnNewDocument()
     ResetDeviceState();
     m_openedPath.clear();
     SetTitle(kUntitled);
+    DropJournal();
     return true;
 }
 
@@ -91,6 +94,7 @@ bool CScrivaDoc::OnOpenDocument(const QString& path)
         return false;
     if (note && !LoadNote(path))
         return false;
+    DropJournal();
     if (m_pView) {
         m_pView->CancelDeviceImport();  // a device file scheduled before belongs to another page
         m_pView->DrawRuledLines(true);
@@ -219,6 +223,7 @@ bool CScrivaDoc::SaveNote(const QString& path)
     }
     SetModifiedFlag(false);
     m_strPathName = path;
+    DropJournal();
     if (m_addToRecent)
         m_addToRecent(path);
     return true;
@@ -436,5 +441,86 @@ bool CScrivaDoc::CanCloseFrame()
 {
     ClearFolderFiles();
     ScopedTabletPark park(m_pView);
-    return SaveModified();
+    if (!SaveModified())
+        return false;
+    DropJournal();  // saved, or given up by the user
+    return true;
+}
+
+void CScrivaDoc::DropJournal()
+{
+    if (m_pJournal)
+        m_pJournal->Remove();
+}
+
+void CScrivaDoc::JournalStroke()
+{
+    if (!m_pJournal || m_lines.GetCount() == 0)
+        return;
+    if (m_pJournal->WantsSnapshot()) {
+        JournalNote();
+        return;
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        CArchive ar(&buffer, CArchive::store);
+        m_lines.GetAt(m_lines.GetCount() - 1)->Serialize(ar);
+        ar.Close();
+    }
+    if (!m_pJournal->AppendStroke(bytes))
+        JournalNote();
+}
+
+void CScrivaDoc::JournalUndoneStroke()
+{
+    if (m_pJournal && (m_pJournal->WantsSnapshot() || !m_pJournal->CutStrokes(m_lines.GetCount())))
+        JournalNote();
+}
+
+void CScrivaDoc::JournalNote()
+{
+    if (!m_pJournal)
+        return;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        CArchive ar(&buffer, CArchive::store);
+        Serialize(ar);
+        ar.Close();
+    }
+    m_pJournal->Snapshot(bytes, m_strPathName, m_currentPath);
+}
+
+bool CScrivaDoc::RestoreNote(const QByteArray& note, const QString& pathName, const QString& currentPath)
+{
+    QByteArray bytes = note;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    try {
+        CArchive ar(&buffer, CArchive::load);
+        Serialize(ar);
+    } catch (const CArchiveException&) {
+        ShowMessage(QStringLiteral("The unsaved note could not be restored: its recovery journal is damaged."));
+        return false;
+    }
+    m_lines.ClearRedo();
+    if (m_pView) {
+        m_pView->CancelDeviceImport();
+        m_pView->DrawRuledLines(true);
+        m_pView->SetHasInk(m_lines.GetCount() > 0 || m_pictures.GetCount() > 0);
+    }
+    ClearFolderFiles();
+    m_reloadFolder = 1;
+    m_pendingDeviceFile.clear();
+    m_strPathName = pathName;
+    m_openedPath = pathName;
+    m_currentPath = currentPath;
+    const QString named = currentPath.isEmpty() ? pathName : currentPath;
+    SetTitle(named.isEmpty() ? kUntitled : QFileInfo(named).fileName());
+    SetModifiedFlag(true);
+    JournalNote();  // the restored note is this instance's to keep safe now
+    return true;
 }

@@ -16,6 +16,7 @@
 #include <functional>
 
 class CArchive;
+class RecoveryJournal;
 
 class CScrivaDoc {
 public:
@@ -37,6 +38,21 @@ public:
 
     CLines m_lines;
     CPictureList m_pictures;
+
+    // The journal every change of the note goes to until it is saved (not owned; none in the
+    // tool). Whoever changes the note tells it right after the change: the last shown stroke
+    // was written or redone (JournalStroke), the last shown stroke was undone
+    // (JournalUndoneStroke), or anything else changed: an erase, its undo or redo, a picture,
+    // the page's settings (JournalNote).
+    void SetJournal(RecoveryJournal* journal) { m_pJournal = journal; }
+    RecoveryJournal* Journal() const { return m_pJournal; }
+    void JournalStroke();
+    void JournalUndoneStroke();
+    void JournalNote();
+    // Rebuilds the note from the bytes of a note file as unsaved changes to the note at
+    // pathName (empty for a new note); currentPath is the name Save offers. False, after a
+    // message, when the bytes are no note.
+    bool RestoreNote(const QByteArray& note, const QString& pathName, const QString& currentPath);
 
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
@@ -132,6 +148,8 @@ private:
     bool WriteDesktopAttachment(const QString& path);
     void ClearFolderFiles();
     void MovePage(int step);
+    // The note on disk, or none, is all there is: the journal goes.
+    void DropJournal();
 
     IDocumentView* m_pView = nullptr;
     DWORD m_imageFormat = 1;  // JPEG
@@ -151,4 +169,5 @@ private:
     std::function<void(const QString&)> m_addToRecent;
     ISplitDialog* m_splitDialog = nullptr;  // not owned; none without a window
     AttachmentFolder m_attachments;
+    RecoveryJournal* m_pJournal = nullptr;  // not owned
 };

@@ -94,6 +94,7 @@ constexpr UINT IDS_VERSION = 51459;
 constexpr UINT IDS_IMAGE_TYPE_UNSUPPORTED = 51470;  // Insert Image: neither JPEG nor BMP inside
 constexpr UINT IDS_IMAGE_UNREADABLE = 51471;        // Insert Image: missing or damaged file
 constexpr UINT IDS_PICTURE_TOO_LARGE = 51472;       // Insert Image and Paste: over the size limit
+constexpr UINT IDS_RESTORE_UNSAVED = 51490;         // start-up after a crash: restore the note?
 constexpr UINT AFX_IDS_APP_TITLE = 57344;
 constexpr UINT IDS_LETTER_MODE_LOSES_DATA = 57666;
 constexpr UINT IDS_DESKTOP_MODE_LOSES_DATA = 57667;

@@ -4,6 +4,8 @@
 #include "shell/bars/CPaletteBar.h"
 #include "shell/tables/StringTable.h"
 
+#include "document/RecoveryJournal.h"
+#include "document/RecoveryOffer.h"
 #include "platform/CommandIds.h"
 #include "platform/Resources.h"
 #include "platform/Settings.h"
@@ -38,7 +40,11 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     tablet.SetMousePen(ReadSetting(Settings::MousePen) == 1);
     tablet.LoadTabletInterface(true);
 
+    // Letter and inking instances keep a journal each; an instance offers only its own kind's.
+    m_journal = std::make_unique<RecoveryJournal>(RecoveryJournal::DefaultFolder(),
+                                                  m_bInkingLaunch ? QStringLiteral("inking") : QStringLiteral("letter"));
     m_document = std::make_unique<CScrivaDoc>();
+    m_document->SetJournal(m_journal.get());
     m_document->SetRecentFileSink([this](const QString& path) { m_recent.Add(path); });
     m_frame = std::make_unique<CMainFrame>(*m_document, m_decision.frameClass,
                                            [this](UINT id) { return OnCommand(id); });
@@ -49,10 +55,12 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     m_channel = std::make_unique<WindowChannel>(*m_frame);
     m_channel->Listen(m_decision.frameClass);
 
+    // A note left unsaved by a run that ended unexpectedly is offered first; a note named on
+    // the command line then opens as any other, asking about the restored one.
+    m_document->OnNewDocument();
+    OfferRecovery(*m_document, m_journal->Folder(), m_journal->Kind());
     const QString file = FileArgument(arguments);
-    if (file.isEmpty())
-        m_document->OnNewDocument();
-    else if (!m_document->OpenDocumentFile(file))
+    if (!file.isEmpty() && !m_document->OpenDocumentFile(file))
         return false;
 
     if (m_bInkingLaunch)

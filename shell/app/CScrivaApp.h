@@ -13,6 +13,7 @@
 #include <memory>
 
 class CAboutDlg;
+class RecoveryJournal;
 
 class CScrivaApp {
 public:
@@ -46,6 +47,7 @@ private:
     InstanceSession m_session;
     LaunchDecision m_decision;
     RecentFileList m_recent;
+    std::unique_ptr<RecoveryJournal> m_journal;  // outlives the note that writes to it
     std::unique_ptr<CScrivaDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<WindowChannel> m_channel;

@@ -309,8 +309,10 @@ void CPaletteBar::OnLineHeightArrow(int action)
         changed = m_view->Page().IncreaseLineHeight();
     else if (action == QAbstractSlider::SliderSingleStepAdd)
         changed = m_view->Page().DecreaseLineHeight();
-    if (changed)
+    if (changed) {
+        m_view->GetDocument().JournalNote();
         m_view->Invalidate();
+    }
 }
 
 void CPaletteBar::WriteSettings() const
@@ -365,6 +367,7 @@ void CPaletteBar::mousePressEvent(QMouseEvent* event)
     } else if (m_nMode == FrameMode::Letter && PageColorRect().contains(point)) {
         if (const auto colour = ChooseColor()) {
             m_view->Page().m_crBack = *colour;
+            m_view->GetDocument().JournalNote();
             m_view->DrawRuledLines(true);
             update(PageColorRect());
         } else {

@@ -35,6 +35,8 @@ protected:
         m_env.insert("QT_QPA_PLATFORM", "offscreen");
         m_env.insert("XDG_RUNTIME_DIR", m_runtime.path());
         m_env.insert("XDG_CONFIG_HOME", m_config.path());
+        // Notes left unsaved by the user's own runs are never offered to a test's launches.
+        m_env.insert("XDG_STATE_HOME", m_config.filePath("state"));
     }
 
     ~LaunchTest() override

@@ -20,7 +20,7 @@ TEST(StringTable, twelve_languages_are_compiled_in)
 TEST(StringTable, every_language_has_every_english_identifier_once)
 {
     const QList<UINT> english = StringTable::Identifiers("en");
-    ASSERT_EQ(english.size(), 77);
+    ASSERT_EQ(english.size(), 78);
     for (const QString& language : kLanguages) {
         const QList<UINT> ids = StringTable::Identifiers(language);
         EXPECT_EQ(ids, english) << language.toStdString();
@@ -45,6 +45,7 @@ TEST(StringTable, english_texts_are_exact)
     EXPECT_EQ(table.LoadString(ID_SEND_MAIL), "Send to Mail Recipient(Ctrl+M)");
     EXPECT_EQ(table.LoadString(ID_FILE_MRU_FILE1 + 7), "Open this document");
     EXPECT_EQ(table.LoadString(IDS_MINIMIZE), "Minimize");
+    EXPECT_EQ(table.LoadString(IDS_RESTORE_UNSAVED), "Inkleaf closed unexpectedly. Restore the unsaved note?");
 }
 
 TEST(StringTable, translations_keep_the_tooltip_shape_and_the_names)

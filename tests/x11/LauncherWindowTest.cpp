@@ -54,6 +54,7 @@ TEST_P(LauncherWindowTest, the_window_has_the_class_the_launcher_names)
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("XDG_RUNTIME_DIR", runtime.path());
     env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("XDG_STATE_HOME", config.filePath("state"));
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(INKLEAF_PROGRAM), arguments);

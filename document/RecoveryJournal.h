@@ -1,0 +1,65 @@
+#pragma once
+// The recovery journal of one running instance: every change to the open note since it was
+// last saved, appended as it happens, so that a note survives the program being killed.
+//
+// The file "<kind>-<pid>-<token>.journal" (JournalFormat.h) lives in the journal folder with
+// mode 0600. Records are appended with one write() on a descriptor opened O_APPEND, without
+// fsync: once write() returns the kernel has the record, and a crash of the program loses
+// nothing; a power loss may lose the last seconds. The instance holds an exclusive flock on the
+// file while it is open, which the kernel drops when the process ends however it ends: a
+// journal whose lock can be taken was left by an instance that is no longer running.
+//
+// The file is created at the first change and starts with a snapshot of the whole note; when
+// the records appended after it outgrow the snapshot, the journal is rewritten as a fresh
+// snapshot (beside it, then renamed over it), so it stays a small multiple of the note's size.
+// Write errors are not reported: the journal then starts afresh at the next change.
+
+#include <QByteArray>
+#include <QString>
+
+class RecoveryJournal {
+public:
+    // A journal of this kind ("letter" or "inking") in folder, which is created (mode 0700)
+    // at the first write.
+    RecoveryJournal(const QString& folder, const QString& kind);
+    // Closes the file and leaves it for the next start to find.
+    ~RecoveryJournal();
+    RecoveryJournal(const RecoveryJournal&) = delete;
+    RecoveryJournal& operator=(const RecoveryJournal&) = delete;
+
+    // $XDG_STATE_HOME/inkleaf, or ~/.local/state/inkleaf without XDG_STATE_HOME.
+    static QString DefaultFolder();
+
+    QString Folder() const { return m_folder; }
+    QString Kind() const { return m_kind; }
+    // The journal file; empty while there is none.
+    QString Path() const { return m_path; }
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Whether the next change must be a snapshot: there is no journal yet, or the records
+    // since the last snapshot have outgrown it.
+    bool WantsSnapshot() const;
+    // Replaces the journal by one snapshot of the note (its bytes as a note file holds them).
+    // False when it could not be written.
+    bool Snapshot(const QByteArray& note, const QString& pathName, const QString& currentPath);
+    // One stroke written or redone (its bytes as in a note file), or the shown strokes cut to
+    // count by an undo. False when there is no journal or the write failed.
+    bool AppendStroke(const QByteArray& stroke);
+    bool CutStrokes(int count);
+    // The note is safe elsewhere (saved, discarded, replaced): the journal is deleted.
+    void Remove();
+
+private:
+    bool Append(const QByteArray& record);
+    void Close();
+    // A new file name of this instance.
+    QString NewPath() const;
+
+    QString m_folder;
+    QString m_kind;
+    QString m_path;
+    int m_fd = -1;               // holds the lock
+    bool m_broken = false;       // a write failed: records after it would be lost
+    qint64 m_snapshotBytes = 0;  // the last snapshot record
+    qint64 m_appendedBytes = 0;  // records after it
+};
