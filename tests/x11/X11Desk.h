@@ -33,21 +33,37 @@ inline bool Run(const QString& program, const QStringList& arguments)
 }
 
 // Adds a monitor over part of the root window (a primary one moves the primary role to it)
-// and waits until Qt has a screen for it.
-inline bool AddMonitor(const QString& name, const QRect& geometry, bool primary = false)
+// and waits until Qt has a screen for it. The monitor shows no output of the X server unless
+// one is named: "screen", Xvfb's only output, which a monitor of its own ("Main") shows at
+// first and the server's automatic one named "screen" once no monitor does.
+inline bool AddMonitor(const QString& name, const QRect& geometry, bool primary = false,
+                       const QString& output = QStringLiteral("none"))
 {
     const QString spec = QStringLiteral("%1/%2x%3/%4+%5+%6")
                              .arg(geometry.width()).arg(geometry.width() / 4)
                              .arg(geometry.height()).arg(geometry.height() / 4)
                              .arg(geometry.x()).arg(geometry.y());
     if (!Run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), (primary ? QStringLiteral("*") : QString()) + name,
-                                        spec, QStringLiteral("none")}))
+                                        spec, output}))
         return false;
     return QTest::qWaitFor([&] {
         for (const QScreen* screen : QGuiApplication::screens())
             if (screen->name() == name)
                 return !primary || QGuiApplication::primaryScreen() == screen;
         return false;
+    }, 5000);
+}
+
+// Takes a monitor away and waits until Qt has no screen for it.
+inline bool RemoveMonitor(const QString& name)
+{
+    if (!Run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), name}))
+        return false;
+    return QTest::qWaitFor([&] {
+        for (const QScreen* screen : QGuiApplication::screens())
+            if (screen->name() == name)
+                return false;
+        return true;
     }, 5000);
 }
 
