@@ -34,7 +34,11 @@ namespace {
 // Records what the frame asks of the overlay desktop mode writes on.
 class RecordingOverlay : public IWritingOverlay {
 public:
-    void ShowSnapshotOverlay() override { ++shown; }
+    bool ShowSnapshotOverlay() override
+    {
+        ++shown;
+        return true;
+    }
     void HideOverlay() override { ++hidden; }
     void RepaintFromBackBuffer() override {}
     int shown = 0;
