@@ -15,6 +15,9 @@
 #include "shell/frame/CMainFrame.h"
 #include "shell/bars/CPaletteBar.h"
 #include "shell/bars/CPenWidthPopup.h"
+#include "shell/dialogs/CCaptureControlDlg.h"
+#include "platform/ScreenGrab.h"
+#include "canvas/CScreenOverlay.h"
 #include "shell/tables/StringTable.h"
 #include "tablet/TabletBinding.h"
 
@@ -559,5 +562,99 @@ TEST_F(FrameModeTest, every_flow_with_a_dialog_parks_the_pen_in_letter_mode_too)
     // Afterwards the pen has its context again.
     EXPECT_FALSE(View().IsTabletParked());
     EXPECT_NE(View().TabletContext(), 0);
+    TabletBinding::Instance().SetMousePen(false);
+}
+
+namespace {
+
+// The screen as a plain picture, or a refusal when there is none.
+class PlainGrab : public IScreenGrab {
+public:
+    explicit PlainGrab(QRgb colour, bool refuse = false) : m_colour(colour), m_refuse(refuse) {}
+    ScreenGrabResult Grab() override
+    {
+        if (m_refuse)
+            return ScreenGrabResult::Failure(QStringLiteral("No picture of the screen today."));
+        QImage image(1024, 768, QImage::Format_RGB32);
+        image.fill(m_colour);
+        return {image, QPoint(), QString()};
+    }
+
+private:
+    QRgb m_colour;
+    bool m_refuse;
+};
+
+}  // namespace
+
+TEST_F(FrameModeTest, a_screen_that_cannot_be_taken_leaves_letter_mode_and_the_note_as_they_were)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(0, true));
+    Write();
+    m_prompts.QueueAnswer(IDYES);
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
+    EXPECT_EQ(View().GetFrameMode(), FrameMode::Letter);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(View().HasInkFlag());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_FALSE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(View().IsOverlayShown());
+    ASSERT_EQ(m_prompts.Messages().size(), 2u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, LoadString(IDS_DESKTOP_MODE_LOSES_DATA));
+    EXPECT_EQ(m_prompts.Messages()[1].text, QStringLiteral("No picture of the screen today."));
+
+    // With the screen at hand the same command freezes it under the small frame.
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(0, 128, 0)));
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Desktop);
+    EXPECT_FALSE(View().HasInkFlag());
+    EXPECT_TRUE(View().IsOverlayShown());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(View().DesktopSnapshot().GetPixel(500, 300), RGB(0, 128, 0));
+
+    // Letter mode puts the overlay away with its picture.
+    Frame().OnCommand(ID_LETTER_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
+    EXPECT_FALSE(View().IsOverlayShown());
+    EXPECT_TRUE(View().DesktopSnapshot().IsNull());
+}
+
+TEST_F(FrameModeTest, capture_screen_hides_the_frame_for_the_panel_whose_start_freezes_the_screen)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(255, 255, 255)));
+    ASSERT_TRUE(Palette().Button(IDC_CAPTURE_SCREEN)->isEnabled());
+    // Without a tablet context the selection could not be made: nothing happens.
+    View().CloseTabletContext();
+    Frame().OnCommand(IDC_CAPTURE_SCREEN);
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(Frame().CaptureControl(), nullptr);
+
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    View().OpenTablet();
+    ASSERT_NE(View().TabletContext(), 0);
+    Frame().OnCommand(IDC_CAPTURE_SCREEN);
+    EXPECT_FALSE(Frame().isVisible());
+    EXPECT_EQ(View().ViewMode(), 1);
+    CCaptureControlDlg* panel = Frame().CaptureControl();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+
+    // Exit brings the frame back; the panel's Start freezes and tints the screen.
+    panel->OnCancel();
+    EXPECT_TRUE(Frame().isVisible());
+    Frame().OnCommand(IDC_CAPTURE_SCREEN);
+    panel->OnStartCapture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel->IsCapturePending(); }, 2000));
+    EXPECT_EQ(View().ViewMode(), 2);
+    EXPECT_TRUE(View().IsOverlayShown());
+    EXPECT_FALSE(Frame().isVisible());
+    EXPECT_EQ(View().Overlay().WindowSurface().GetPixel(10, 10), RGB(128, 128, 255));
+    View().CloseOverlay();
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(View().ViewMode(), 0);
     TabletBinding::Instance().SetMousePen(false);
 }
