@@ -310,6 +310,8 @@ private:
     void FinishCaptureSelection();
     // Shows the band moved from oldBand to newBand (screen pixels, normalised).
     void DrawCaptureBand(const CRect& oldBand, const CRect& newBand);
+    // Composes part (screen pixels) of the overlay with band as the band.
+    void ComposeBandPart(const CRect& part, const CRect& band);
     // The desktop changed (a screen added, removed or resized) while the overlay is up.
     void WatchScreens();
     void OnDesktopChanged();

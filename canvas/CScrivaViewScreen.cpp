@@ -234,34 +234,57 @@ BYTE CScrivaView::SelectCapturePacket(DWORD time, DWORD buttons, LONG x, LONG y,
     return 1;
 }
 
-// Only the union of the old and the new band changes: it is composed off screen (tinted
-// screen, the new band untinted, its outline) and shown in one piece, so the band never
-// flickers.
+// Only the union of the old and the new band changes, and of that not what lies inside both
+// bands off their outlines: untinted before and after. The rest, at most four strips, is
+// composed off screen (tinted screen, the new band untinted, its outline) in one scratch
+// bitmap and shown in one piece, so the band never flickers and a small move costs little
+// however large the band.
 void CScrivaView::DrawCaptureBand(const CRect& oldBand, const CRect& newBand)
 {
     CRect u;
     u.UnionRect(oldBand, newBand);
     if (u.IsRectEmpty())
         return;
+    CRect inner;
+    inner.IntersectRect(oldBand, newBand);
+    inner.InflateRect(-1, -1);
+    if (inner.IsRectEmpty()) {
+        ComposeBandPart(u, newBand);
+        return;
+    }
+    ComposeBandPart(CRect(u.left, u.top, u.right, inner.top), newBand);
+    ComposeBandPart(CRect(u.left, inner.bottom, u.right, u.bottom), newBand);
+    ComposeBandPart(CRect(u.left, inner.top, inner.left, inner.bottom), newBand);
+    ComposeBandPart(CRect(inner.right, inner.top, u.right, inner.bottom), newBand);
+}
+
+void CScrivaView::ComposeBandPart(const CRect& part, const CRect& band)
+{
+    if (part.IsRectEmpty())
+        return;
     DrawingSurface& scratch = m_dcBandScratch;
-    ScopedViewportOrg origin(scratch, -u.left, -u.top);
-    scratch.BitBlt(u.left, u.top, u.Width(), u.Height(), m_dcDesktop, u.left, u.top, SRCCOPY);
-    scratch.BitBlt(u.left, u.top, u.Width(), u.Height(), m_dcCaptureTint, u.left, u.top, SRCAND);
-    scratch.BitBlt(newBand.left, newBand.top, newBand.Width(), newBand.Height(), m_dcDesktop, newBand.left,
-                   newBand.top, SRCCOPY);
+    ScopedViewportOrg origin(scratch, -part.left, -part.top);
+    scratch.BitBlt(part.left, part.top, part.Width(), part.Height(), m_dcDesktop, part.left, part.top, SRCCOPY);
+    scratch.BitBlt(part.left, part.top, part.Width(), part.Height(), m_dcCaptureTint, part.left, part.top, SRCAND);
+    CRect clear;
+    if (clear.IntersectRect(band, part))
+        scratch.BitBlt(clear.left, clear.top, clear.Width(), clear.Height(), m_dcDesktop, clear.left, clear.top,
+                       SRCCOPY);
     {
+        ScopedClipRect within(scratch, part);
         ScopedRop2 notXor(scratch, R2_NOTXORPEN);
         ScopedPen black(scratch, Pen{PS_SOLID, 1, RGB(0, 0, 0)});
-        const POINT outline[] = {{newBand.left, newBand.top},
-                                 {newBand.right - 1, newBand.top},
-                                 {newBand.right - 1, newBand.bottom - 1},
-                                 {newBand.left, newBand.bottom - 1},
-                                 {newBand.left, newBand.top}};
+        const POINT outline[] = {{band.left, band.top},
+                                 {band.right - 1, band.top},
+                                 {band.right - 1, band.bottom - 1},
+                                 {band.left, band.bottom - 1},
+                                 {band.left, band.top}};
         scratch.Polyline(outline);
     }
     CScreenOverlay& overlay = Overlay();
-    overlay.WindowSurface().BitBlt(u.left, u.top, u.Width(), u.Height(), scratch, u.left, u.top, SRCCOPY);
-    overlay.UpdateScreenRect(u);
+    overlay.WindowSurface().BitBlt(part.left, part.top, part.Width(), part.Height(), scratch, part.left, part.top,
+                                   SRCCOPY);
+    overlay.UpdateScreenRect(part);
 }
 
 // The rectangle of the frozen screen becomes a picture at the page's top-left corner, under
