@@ -128,12 +128,18 @@ void CScrivaView::ParkTablet()
     m_bButtonDown = false;
     m_bPenDown = false;
     CloseTabletContext();
+    // A dialog may open under the overlay: a click there brings the frame, and the dialog
+    // with it, back on top.
+    if (m_pScreenOverlay)
+        m_pScreenOverlay->SetPrinting(true);
 }
 
 void CScrivaView::ReopenTablet()
 {
     if (m_nParkDepth == 0 || --m_nParkDepth > 0)
         return;
+    if (m_pScreenOverlay)
+        m_pScreenOverlay->SetPrinting(false);
     OpenTablet();
     RepaintOverlay();  // the dialog stood over it
 }

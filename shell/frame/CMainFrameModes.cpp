@@ -15,6 +15,7 @@
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QIcon>
@@ -89,6 +90,10 @@ void CMainFrame::BringFrameBack()
     show();
     raise();
     activateWindow();
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
 }
 
 void CMainFrame::OnCaptureScreen()

@@ -13,6 +13,7 @@
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -344,4 +345,21 @@ TEST_F(ScreenOverlayTest, a_new_note_shows_the_bare_frozen_screen_and_the_width_
     EXPECT_FALSE(m_view->IsTabletParked());
     Stroke({100, 300}, {200, 300});
     EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+}
+
+TEST_F(ScreenOverlayTest, a_click_on_the_overlay_while_a_dialog_is_open_asks_for_the_frame)
+{
+    UseGrab({PlainScreen(qRgb(255, 255, 255))});
+    EnterDesktopMode();
+    QCoreApplication::processEvents();  // painted: the pen is off the frame
+    QSignalSpy wanted(m_view.get(), &CScrivaView::frameWanted);
+    QTest::mouseClick(&Overlay(), Qt::LeftButton, {}, QPoint(300, 300));
+    EXPECT_EQ(wanted.count(), 0);
+    {
+        ScopedTabletPark dialog(m_view.get());
+        QTest::mouseClick(&Overlay(), Qt::LeftButton, {}, QPoint(300, 300));
+        EXPECT_EQ(wanted.count(), 1);
+    }
+    QTest::mouseClick(&Overlay(), Qt::LeftButton, {}, QPoint(300, 300));
+    EXPECT_EQ(wanted.count(), 1);
 }
