@@ -73,7 +73,8 @@ public:
     // A packet's pressure in the notepad's levels, 0..511 up to a full press: live packets
     // come in the tablet's units and are divided down, replayed ones are in levels already.
     DWORD PressureLevel(DWORD pressure) const;
-    // The pen cursor's picture: a circle of the pen's colour and size on a transparent square.
+    // The pen cursor's picture: a circle of the pen's colour and size on a transparent square,
+    // size physical pixels wide and high.
     static QImage PenCursorImage(COLORREF pen, int step, bool penTool, int size = 32);
     // The centre of the circle: the ink lands where the cursor points.
     static QPoint PenCursorHotSpot(int size = 32) { return QPoint(size / 2, size / 2); }
@@ -363,6 +364,8 @@ private:
     InkRenderer m_rendScreen;
     QCursor m_hPenCursor;
     QCursor m_hEraserCursor;  // made by EraserCursor()
+    double m_cursorRatio = 0;  // the pixel ratio m_hPenCursor is drawn for
+    double m_eraserRatio = 0;  // and m_hEraserCursor
     bool m_bPopupParked = false;  // the pen-width popup holds a park
 
     // The overlay and the frozen screen.

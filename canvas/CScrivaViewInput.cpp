@@ -10,6 +10,7 @@
 #include "pictures/ImageData.h"
 #include "pictures/ImageFiles.h"
 #include "platform/CommandIds.h"
+#include "platform/CursorPicture.h"
 #include "platform/Prompts.h"
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
@@ -20,6 +21,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -325,23 +329,27 @@ QImage CScrivaView::PenCursorImage(COLORREF pen, int step, bool penTool, int siz
     return cursor;
 }
 
+// The circle shows the pen's size on the page, which the window shows in physical pixels, so
+// it is drawn in physical pixels, in a square as large as a cursor of 32 logical pixels.
 void CScrivaView::UpdatePenCursor()
 {
     const bool penTool = m_nTool >= kPencil && m_nTool <= kMarker;
-    const QPoint hot = PenCursorHotSpot();
-    m_hPenCursor = QCursor(QPixmap::fromImage(PenCursorImage(m_page.m_crPen, ToolWidth(m_nTool), penTool)), hot.x(),
-                           hot.y());
+    m_cursorRatio = PixelRatio();
+    const int size = 2 * std::max(16, int(std::lround(16 * m_cursorRatio)));
+    QImage picture = PenCursorImage(m_page.m_crPen, ToolWidth(m_nTool), penTool, size);
+    picture.setDevicePixelRatio(m_cursorRatio);
+    m_hPenCursor = CursorFromPicture(picture, PenCursorHotSpot(size));
     if (penTool)
         viewport()->setCursor(m_hPenCursor);
 }
 
 const QCursor& CScrivaView::EraserCursor()
 {
-    if (m_hEraserCursor.shape() != Qt::BitmapCursor) {
-        const Resources::CursorImage eraser = Resources::LoadCursorImage(QStringLiteral("cursor/178"));
-        m_hEraserCursor = eraser.image.isNull()
-            ? QCursor(Qt::CrossCursor)
-            : QCursor(QPixmap::fromImage(eraser.image), eraser.hotSpot.x(), eraser.hotSpot.y());
+    if (m_hEraserCursor.shape() != Qt::BitmapCursor || m_eraserRatio != PixelRatio()) {
+        m_eraserRatio = PixelRatio();
+        const Resources::CursorImage eraser = Resources::LoadCursorImage(QStringLiteral("cursor/178"), m_eraserRatio);
+        m_hEraserCursor = eraser.image.isNull() ? QCursor(Qt::CrossCursor)
+                                                : CursorFromPicture(eraser.image, eraser.hotSpot);
     }
     return m_hEraserCursor;
 }
@@ -398,6 +406,8 @@ void CScrivaView::mouseReleaseEvent(QMouseEvent* event)
 
 void CScrivaView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_cursorRatio != PixelRatio())  // the window went to a screen of another ratio
+        UpdatePenCursor();
     if (m_nTool != kToolNone) {
         viewport()->setCursor(m_nTool == kEraser ? EraserCursor() : m_hPenCursor);
         return;

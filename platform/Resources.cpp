@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QResource>
-#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QtEndian>
 
@@ -24,7 +23,8 @@ const QString kBundleRoot = QStringLiteral("/IlfRes");
 struct State {
     QString bundlePath;  // registered bundle, empty when none
     QByteArray bundle;   // its bytes, which Qt reads while it is registered
-    QHash<QString, QImage> images;  // "path@WxH" -> rendered picture
+    QHash<QString, QImage> images;  // "path@WxH@ratio" -> rendered picture
+    qint64 imageBytes = 0;          // the pixels of images
 };
 
 State& Current()
@@ -183,6 +183,7 @@ bool LoadResourceLibrary(const QString& path)
     state.bundlePath = path;
     state.bundle = std::move(bytes);
     state.images.clear();
+    state.imageBytes = 0;
     return true;
 }
 
@@ -195,6 +196,7 @@ void FreeResourceLibrary()
     state.bundlePath.clear();
     state.bundle.clear();
     state.images.clear();
+    state.imageBytes = 0;
 }
 
 bool UsingResourceLibrary()
@@ -204,11 +206,7 @@ bool UsingResourceLibrary()
 
 QString FindResourceLibrary()
 {
-    const QString beside = GetProgramFolder() + QLatin1Char('/') + QLatin1String(kLibraryFileName);
-    if (QFileInfo(beside).isFile())
-        return beside;
-    return QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                  QStringLiteral("inkleaf/") + QLatin1String(kLibraryFileName));
+    return FindProgramFile(QLatin1String(kLibraryFileName));
 }
 
 QString Locate(const QString& relativePath)
@@ -237,31 +235,45 @@ QSize ImageSize(const QString& name)
     return QImage(path).size();
 }
 
-QImage LoadImage(const QString& name, QSize size)
+QSize PhysicalSize(QSize size, qreal ratio)
+{
+    return QSize(qRound(size.width() * ratio), qRound(size.height() * ratio));
+}
+
+QImage LoadImage(const QString& name, QSize size, qreal ratio)
 {
     const QString path = LocateImage(name);
     if (path.isEmpty())
         return {};
-    const QString key = QStringLiteral("%1@%2x%3").arg(path).arg(size.width()).arg(size.height());
+    if (!size.isValid() && ratio != 1.0)
+        size = ImageSize(name);
+    const QSize pixels = PhysicalSize(size, ratio);
+    const QString key = QStringLiteral("%1@%2x%3@%4").arg(path).arg(pixels.width()).arg(pixels.height()).arg(ratio);
     State& state = Current();
     auto found = state.images.constFind(key);
     if (found != state.images.constEnd())
         return *found;
-    const QImage image = Render(path, size);
+    QImage image = Render(path, pixels);
+    image.setDevicePixelRatio(ratio);
     // Bars stretched to many window widths would otherwise keep every width ever drawn.
-    constexpr qsizetype kMostKept = 256;
-    if (state.images.size() >= kMostKept)
+    constexpr qint64 kMostKeptBytes = 64 << 20;
+    if (state.imageBytes + image.sizeInBytes() > kMostKeptBytes) {
         state.images.clear();
+        state.imageBytes = 0;
+    }
     state.images.insert(key, image);
+    state.imageBytes += image.sizeInBytes();
     return image;
 }
 
-CursorImage LoadCursorImage(const QString& name)
+CursorImage LoadCursorImage(const QString& name, qreal ratio)
 {
-    CursorImage cursor{LoadImage(name), {}};
+    CursorImage cursor{LoadImage(name, {}, ratio), {}};
     const QString path = LocateImage(name);
-    if (!path.isEmpty() && path.endsWith(QLatin1String(".svg")))
-        cursor.hotSpot = QPoint(AttributeOf(path, "data-hotspot-x"), AttributeOf(path, "data-hotspot-y"));
+    if (!path.isEmpty() && path.endsWith(QLatin1String(".svg"))) {
+        const QPoint own(AttributeOf(path, "data-hotspot-x"), AttributeOf(path, "data-hotspot-y"));
+        cursor.hotSpot = QPoint(qRound(own.x() * ratio), qRound(own.y() * ratio));
+    }
     return cursor;
 }
 

@@ -14,7 +14,7 @@
 
 namespace Resources {
 
-// The bundle's file name, searched beside the program and then in the data folders.
+// The bundle's file name, searched as FindResourceLibrary says.
 inline constexpr const char* kLibraryFileName = "IlfRes.rcc";
 
 // Registers the bundle at path; false (and nothing changes) when it is missing or damaged.
@@ -23,8 +23,8 @@ bool LoadResourceLibrary(const QString& path);
 void FreeResourceLibrary();
 // True while a bundle is loaded.
 bool UsingResourceLibrary();
-// Where the bundle is found: the program folder, then "inkleaf/" in the data folders. Empty
-// when there is none.
+// Where the bundle is found: beside the program, else where an installed program keeps its
+// data (FindProgramFile). Empty when there is none.
 QString FindResourceLibrary();
 
 // The Qt resource path of a resource file (e.g. "art/bitmap/272.svg", "strings/en.txt"), the
@@ -36,15 +36,19 @@ bool HasImage(const QString& name);
 // The picture's own size (an SVG's width and height); empty when it does not exist.
 QSize ImageSize(const QString& name);
 // The picture name rendered at size (its own size when size is empty), premultiplied ARGB.
-// A missing name gives a null image.
-QImage LoadImage(const QString& name, QSize size = {});
+// For a screen of ratio physical pixels per logical pixel it is drawn with size × ratio pixels
+// and carries that ratio, so that it still covers size logical pixels, crisp. A missing name
+// gives a null image.
+QImage LoadImage(const QString& name, QSize size = {}, qreal ratio = 1.0);
+// The pixels a picture of size logical pixels has at ratio.
+QSize PhysicalSize(QSize size, qreal ratio);
 
 // A cursor picture and its hot spot, which the SVG gives as the attributes
 // data-hotspot-x/-y of its root element (0, 0 without them).
 struct CursorImage {
-    QImage image;
-    QPoint hotSpot;
+    QImage image;     // at its own size × ratio, carrying the ratio
+    QPoint hotSpot;   // in the image's own pixels
 };
-CursorImage LoadCursorImage(const QString& name);
+CursorImage LoadCursorImage(const QString& name, qreal ratio = 1.0);
 
 }  // namespace Resources

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -50,6 +51,26 @@ QString GetProgramFolder()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
 }
 
+QString InstalledDataFolder(const QString& programFolder)
+{
+    const QString folder = QDir::cleanPath(programFolder);
+    if (QFileInfo(folder).fileName() != QLatin1String("bin"))
+        return {};
+    const QString data = QDir::cleanPath(folder + QStringLiteral("/../share/inkleaf"));
+    return QFileInfo(data).isDir() ? data : QString();
+}
+
+QString FindProgramFile(const QString& name, const QString& programFolder)
+{
+    const QString beside = programFolder + QLatin1Char('/') + name;
+    if (QFileInfo(beside).isFile())
+        return beside;
+    const QString data = InstalledDataFolder(programFolder);
+    if (!data.isEmpty() && QFileInfo(data + QLatin1Char('/') + name).isFile())
+        return data + QLatin1Char('/') + name;
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("inkleaf/") + name);
+}
+
 QString ChooseSettingsFolder(const QString& programFolder, bool programFolderWritable,
                              const QString& xdgConfigHome, const QString& home)
 {
@@ -61,13 +82,18 @@ QString ChooseSettingsFolder(const QString& programFolder, bool programFolderWri
     return home + QStringLiteral("/.config/inkleaf");
 }
 
+QString SettingsFolderFor(const QString& programFolder)
+{
+    // An installed program keeps its settings in the user's folder even where it could write
+    // beside itself (a prefix in the home folder).
+    const bool beside = InstalledDataFolder(programFolder).isEmpty() && CanCreateFilesIn(programFolder);
+    return ChooseSettingsFolder(programFolder, beside, qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
+}
+
 QString SettingsFolder()
 {
-    if (g_settingsFolder.isEmpty()) {
-        const QString program = GetProgramFolder();
-        g_settingsFolder = ChooseSettingsFolder(program, CanCreateFilesIn(program),
-                                                qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
-    }
+    if (g_settingsFolder.isEmpty())
+        g_settingsFolder = SettingsFolderFor(GetProgramFolder());
     return g_settingsFolder;
 }
 

@@ -3,9 +3,10 @@
 // settings files live. Code reads and writes settings only through these definitions, so no key
 // is spelt twice.
 //
-// The files sit next to the program when its folder is writable (a portable install), and in
-// the user's configuration folder ($XDG_CONFIG_HOME/inkleaf, else ~/.config/inkleaf) when it is
-// not (an installed program).
+// The files sit next to the program when its folder is writable (a build folder or a portable
+// copy), and in the user's configuration folder ($XDG_CONFIG_HOME/inkleaf, else
+// ~/.config/inkleaf) when it is not or when the program is installed (it has a data folder,
+// see InstalledDataFolder).
 
 #include "ColorRef.h"
 
@@ -81,10 +82,22 @@ inline constexpr const char* PacketCount = "Data Packets Count ";
 // The folder of the running program, without a trailing separator.
 QString GetProgramFolder();
 
+// The data folder of an installed program: "share/inkleaf" beside its bin folder
+// ("/usr/bin" gives "/usr/share/inkleaf"), wherever the prefix was unpacked. Empty when there
+// is none, as for a program run from its build folder.
+QString InstalledDataFolder(const QString& programFolder = GetProgramFolder());
+// A file that ships with the program (help.pdf, IlfRes.rcc): beside the program, else in its
+// installed data folder, else under "inkleaf/" in the XDG data folders ($XDG_DATA_HOME, then
+// $XDG_DATA_DIRS). Empty when none has it.
+QString FindProgramFile(const QString& name, const QString& programFolder = GetProgramFolder());
+
 // Where the settings files go: the program folder when programFolderWritable, else the user's
 // configuration folder from xdgConfigHome, else from home.
 QString ChooseSettingsFolder(const QString& programFolder, bool programFolderWritable,
                              const QString& xdgConfigHome, const QString& home);
+// Where the settings of the program in programFolder go: beside it when it can write there and
+// is not installed, else the user's configuration folder ($XDG_CONFIG_HOME, $HOME).
+QString SettingsFolderFor(const QString& programFolder);
 // The folder chosen for this run (decided once).
 QString SettingsFolder();
 // Puts the settings files in folder from now on (a command-line choice, and tests).

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "Thumbnail.h"
 #include "ToolSupport.h"
 
 #include "canvas/CanvasPage.h"
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 struct CommandShape {
@@ -15,16 +18,63 @@ struct CommandShape {
     ToolCommand::Kind kind;
     int files;      // file names the command takes, the least when more may follow
     bool moreFiles;
+    const char* usage;  // its lines of the usage text
 };
 
 constexpr CommandShape kCommands[] = {
-    {"info", ToolCommand::Info, 1, false},
-    {"render", ToolCommand::Render, 2, false},
-    {"export", ToolCommand::Export, 2, false},
-    {"convert", ToolCommand::Convert, 2, false},
-    {"split", ToolCommand::Split, 4, false},   // the cut counts as a file name here
-    {"merge", ToolCommand::Merge, 3, true},
+    {"info", ToolCommand::Info, 1, false,
+     "  info NOTE [--strokes]      the note's page settings and counts as JSON; --strokes also\n"
+     "                             lists every stroke and picture\n"
+     "  info DEVICE.QVN            the device file's header fields, its packets and the packets\n"
+     "                             with the pen down, as JSON\n"},
+    {"render", ToolCommand::Render, 2, false,
+     "  render NOTE OUT.png        the whole page as the program shows it after opening the\n"
+     "                             note; OUT.jpg writes it as JPEG\n"},
+    {"export", ToolCommand::Export, 2, false,
+     "  export NOTE OUT.jpg        the JPEG file that saving the note as .jpg writes\n"},
+    {"convert", ToolCommand::Convert, 2, false,
+     "  convert IN OUT             IN a note (.Ilf) or a device file (.QVN), OUT likewise: a\n"
+     "                             device file is replayed onto a new page as the program\n"
+     "                             imports it; a note is written as a device file of its strokes\n"
+     "  convert --out-dir DIR [--to ilf|qvn] IN...\n"
+     "                             converts every IN to DIR/NAME.Ilf (--to ilf, the default) or\n"
+     "                             DIR/NAME.QVN (--to qvn), NAME the input's name without its\n"
+     "                             last extension; goes on after a failed file\n"},
+    {"split", ToolCommand::Split, 4, false,  // the cut counts as a file name here
+     "  split IN CUT OUT1.QVN OUT2.QVN\n"
+     "                             the first CUT strokes of IN (a note or a device file) to\n"
+     "                             OUT1, the rest to OUT2; CUT from 1 to the strokes less one\n"},
+    {"merge", ToolCommand::Merge, 3, true,
+     "  merge BASE OUT.Ilf ADD.QVN...\n"
+     "                             BASE (a note or a device file) with every ADD replayed on\n"
+     "                             top, saved as a note\n"},
+    {"thumbnail", ToolCommand::Thumbnail, 2, false,
+     "  thumbnail --size N IN OUT.png\n"
+     "                             the page of IN (a note or a device file) as render draws\n"
+     "                             it, scaled so its longer side is N pixels (1 to 2048); for\n"
+     "                             file managers, so notes over 64 MB, device files over\n"
+     "                             1 MB and pages over 32 million pixels are refused at once\n"},
 };
+
+constexpr const char* kScreenUsage =
+    "  --screen WxH               the screen a new page is derived from and device files are\n"
+    "                             replayed on (default 1024x768); a note keeps the page it\n"
+    "                             was saved with\n";
+constexpr const char* kStatusUsage = "Exit status: 0 done, 1 a file could not be read or written, 2 a usage error.\n";
+
+const CommandShape* FindCommand(const QString& name)
+{
+    for (const CommandShape& candidate : kCommands) {
+        if (name == QLatin1String(candidate.name))
+            return &candidate;
+    }
+    return nullptr;
+}
+
+bool IsHelp(const QString& arg)
+{
+    return arg == QLatin1String("--help") || arg == QLatin1String("-h");
+}
 
 bool EndsWithAny(const QString& path, std::initializer_list<const char*> suffixes)
 {
@@ -60,6 +110,10 @@ QString CheckOutputName(ToolCommand::Kind kind, const QString& output)
     case ToolCommand::Merge:
         if (OutputKindOf(output) != FileKind::Note)
             return QStringLiteral("merge writes a note, whose name holds .Ilf, not %1").arg(output);
+        break;
+    case ToolCommand::Thumbnail:
+        if (!EndsWithAny(output, {".png"}))
+            return QStringLiteral("thumbnail writes .png files, not %1").arg(output);
         break;
     default:
         break;
@@ -134,16 +188,12 @@ ToolCommand ParseCommandLine(const QStringList& args)
 {
     if (args.isEmpty())
         return Failed(QStringLiteral("no command given"));
-    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+    const CommandShape* shape = FindCommand(args[0]);
+    if ((args.size() == 1 && IsHelp(args[0])) || (shape && std::any_of(args.begin(), args.end(), IsHelp))) {
         ToolCommand help;
         help.kind = ToolCommand::Help;
+        help.helpFor = shape ? shape->kind : ToolCommand::None;
         return help;
-    }
-
-    const CommandShape* shape = nullptr;
-    for (const CommandShape& candidate : kCommands) {
-        if (args[0] == QLatin1String(candidate.name))
-            shape = &candidate;
     }
     if (!shape)
         return Failed(QStringLiteral("unknown command %1").arg(args[0]));
@@ -176,6 +226,13 @@ ToolCommand ParseCommandLine(const QStringList& args)
                                   && to.compare(QLatin1String("qvn"), Qt::CaseInsensitive) != 0))
                 return Failed(QStringLiteral("--to wants ilf (notes) or qvn (device files)"));
             command.toDevice = to.compare(QLatin1String("qvn"), Qt::CaseInsensitive) == 0;
+        } else if (isOption(arg, "--size") && command.kind == ToolCommand::Thumbnail) {
+            QString size;
+            bool number = false;
+            if (value(i, size))
+                command.size = size.toInt(&number);
+            if (!number || command.size < 1 || command.size > Thumbnail::kMaxSize)
+                return Failed(QStringLiteral("--size wants the thumbnail's size in pixels, 1 to %1").arg(Thumbnail::kMaxSize));
         } else if (isOption(arg, "--screen")) {
             QString size;
             if (!value(i, size) || !ParseScreenSize(size, command.screen))
@@ -192,6 +249,8 @@ ToolCommand ParseCommandLine(const QStringList& args)
     }
     if (!to.isEmpty())
         return Failed(QStringLiteral("--to goes with --out-dir; otherwise the output's name says what to write"));
+    if (command.kind == ToolCommand::Thumbnail && command.size == 0)
+        return Failed(QStringLiteral("thumbnail wants --size N, the size in pixels"));
     if (command.kind == ToolCommand::Split) {
         if (command.files.size() != shape->files)
             return Failed(QStringLiteral("split takes an input, a number of strokes and two outputs"));
@@ -213,32 +272,14 @@ ToolCommand ParseCommandLine(const QStringList& args)
     return command;
 }
 
-QString UsageText()
+QString UsageText(ToolCommand::Kind kind)
 {
-    return QStringLiteral(
-        "usage: inkleaf-tool COMMAND [--screen WxH] FILES\n"
-        "  info NOTE [--strokes]      the note's page settings and counts as JSON; --strokes also\n"
-        "                             lists every stroke and picture\n"
-        "  info DEVICE.QVN            the device file's header fields, its packets and the packets\n"
-        "                             with the pen down, as JSON\n"
-        "  render NOTE OUT.png        the whole page as the program shows it after opening the\n"
-        "                             note; OUT.jpg writes it as JPEG\n"
-        "  export NOTE OUT.jpg        the JPEG file that saving the note as .jpg writes\n"
-        "  convert IN OUT             IN a note (.Ilf) or a device file (.QVN), OUT likewise: a\n"
-        "                             device file is replayed onto a new page as the program\n"
-        "                             imports it; a note is written as a device file of its strokes\n"
-        "  convert --out-dir DIR [--to ilf|qvn] IN...\n"
-        "                             converts every IN to DIR/NAME.Ilf (--to ilf, the default) or\n"
-        "                             DIR/NAME.QVN (--to qvn), NAME the input's name without its\n"
-        "                             last extension; goes on after a failed file\n"
-        "  split IN CUT OUT1.QVN OUT2.QVN\n"
-        "                             the first CUT strokes of IN (a note or a device file) to\n"
-        "                             OUT1, the rest to OUT2; CUT from 1 to the strokes less one\n"
-        "  merge BASE OUT.Ilf ADD.QVN...\n"
-        "                             BASE (a note or a device file) with every ADD replayed on\n"
-        "                             top, saved as a note\n"
-        "  --screen WxH               the screen a new page is derived from and device files are\n"
-        "                             replayed on (default 1024x768); a note keeps the page it\n"
-        "                             was saved with\n"
-        "Exit status: 0 done, 1 a file could not be read or written, 2 a usage error.\n");
+    QString text = QStringLiteral("usage: inkleaf-tool COMMAND [--screen WxH] FILES\n");
+    for (const CommandShape& shape : kCommands) {
+        if (kind == ToolCommand::None || kind == shape.kind)
+            text += QLatin1String(shape.usage);
+    }
+    text += QLatin1String(kScreenUsage);
+    text += QLatin1String(kStatusUsage);
+    return text;
 }

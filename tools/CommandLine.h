@@ -8,7 +8,7 @@
 #include <QStringList>
 
 struct ToolCommand {
-    enum Kind { None, Help, Info, Render, Export, Convert, Split, Merge };
+    enum Kind { None, Help, Info, Render, Export, Convert, Split, Merge, Thumbnail };
 
     Kind kind = None;
     // info: the file. render, export, convert: input, output. split: input, first output,
@@ -20,6 +20,8 @@ struct ToolCommand {
     int cut = 0;                      // split: strokes before it go to the first output
     QString outDir;                   // convert --out-dir: outputs go here, named after the inputs
     bool toDevice = false;            // convert --out-dir --to qvn: write device files, not notes
+    int size = 0;                     // thumbnail --size: pixels of the square it fits in
+    Kind helpFor = None;              // help: the command asked about, None for all
     QString error;                    // set for a usage error
 
     bool IsBatch() const { return !outDir.isEmpty(); }
@@ -37,5 +39,5 @@ bool ParseScreenSize(const QString& text, CRect& screen);
 // Whether the name ends in .jpg or .jpeg, in any case.
 bool IsJpegName(const QString& path);
 
-// The usage text, ending in a newline.
-QString UsageText();
+// The usage text of every command, or of one (kind), ending in a newline.
+QString UsageText(ToolCommand::Kind kind = ToolCommand::None);

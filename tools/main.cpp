@@ -8,6 +8,7 @@
 #include "NoteInfo.h"
 #include "PageSettingsView.h"
 #include "ReplayCanvas.h"
+#include "Thumbnail.h"
 #include "ToolSupport.h"
 
 #include "canvas/HeadlessView.h"
@@ -247,6 +248,18 @@ int Merge(const ToolCommand& command, const CountingPrompts& prompts)
     return WriteResult(canvas.Document().OnSaveDocument(output), output, prompts, before);
 }
 
+int MakeThumbnail(const ToolCommand& command, const CountingPrompts& prompts)
+{
+    const QImage thumbnail = Thumbnail::Draw(command.files[0], command.size, command.screen, prompts);
+    if (thumbnail.isNull())
+        return kFailed;
+    const QString problem = WriteImage(thumbnail, command.files[1], PageSettings{});
+    if (problem.isEmpty())
+        return kDone;
+    Complain(QStringLiteral("%1: %2").arg(command.files[1], problem));
+    return kFailed;
+}
+
 int Run(const ToolCommand& command, const CountingPrompts& prompts)
 {
     switch (command.kind) {
@@ -262,6 +275,8 @@ int Run(const ToolCommand& command, const CountingPrompts& prompts)
         return Split(command, prompts);
     case ToolCommand::Merge:
         return Merge(command, prompts);
+    case ToolCommand::Thumbnail:
+        return MakeThumbnail(command, prompts);
     default:
         return kUsage;
     }
@@ -276,6 +291,7 @@ bool NeedsWidgets(const ToolCommand& command)
     case ToolCommand::Merge:
         return true;
     case ToolCommand::Convert:
+    case ToolCommand::Thumbnail:
         return std::any_of(command.files.begin(), command.files.end(),
                            [](const QString& path) { return InputKindOf(path) == FileKind::Device; });
     default:
@@ -292,7 +308,7 @@ int main(int argc, char** argv)
         args.append(QString::fromLocal8Bit(argv[i]));
     const ToolCommand command = ParseCommandLine(args);
     if (command.kind == ToolCommand::Help) {
-        std::fputs(qUtf8Printable(UsageText()), stdout);
+        std::fputs(qUtf8Printable(UsageText(command.helpFor)), stdout);
         return kDone;
     }
     if (!command.error.isEmpty()) {

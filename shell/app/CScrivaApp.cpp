@@ -9,6 +9,8 @@
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
+#include <QGuiApplication>
+
 
 CScrivaApp::CScrivaApp() : m_recent(RecentFileList::DefaultFile()) {}
 
@@ -29,6 +31,7 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
         return false;
     m_running = true;
     m_bInkingLaunch = m_decision.inkingLaunch;
+    NameWindowsAfterLauncher();
 
     // The tablet is bound before the view opens its context; the mouse may stand in for it.
     TabletBinding& tablet = TabletBinding::Instance();
@@ -60,6 +63,20 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     if (!tablet.IsLoaded())
         m_frame->ShowNoTabletNotice();
     return true;
+}
+
+void CScrivaApp::NameWindowsAfterLauncher() const
+{
+    // The desktop puts a window under the launcher whose StartupWMClass is the window's class
+    // (X11) or whose file name is its application id (Wayland). Qt takes the class from the
+    // application name when the first window is made, so this comes before any window.
+    if (m_bInkingLaunch) {
+        QGuiApplication::setApplicationName(QStringLiteral("Lumora"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.inkleaf.Lumora"));
+    } else {
+        QGuiApplication::setApplicationName(QStringLiteral("Inkleaf"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.inkleaf.Inkleaf"));
+    }
 }
 
 bool CScrivaApp::OnCommand(UINT id)

@@ -38,6 +38,10 @@ public:
     bool IsAboutBoxVisible() const;
 
 private:
+    // Gives the windows the class and application id of the launcher that starts this kind of
+    // launch ("Lumora" for an inking launch, "Inkleaf" otherwise).
+    void NameWindowsAfterLauncher() const;
+
     bool m_running = false;  // this instance went on after the launch decision
     InstanceSession m_session;
     LaunchDecision m_decision;

@@ -34,6 +34,7 @@ QImage Transparent(QSize size)
 
 // The plate is drawn square, as high as the button is low or as wide as it is narrow, and its
 // middle line is repeated to the full size, so corners and rim keep their shape on long keys.
+// Physical pixels.
 QImage Plate(Look look, QSize size)
 {
     const int side = std::min(size.width(), size.height());
@@ -58,9 +59,9 @@ QImage Plate(Look look, QSize size)
     return plate;
 }
 
-// The glyph at the largest size that fits the button and keeps its proportions, never above
-// its own size (drawn one to one it stays crisp).
-QImage Glyph(const QString& glyph, QSize size)
+// The glyph at the largest size that fits the button (logical pixels) and keeps its
+// proportions, never above its own size (drawn one to one it stays crisp); physical pixels.
+QImage Glyph(const QString& glyph, QSize size, qreal ratio)
 {
     QString name = QStringLiteral("glyph/") + glyph;
     if (size.width() >= 2 * size.height() && Resources::HasImage(name + QStringLiteral("-wide")))
@@ -69,7 +70,7 @@ QImage Glyph(const QString& glyph, QSize size)
     if (own.isEmpty())
         return {};
     const QSize fitted = own.boundedTo(size) == own ? own : own.scaled(size, Qt::KeepAspectRatio);
-    return Resources::LoadImage(name, fitted);
+    return Resources::LoadImage(name, Resources::PhysicalSize(fitted, ratio));
 }
 
 // Grey, lighter and fainter: the glyph of a button that cannot be used.
@@ -88,32 +89,35 @@ QImage Greyed(const QImage& glyph)
 
 }  // namespace
 
-QPixmap ComposeButton(const QString& glyph, Look look, QSize size)
+// Composed in physical pixels, then marked with the ratio.
+QPixmap ComposeButton(const QString& glyph, Look look, QSize size, qreal ratio)
 {
     if (size.isEmpty())
         return {};
-    QImage image = Plate(look, size);
-    QImage mark = Glyph(glyph, size);
+    const QSize pixels = Resources::PhysicalSize(size, ratio);
+    QImage image = Plate(look, pixels);
+    QImage mark = Glyph(glyph, size, ratio);
     if (!mark.isNull()) {
         if (look == Look::Disabled)
             mark = Greyed(mark);
-        QPoint at((size.width() - mark.width()) / 2, (size.height() - mark.height()) / 2);
+        QPoint at((pixels.width() - mark.width()) / 2, (pixels.height() - mark.height()) / 2);
         if (look == Look::Pressed)
-            at += QPoint(1, 1);
+            at += QPoint(1, 1) * std::max(1, qRound(ratio));
         QPainter p(&image);
         p.drawImage(at, mark);
     }
+    image.setDevicePixelRatio(ratio);
     return QPixmap::fromImage(image);
 }
 
-ButtonImages ComposeLooks(const QString& glyph, QSize size, bool selected)
+ButtonImages ComposeLooks(const QString& glyph, QSize size, bool selected, qreal ratio)
 {
     if (selected) {
-        const QPixmap lit = ComposeButton(glyph, Look::Selected, size);
+        const QPixmap lit = ComposeButton(glyph, Look::Selected, size, ratio);
         return {lit, lit, lit, lit};
     }
-    return {ComposeButton(glyph, Look::Normal, size), ComposeButton(glyph, Look::Pressed, size),
-            ComposeButton(glyph, Look::Focused, size), ComposeButton(glyph, Look::Disabled, size)};
+    return {ComposeButton(glyph, Look::Normal, size, ratio), ComposeButton(glyph, Look::Pressed, size, ratio),
+            ComposeButton(glyph, Look::Focused, size, ratio), ComposeButton(glyph, Look::Disabled, size, ratio)};
 }
 
 QString GlyphName(UINT command)
@@ -138,9 +142,9 @@ ButtonImages ButtonArt(UINT command, bool selected)
     return ButtonArt(command, selected, ButtonSize(command));
 }
 
-ButtonImages ButtonArt(UINT command, bool selected, QSize size)
+ButtonImages ButtonArt(UINT command, bool selected, QSize size, qreal ratio)
 {
-    return ComposeLooks(GlyphName(command), size, selected);
+    return ComposeLooks(GlyphName(command), size, selected, ratio);
 }
 
 QString BackgroundName(FrameMode mode, bool smallScreen)
@@ -153,9 +157,9 @@ QString BackgroundName(FrameMode mode, bool smallScreen)
     return smallScreen ? QStringLiteral("bitmap/433") : QStringLiteral("bitmap/272");
 }
 
-QPixmap Background(FrameMode mode, bool smallScreen)
+QPixmap Background(FrameMode mode, bool smallScreen, qreal ratio)
 {
-    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode, smallScreen)));
+    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode, smallScreen), {}, ratio));
 }
 
 QSize BackgroundSize(FrameMode mode, bool smallScreen)
@@ -163,9 +167,9 @@ QSize BackgroundSize(FrameMode mode, bool smallScreen)
     return Resources::ImageSize(BackgroundName(mode, smallScreen));
 }
 
-QPixmap Background(QSize size)
+QPixmap Background(QSize size, qreal ratio)
 {
-    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(FrameMode::Letter), size));
+    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(FrameMode::Letter), size, ratio));
 }
 
 }  // namespace BarArtwork

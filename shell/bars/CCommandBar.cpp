@@ -51,8 +51,9 @@ CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent), m_bCompact(Resource
     m_tipHint.SetDelays(0, 0, 0);
     m_tipHint.SetColors(RGB(0, 0, 0), CBalloonTip::kDefaultBackColor);
 
-    m_background = CommandBarArtwork::Background(m_nMode);
-    setFixedHeight(m_background.height());
+    m_ratio = devicePixelRatioF();
+    m_background = CommandBarArtwork::Background(m_nMode, m_ratio);
+    setFixedHeight(BackgroundHeight());
     GetBarRect(true);
     CreateButtons();
     if (parent)
@@ -97,13 +98,32 @@ void CCommandBar::CreateButtons()
 void CCommandBar::LoadBitmaps(Button index, QSize size)
 {
     CHoverBitmapButton* button = m_btn[index];
-    if (!button->CurrentBitmap().isNull() && button->sizeHint() == size)
+    const QPixmap& shown = button->CurrentBitmap();
+    if (!shown.isNull() && button->sizeHint() == size && shown.devicePixelRatio() == m_ratio)
         return;
     const Glyph glyph = Buttons()[index].glyph;
-    button->LoadBitmaps(CommandBarArtwork::Button(glyph, Look::Normal, size),
-                        CommandBarArtwork::Button(glyph, Look::Pressed, size),
-                        CommandBarArtwork::Button(glyph, Look::Focused, size),
-                        CommandBarArtwork::Button(glyph, Look::Disabled, size));
+    button->LoadBitmaps(CommandBarArtwork::Button(glyph, Look::Normal, size, m_ratio),
+                        CommandBarArtwork::Button(glyph, Look::Pressed, size, m_ratio),
+                        CommandBarArtwork::Button(glyph, Look::Focused, size, m_ratio),
+                        CommandBarArtwork::Button(glyph, Look::Disabled, size, m_ratio));
+}
+
+// A window moved to a screen of another pixel ratio: the pictures are drawn again for it.
+void CCommandBar::DrawForScreen()
+{
+    if (devicePixelRatioF() == m_ratio)
+        return;
+    m_ratio = devicePixelRatioF();
+    m_background = CommandBarArtwork::Background(m_nMode, m_ratio);
+    const CommandBarLayout layout{m_nMode, m_bCompact};
+    for (int i = 0; i < kButtonCount; ++i)
+        LoadBitmaps(Button(i), layout.Place(CommandBarLayout::Buttons()[i]).size());
+    update();
+}
+
+int CCommandBar::BackgroundHeight() const
+{
+    return qRound(m_background.deviceIndependentSize().height());
 }
 
 CHoverBitmapButton* CCommandBar::ButtonFor(UINT command) const
@@ -126,8 +146,8 @@ void CCommandBar::LayoutForMode(FrameMode mode)
 {
     if (mode != m_nMode) {
         m_nMode = mode;
-        m_background = CommandBarArtwork::Background(mode);
-        setFixedHeight(m_background.height());
+        m_background = CommandBarArtwork::Background(mode, m_ratio);
+        setFixedHeight(BackgroundHeight());
         FollowParent();
     }
     // Pending until the frame next changes the bar's size.
@@ -209,7 +229,7 @@ void CCommandBar::FollowParent()
 {
     if (!parentWidget())
         return;
-    setGeometry(0, 0, parentWidget()->width(), m_background.height());
+    setGeometry(0, 0, parentWidget()->width(), BackgroundHeight());
 }
 
 bool CCommandBar::eventFilter(QObject* watched, QEvent* event)
@@ -222,8 +242,8 @@ bool CCommandBar::eventFilter(QObject* watched, QEvent* event)
 void CCommandBar::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (width() > m_background.width())
-        p.drawPixmap(QRect(0, 0, width(), m_background.height()), m_background);
+    if (width() > m_background.deviceIndependentSize().width())
+        p.drawPixmap(QRect(0, 0, width(), BackgroundHeight()), m_background);
     else
         p.drawPixmap(0, 0, m_background);
     if (m_nMode == FrameMode::Letter)
@@ -241,6 +261,9 @@ void CCommandBar::paintEvent(QPaintEvent*)
 
 bool CCommandBar::event(QEvent* event)
 {
+    // Qt's word that the window went to another screen, which may have another pixel ratio.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        DrawForScreen();
     // A modal dialog over the frame (the About box, a colour chooser) would stand under the
     // top-most balloon: the balloon steps aside until the dialog closes.
     if (event->type() == QEvent::WindowBlocked) {

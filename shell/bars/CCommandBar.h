@@ -101,6 +101,8 @@ protected:
 private:
     void CreateButtons();
     void LoadBitmaps(Button index, QSize size);
+    void DrawForScreen();
+    int BackgroundHeight() const;  // logical pixels
     void FollowParent();
     void OnHintTimer();
 
@@ -113,7 +115,8 @@ private:
     FrameDrag m_drag;              // the left button drags the frame
     CBalloonTip m_tipHint;
     FrameMode m_nMode = FrameMode::Letter;
-    QPixmap m_background;          // of m_nMode
+    QPixmap m_background;          // of m_nMode, drawn for m_ratio
+    qreal m_ratio = 1;             // the screen's physical pixels per logical pixel
     bool m_bCompact = false;       // the compact replacement look was in use at creation
     int m_widths[3] = {1, 3, 5};   // pencil, brush, marker, as shown outside letter mode
 };

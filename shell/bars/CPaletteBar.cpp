@@ -165,7 +165,7 @@ CHoverBitmapButton* CPaletteBar::Button(UINT command) const
 void CPaletteBar::LoadButtonArt(UINT command, QSize size)
 {
     const bool selected = m_view && ToolOf(command) >= 0 && ToolOf(command) == m_view->Tool();
-    const BarArtwork::ButtonImages art = BarArtwork::ButtonArt(command, selected, size);
+    const BarArtwork::ButtonImages art = BarArtwork::ButtonArt(command, selected, size, m_ratio);
     Button(command)->LoadBitmaps(art.normal, art.pressed, art.focused, art.disabled);
 }
 
@@ -173,6 +173,7 @@ void CPaletteBar::LayoutForMode(FrameMode mode)
 {
     HidePenWidthPopup();
     m_nMode = mode;
+    m_ratio = devicePixelRatioF();
     GetBarRect(true);
     const PaletteBarLayout& layout = Layout();
     for (size_t i = 0; i < kCommands.size(); ++i) {
@@ -327,6 +328,9 @@ void CPaletteBar::WriteSettings() const
 
 bool CPaletteBar::event(QEvent* event)
 {
+    // Qt's word that the window went to another screen: its pixel ratio may differ.
+    if (event->type() == QEvent::ScreenChangeInternal && devicePixelRatioF() != m_ratio)
+        LayoutForMode(m_nMode);
     // Ink comes from the pen, not from commands: look again whenever the mouse comes over.
     if (event->type() == QEvent::Enter && m_view)
         m_lineHeight->setEnabled(!m_view->HasInkFlag());
@@ -411,7 +415,7 @@ void CPaletteBar::paintEvent(QPaintEvent*)
     // The background has the mode's size, stretched when the window is wider.
     const QSize background = BarSize();
     p.drawImage(0, 0, Resources::LoadImage(BarArtwork::BackgroundName(m_nMode, m_bSmallScreen),
-                                           QSize(std::max(background.width(), width()), height())));
+                                           QSize(std::max(background.width(), width()), height()), m_ratio));
 
     auto colourBox = [&p](const QRect& r, COLORREF colour) {
         p.setPen(QColor(0x50, 0x58, 0x64));

@@ -118,6 +118,7 @@ private:
     bool m_bSmallScreen = false;
     bool m_bCompact = false;
     FrameMode m_nMode = FrameMode::Letter;
+    qreal m_ratio = 1;  // the screen's physical pixels per logical pixel the pictures are drawn for
     COLORREF m_crChosen = 0;  // the shared chooser starts black and remembers its last colour
     std::array<CHoverBitmapButton*, kButtonCount> m_btn{};
     std::array<COLORREF, Settings::kColorBlocks> m_crBlock{};

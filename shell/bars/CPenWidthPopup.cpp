@@ -21,25 +21,24 @@ CPenWidthPopup::CPenWidthPopup(QWidget* window)
     // A window of its own, so it can stand above the small frames of desktop and inking modes;
     // it never takes the activation from the frame.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    const QImage background = PenWidthArtwork::Background();
-    m_rcFull = QRect(QPoint(0, 0), background.size());
-    m_shape = RegionFromBitmap(background);
+    // The window's shape is in logical pixels; the pictures are drawn for the screen.
+    const QImage shape = PenWidthArtwork::Shape();
+    m_rcFull = QRect(QPoint(0, 0), shape.size());
+    m_shape = RegionFromBitmap(shape);
 
     m_sheet = new QLabel(this);
-    m_sheet->setPixmap(QPixmap::fromImage(background));
     m_sheet->setGeometry(m_rcFull);
     for (int n = 1; n <= PenWidthArtwork::kWidthCount; ++n) {
-        const BarArtwork::ButtonImages art = PenWidthArtwork::WidthButton(n);
-        auto* button = new CHoverBitmapButton(ID_PEN_WIDTH1 + UINT(n - 1), art.normal, art.pressed, art.focused,
-                                              art.disabled, m_sheet);
+        auto* button = new CHoverBitmapButton(ID_PEN_WIDTH1 + UINT(n - 1), m_sheet);
         button->setObjectName(QStringLiteral("PenWidth%1").arg(n));
         button->SetToolTipText(LoadString(IDS_PEN_WIDTH).arg(n));
         button->move(PenWidthArtwork::ButtonPlace(n));
         connect(button, &CHoverBitmapButton::commandTriggered, this, &CPenWidthPopup::commandTriggered);
         m_btnWidth[size_t(n - 1)] = button;
     }
+    DrawFor(devicePixelRatioF());
     resize(m_rcFull.size());
-    ShapeWindowFromBitmap(this, background);
+    ShapeWindowFromBitmap(this, shape);
 
     m_timer.setInterval(kStepInterval);
     connect(&m_timer, &QTimer::timeout, this, &CPenWidthPopup::OnStep);
@@ -58,6 +57,9 @@ void CPenWidthPopup::Toggle(int tool, int width, QWidget* anchor)
     }
     m_nTool = tool;
     m_anchor = anchor;
+    // The popup opens on the anchor's screen.
+    if (anchor)
+        DrawFor(anchor->devicePixelRatioF());
     for (int n = 1; n <= PenWidthArtwork::kWidthCount; ++n)
         WidthButton(n)->setVisible(n != width);  // the popup offers the other widths
     m_nStep = kSteps;
@@ -87,6 +89,18 @@ void CPenWidthPopup::Close()
         m_nStep = 1;
     m_bOpening = false;
     m_timer.start();
+}
+
+void CPenWidthPopup::DrawFor(qreal ratio)
+{
+    if (ratio == m_ratio)
+        return;
+    m_ratio = ratio;
+    m_sheet->setPixmap(QPixmap::fromImage(PenWidthArtwork::Background(ratio)));
+    for (int n = 1; n <= PenWidthArtwork::kWidthCount; ++n) {
+        const BarArtwork::ButtonImages art = PenWidthArtwork::WidthButton(n, ratio);
+        WidthButton(n)->LoadBitmaps(art.normal, art.pressed, art.focused, art.disabled);
+    }
 }
 
 // Opening: show, then a quarter, a third, a half and the full height, the last step stopping
@@ -127,7 +141,7 @@ void CPenWidthPopup::Place(int height)
     setGeometry(anchor.x(), anchor.y() - height, m_rcFull.width(), height);
     const int offset = height - m_rcFull.height();
     m_sheet->move(0, offset);
-    setMask(m_shape.translated(0, offset));
+    SetWindowShape(this, m_shape.translated(0, offset));
 }
 
 // Presses on the bars' buttons go on to them: they close the popup, or move it to another

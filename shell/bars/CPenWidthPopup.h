@@ -58,14 +58,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Draws the sheet and the buttons for a screen of ratio physical pixels per logical one.
+    void DrawFor(qreal ratio);
     void Place(int height);
     bool IsOutside(const QWidget* target) const;
     void Close();
 
     std::array<CHoverBitmapButton*, 5> m_btnWidth{};
     QLabel* m_sheet = nullptr;  // the full-size background carrying the buttons
-    QRegion m_shape;            // the sheet's non-white pixels
+    QRegion m_shape;            // the outline's window pixels, logical
     QRect m_rcFull;
+    qreal m_ratio = 0;          // the pictures are drawn for it
     QPointer<QWidget> m_anchor;
     QTimer m_timer;
     int m_nTool = 0;

@@ -15,7 +15,7 @@ QString GlyphName(Glyph glyph)
     return row < CommandBarLayout::kButtonCount ? QLatin1String(CommandBarLayout::Buttons()[row].glyph) : QString();
 }
 
-QPixmap Button(Glyph glyph, Look look, QSize size)
+QPixmap Button(Glyph glyph, Look look, QSize size, qreal ratio)
 {
     BarArtwork::Look barLook = BarArtwork::Look::Normal;
     switch (look) {
@@ -24,7 +24,7 @@ QPixmap Button(Glyph glyph, Look look, QSize size)
     case Look::Focused: barLook = BarArtwork::Look::Focused; break;
     case Look::Disabled: barLook = BarArtwork::Look::Disabled; break;
     }
-    return BarArtwork::ComposeButton(GlyphName(glyph), barLook, size);
+    return BarArtwork::ComposeButton(GlyphName(glyph), barLook, size, ratio);
 }
 
 QString BackgroundName(FrameMode mode)
@@ -37,9 +37,9 @@ QString BackgroundName(FrameMode mode)
     return QStringLiteral("bitmap/260");
 }
 
-QPixmap Background(FrameMode mode)
+QPixmap Background(FrameMode mode, qreal ratio)
 {
-    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode)));
+    return QPixmap::fromImage(Resources::LoadImage(BackgroundName(mode), {}, ratio));
 }
 
 QSize BackgroundSize(FrameMode mode)

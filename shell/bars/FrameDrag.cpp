@@ -2,10 +2,14 @@
 
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 
 void FrameDrag::Begin(QWidget* bar, const QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || bar->window()->isMaximized())
+    QWidget* frame = bar->window();
+    if (event->button() != Qt::LeftButton || frame->isMaximized())
+        return;
+    if (QWindow* window = frame->windowHandle(); window && window->startSystemMove())
         return;
     m_ptDrag = event->globalPosition().toPoint();
     m_bDragging = true;
@@ -18,10 +22,10 @@ void FrameDrag::Move(QWidget* bar, const QMouseEvent* event)
         return;
     const QPoint cursor = event->globalPosition().toPoint();
     const QPoint delta = cursor - m_ptDrag;
-    if (delta.x() != 0 && delta.y() != 0) {
-        m_ptDrag = cursor;
-        bar->window()->move(bar->window()->pos() + delta);
-    }
+    if (delta.isNull())
+        return;
+    m_ptDrag = cursor;
+    bar->window()->move(bar->window()->pos() + delta);
 }
 
 void FrameDrag::End(QWidget* bar, const QMouseEvent* event)

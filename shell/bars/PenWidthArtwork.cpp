@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace PenWidthArtwork {
 
 namespace {
@@ -52,34 +54,37 @@ QImage Shape()
     return shape;
 }
 
-QImage Background()
+QImage Background(qreal ratio)
 {
     const QSize size = PopupSize();
-    QImage sheet(size, QImage::Format_RGB32);
+    const QSize pixels = Resources::PhysicalSize(size, ratio);
+    QImage sheet(pixels, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     {
         QPainter p(&sheet);
-        p.drawImage(0, 0, Resources::LoadImage(kSheet, size));
+        p.drawImage(0, 0, Resources::LoadImage(kSheet, pixels));
     }
     // The window is made of the sheet's non-white pixels: white exactly outside the outline.
     const QImage shape = Shape();
     const QRgb white = qRgb(255, 255, 255);
-    for (int y = 0; y < size.height(); ++y) {
-        const auto* outline = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
+    for (int y = 0; y < pixels.height(); ++y) {
+        const int row = std::min(int(y / ratio), size.height() - 1);
+        const auto* outline = reinterpret_cast<const QRgb*>(shape.constScanLine(row));
         auto* line = reinterpret_cast<QRgb*>(sheet.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            if (outline[x] == white)
+        for (int x = 0; x < pixels.width(); ++x) {
+            if (outline[std::min(int(x / ratio), size.width() - 1)] == white)
                 line[x] = white;
             else if ((line[x] & 0xFFFFFF) == (white & 0xFFFFFF))
                 line[x] = qRgb(254, 254, 254);
         }
     }
+    sheet.setDevicePixelRatio(ratio);
     return sheet;
 }
 
-BarArtwork::ButtonImages WidthButton(int n)
+BarArtwork::ButtonImages WidthButton(int n, qreal ratio)
 {
-    return BarArtwork::ComposeLooks(QStringLiteral("width-%1").arg(n), ButtonSize());
+    return BarArtwork::ComposeLooks(QStringLiteral("width-%1").arg(n), ButtonSize(), false, ratio);
 }
 
 }  // namespace PenWidthArtwork

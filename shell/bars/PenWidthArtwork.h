@@ -3,6 +3,9 @@
 // white is see-through, everything else is window) and the four looks of the five width
 // buttons, each a plate with a stroke as thick as its width ("glyph/width-1" ...). While the
 // replacement bundle is loaded the popup takes the compact look, with its own button places.
+// Sizes and places are logical pixels; the sheet and the buttons can be drawn for a screen of
+// ratio physical pixels per logical pixel, the outline stays in logical pixels, as window
+// shapes are.
 
 #include "BarArtwork.h"
 
@@ -29,9 +32,11 @@ QSize PopupSize();
 QSize ButtonSize();
 // The outline at PopupSize: black window pixels on white.
 QImage Shape();
-// The popup's sheet at PopupSize, cut to the outline: white outside it, no white inside.
-QImage Background();
+// The popup's sheet at PopupSize, cut to the outline: white outside it, no white inside. At a
+// ratio, each logical pixel of the outline decides for all its physical pixels, so the sheet
+// fills the window's shape exactly.
+QImage Background(qreal ratio = 1.0);
 // The four looks of the button of width n (1..5).
-BarArtwork::ButtonImages WidthButton(int n);
+BarArtwork::ButtonImages WidthButton(int n, qreal ratio = 1.0);
 
 }  // namespace PenWidthArtwork

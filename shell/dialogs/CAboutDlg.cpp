@@ -22,12 +22,20 @@ constexpr const char* kVersion = " 2.60.00";
 constexpr QRgb kShadowColor = 0xFFB2B2B2;
 constexpr int kTextTops[] = {70, 90, 140, 160};  // pixels from the top of the box
 
+// Where help.pdf is: beside the program, or where the installed program keeps its data. The
+// program folder when neither has it, so the message names where it was looked for.
+QString HelpFolder()
+{
+    const QString found = FindProgramFile(QStringLiteral("help.pdf"));
+    return found.isEmpty() ? GetProgramFolder() : QFileInfo(found).absolutePath();
+}
+
 }  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       m_openDocument([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
-      m_helpFolder(GetProgramFolder())
+      m_helpFolder(HelpFolder())
 {
     setModal(true);
     resize(kLogoWidth, kLogoHeight);

@@ -1,7 +1,7 @@
 #pragma once
 // The About box: a borderless logo with four centred, shadowed lines (the titles, the rights
 // notice, the version and the attached tablet). A left click anywhere opens the user manual,
-// help.pdf in the program folder, and closes the box.
+// help.pdf beside the program (or in the installed program's data folder), and closes the box.
 
 #include "platform/WinTypes.h"
 #include "tablet/TabletIdentity.h"
@@ -61,5 +61,5 @@ protected:
 private:
     DocumentOpener m_openDocument;
     QString m_sysfsRoot = QStringLiteral("/sys");
-    QString m_helpFolder;  // where help.pdf lives: the program folder
+    QString m_helpFolder;  // where help.pdf lives: beside the program or in its data folder
 };

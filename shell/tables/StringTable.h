@@ -34,10 +34,11 @@ public:
     QString LoadString(UINT id) const override;
     // Every identifier of one language's table, in file order.
     static QList<UINT> Identifiers(const QString& language);
+    // Every string of a file in the tables' format, anywhere; empty when it cannot be read.
+    static QHash<UINT, QString> ReadFile(const QString& path, QList<UINT>* order = nullptr);
 
 private:
     static QHash<UINT, QString> Read(const QString& language, QList<UINT>* order = nullptr);
-    static QHash<UINT, QString> ReadFile(const QString& path, QList<UINT>* order = nullptr);
 
     QString m_language;
     QHash<UINT, QString> m_strings;

@@ -1,5 +1,7 @@
 #include "CBalloonTip.h"
 
+#include "WindowShape.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -178,7 +180,7 @@ void CBalloonTip::Layout()
     if (m_bPlaced)
         move(m_tracked - StemTip());
     // Without a compositing window manager the see-through corners would show black.
-    setMask(QRegion(Outline().toFillPolygon().toPolygon(), Qt::WindingFill));
+    SetWindowShape(this, QRegion(Outline().toFillPolygon().toPolygon(), Qt::WindingFill));
     update();
 }
 

@@ -1,8 +1,31 @@
 #include "WindowShape.h"
 
+#include <QEvent>
 #include <QWidget>
 
 #include <vector>
+
+namespace {
+
+// Sets its window's shape again once the window has gone to another screen.
+class ShapeKeeper : public QObject {
+public:
+    static constexpr const char* kName = "ShapeKeeper";
+    explicit ShapeKeeper(QWidget* window) : QObject(window) { setObjectName(QLatin1String(kName)); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::ScreenChangeInternal && window && !window->mask().isEmpty()) {
+            const QRegion shape = window->mask();
+            window->clearMask();  // setting the same shape again would change nothing
+            window->setMask(shape);
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 QRegion RegionFromBitmap(const QImage& bitmap, COLORREF transparent)
 {
@@ -33,6 +56,13 @@ bool ShapeWindowFromBitmap(QWidget* window, const QImage& bitmap)
     const QRegion region = RegionFromBitmap(bitmap);
     if (!window || region.isEmpty())
         return false;
-    window->setMask(region);
+    SetWindowShape(window, region);
     return true;
+}
+
+void SetWindowShape(QWidget* window, const QRegion& region)
+{
+    if (!window->findChild<QObject*>(QLatin1String(ShapeKeeper::kName), Qt::FindDirectChildrenOnly))
+        window->installEventFilter(new ShapeKeeper(window));
+    window->setMask(region);
 }

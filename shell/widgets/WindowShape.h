@@ -14,3 +14,8 @@ QRegion RegionFromBitmap(const QImage& bitmap, COLORREF transparent = RGB(255, 2
 
 // Gives window the shape of bitmap's non-white pixels. Returns false when the bitmap has none.
 bool ShapeWindowFromBitmap(QWidget* window, const QImage& bitmap);
+
+// Gives window the shape of region (logical pixels) and keeps it when the window goes to a
+// screen of another pixel ratio: Qt turns a shape into the screen's pixels once, when it is
+// set, and would otherwise cut the window to its old size there.
+void SetWindowShape(QWidget* window, const QRegion& region);

@@ -228,3 +228,67 @@ TEST(Settings, files_stay_beside_a_writable_program_and_go_to_the_user_config_ot
     EXPECT_EQ(ReportFilePath(), "/tmp/somewhere/Tavlo01.ini");
     OverrideSettingsFolder(before);
 }
+
+// An unpacked prefix (prefix/bin with prefix/share/inkleaf), a build folder and a user's XDG
+// folders, side by side in one temporary folder.
+class InstalledLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* folder : {"prefix/bin", "prefix/lib", "prefix/share/inkleaf", "build/app", "xdg/data/inkleaf",
+                                   "xdg/config"})
+            ASSERT_TRUE(QDir().mkpath(Path(folder)));
+        m_dataHome = qgetenv("XDG_DATA_HOME");
+        m_dataDirs = qgetenv("XDG_DATA_DIRS");
+        m_configHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_DATA_HOME", Path("xdg/data").toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", Path("nowhere").toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", Path("xdg/config").toLocal8Bit());
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_DATA_HOME", m_dataHome);
+        qputenv("XDG_DATA_DIRS", m_dataDirs);
+        qputenv("XDG_CONFIG_HOME", m_configHome);
+    }
+
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    void Touch(const char* name) const
+    {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_dataHome, m_dataDirs, m_configHome;
+};
+
+TEST_F(InstalledLayoutTest, only_a_bin_folder_with_share_inkleaf_beside_it_is_installed)
+{
+    EXPECT_EQ(InstalledDataFolder(Path("prefix/bin")), Path("prefix/share/inkleaf"));
+    EXPECT_EQ(InstalledDataFolder(Path("prefix/bin/")), Path("prefix/share/inkleaf"));
+    EXPECT_EQ(InstalledDataFolder(Path("prefix/lib")), "");
+    EXPECT_EQ(InstalledDataFolder(Path("build/app")), "");
+    EXPECT_EQ(InstalledDataFolder(Path("nowhere/bin")), "");
+}
+
+TEST_F(InstalledLayoutTest, files_are_found_beside_the_program_then_in_its_data_folder_then_the_xdg_ones)
+{
+    Touch("build/app/help.pdf");
+    Touch("prefix/share/inkleaf/help.pdf");
+    Touch("xdg/data/inkleaf/help.pdf");
+    Touch("xdg/data/inkleaf/IlfRes.rcc");
+    EXPECT_EQ(FindProgramFile("help.pdf", Path("build/app")), Path("build/app/help.pdf"));
+    EXPECT_EQ(FindProgramFile("help.pdf", Path("prefix/bin")), Path("prefix/share/inkleaf/help.pdf"));
+    EXPECT_EQ(FindProgramFile("IlfRes.rcc", Path("prefix/bin")), Path("xdg/data/inkleaf/IlfRes.rcc"));
+    EXPECT_EQ(FindProgramFile("IlfRes.rcc", Path("build/app")), Path("xdg/data/inkleaf/IlfRes.rcc"));
+    Touch("prefix/bin/help.pdf");
+    EXPECT_EQ(FindProgramFile("help.pdf", Path("prefix/bin")), Path("prefix/bin/help.pdf"));
+    EXPECT_EQ(FindProgramFile("KSTPVX.ini", Path("prefix/bin")), "");
+}
+
+TEST_F(InstalledLayoutTest, an_installed_program_keeps_its_settings_in_the_user_folder_even_where_it_could_write)
+{
+    EXPECT_EQ(SettingsFolderFor(Path("build/app")), Path("build/app"));
+    EXPECT_EQ(SettingsFolderFor(Path("prefix/bin")), Path("xdg/config/inkleaf"));
+}

@@ -301,11 +301,14 @@ TEST_F(FrameModeTest, the_small_frame_is_dragged_by_its_palette_bar)
     QTest::qWait(20);
     const QPoint start = Frame().pos();
     const QPoint bare(Palette().width() - 60, 5);  // right of the swatches, no button
+    const QPoint pressed = Palette().mapToGlobal(bare);
     QTest::mousePress(&Palette(), Qt::LeftButton, {}, bare);
     QTest::mouseMove(&Palette(), bare + QPoint(10, 0));
-    EXPECT_EQ(Frame().pos(), start);  // one axis only: waits
-    QTest::mouseMove(&Palette(), bare + QPoint(12, -7));
-    QTest::mouseRelease(&Palette(), Qt::LeftButton, {}, bare + QPoint(12, -7));
+    EXPECT_EQ(Frame().pos(), start + QPoint(10, 0));  // a straight move counts too
+    // The mouse 12 right of and 7 above where it was pressed, on a bar that has moved since.
+    const QPoint end = Palette().mapFromGlobal(pressed + QPoint(12, -7));
+    QTest::mouseMove(&Palette(), end);
+    QTest::mouseRelease(&Palette(), Qt::LeftButton, {}, end);
     EXPECT_EQ(Frame().pos(), start + QPoint(12, -7));
 }
 

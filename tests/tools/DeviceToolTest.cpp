@@ -383,3 +383,36 @@ TEST_F(DeviceToolTest, wrong_device_command_lines_are_usage_errors)
     }
     EXPECT_TRUE(QDir(m_dir.path()).entryList({"a.*", "b.*", "c.*", "out.*", "d"}).isEmpty());
 }
+
+TEST_F(DeviceToolTest, thumbnail_replays_the_device_file_onto_the_page)
+{
+    Write("three.QVN", ThreeStrokes());
+    Write("blank.QVN", Header());
+    Ok({"thumbnail", "--size", "256", Path("three.QVN"), Path("three.png")});
+    Ok({"thumbnail", "--size", "256", Path("blank.QVN"), Path("blank.png")});
+    // Ink is the only thing darker than the ruled lines on a page of the default colours.
+    const auto inkPixels = [this](const QString& name) {
+        const QImage image = QImage(Path(name)).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(image.size(), QSize(192, 256)) << qPrintable(name);
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 150;
+        return dark;
+    };
+    EXPECT_EQ(inkPixels("blank.png"), 0);
+    EXPECT_GT(inkPixels("three.png"), 20);
+
+    Write("short.QVN", Header().left(20));
+    const ToolRun bad = Tool({"thumbnail", "--size", "256", Path("short.QVN"), Path("short.png")});
+    EXPECT_TRUE(bad.finished && !bad.crashed);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_FALSE(QFile::exists(Path("short.png")));
+
+    // Over a megabyte of packets would keep a file manager waiting: refused before any replay.
+    Write("long.QVN", Header() + QByteArray(1 << 20, '\0'));
+    const ToolRun huge = Tool({"thumbnail", "--size", "256", Path("long.QVN"), Path("long.png")});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_TRUE(huge.err.contains("too large for a thumbnail")) << qPrintable(huge.err);
+    EXPECT_FALSE(QFile::exists(Path("long.png")));
+}

@@ -334,3 +334,84 @@ TEST_F(ToolTest, screen_size_is_accepted_and_a_note_keeps_its_own_page)
     EXPECT_EQ(QImage(Path("a.png")), QImage(Path("b.png")));
     EXPECT_EQ(Contents(Path("a.jpg")), Contents(Path("b.jpg")));
 }
+
+TEST_F(ToolTest, thumbnail_fits_the_page_with_its_lines_ink_and_pictures_in_the_asked_square)
+{
+    WriteSampleNote("sample.Ilf");
+    const ToolRun run = Tool({"thumbnail", "--size", "128", Path("sample.Ilf"), Path("thumb.png")});
+    ASSERT_EQ(run.status, 0) << qPrintable(run.err);
+    const QImage image = QImage(Path("thumb.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(image.size(), QSize(96, 128));  // the 1024 x 1365 page, its longer side 128
+    auto pixel = [&](int x, int y) { return QRgbToColorRef(image.pixel(x, y)); };
+    EXPECT_EQ(pixel(70, 4), kBack);  // between the first two ruled lines
+    // The ruled lines at 90, 180, ... page pixels are still seen: each darkens its row.
+    int ruled = 0;
+    for (int y = 0; y < 128; ++y)
+        ruled += GetGValue(pixel(70, y)) < GetGValue(kBack) - 4;
+    EXPECT_GE(ruled, 12);
+    const COLORREF ink = pixel(23, 20);  // the pencil stroke, page (250, 215)
+    EXPECT_TRUE(GetRValue(ink) < 0x90 && GetBValue(ink) > GetRValue(ink) + 40) << std::hex << ink;
+    EXPECT_EQ(pixel(49, 57), 0xC08020u);  // the picture, page (520, 610)
+
+    const ToolRun wide = Tool({"thumbnail", "--size=32", Path("sample.Ilf"), Path("small.png")});
+    ASSERT_EQ(wide.status, 0) << qPrintable(wide.err);
+    EXPECT_EQ(QImage(Path("small.png")).size(), QSize(24, 32));
+}
+
+TEST_F(ToolTest, thumbnail_of_a_bad_file_exits_at_once_and_writes_nothing)
+{
+    WriteSampleNote("good.Ilf");
+    const QByteArray good = Contents(Path("good.Ilf"));
+    QByteArray bigPage = good;
+    const LONG bottom = qToLittleEndian<LONG>(60000);
+    std::memcpy(bigPage.data() + 24, &bottom, 4);  // a 1024 x 60000 page: allowed, but slow to draw
+    const QList<std::pair<const char*, QByteArray>> files = {
+        {"truncated.Ilf", good.left(good.size() - 3)}, {"head.Ilf", good.left(20)}, {"empty.Ilf", {}},
+        {"big.Ilf", bigPage}, {"picture.png", good}};
+    for (const auto& [name, bytes] : files)
+        Write(Path(name), bytes);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.Ilf")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.Ilf"));
+    const struct {
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"truncated.Ilf", "Unexpected file format."}, {"head.Ilf", "ends before its page"},
+        {"empty.Ilf", "ends before its page"},        {"big.Ilf", "too large for a thumbnail"},
+        {"picture.png", "neither a note"},            {"pipe.Ilf", "not a regular file"},
+        {"folder.Ilf", "not a regular file"},         {"gone.Ilf", "no such file"},
+    };
+    for (const auto& bad : cases) {
+        const ToolRun run = Tool({"thumbnail", "--size", "128", Path(bad.name), Path("thumb.png")});
+        EXPECT_TRUE(run.finished && !run.crashed) << bad.name;
+        EXPECT_EQ(run.status, 1) << bad.name;
+        EXPECT_TRUE(run.err.contains(bad.message)) << bad.name << ": " << qPrintable(run.err);
+        EXPECT_FALSE(QFile::exists(Path("thumb.png"))) << bad.name;
+    }
+    for (const QStringList& args : QList<QStringList>{{"thumbnail", Path("good.Ilf"), Path("thumb.png")},
+                                                      {"thumbnail", "--size", "0", Path("good.Ilf"), Path("thumb.png")},
+                                                      {"thumbnail", "--size", "4096", Path("good.Ilf"), Path("thumb.png")},
+                                                      {"thumbnail", "--size", "big", Path("good.Ilf"), Path("thumb.png")},
+                                                      {"thumbnail", "--size", "64", Path("good.Ilf"), Path("thumb.jpg")}}) {
+        const ToolRun run = Tool(args);
+        EXPECT_EQ(run.status, 2) << qPrintable(args.join(' '));
+    }
+    EXPECT_TRUE(QDir(m_dir.path()).entryList({"thumb.*"}).isEmpty());
+}
+
+TEST_F(ToolTest, help_of_one_command_gives_its_usage_and_the_exit_status)
+{
+    const ToolRun all = Tool({"--help"});
+    ASSERT_EQ(all.status, 0);
+    for (const char* command : {"info", "render", "export", "convert", "split", "merge", "thumbnail"}) {
+        const ToolRun one = Tool({command, "--help"});
+        EXPECT_EQ(one.status, 0) << command;
+        EXPECT_TRUE(one.out.contains(QByteArray("  ") + command + ' ')) << command;
+        EXPECT_TRUE(one.out.contains("Exit status: 0 done")) << command;
+        EXPECT_LT(one.out.size(), all.out.size()) << command;
+        EXPECT_TRUE(all.out.contains(one.out.mid(one.out.indexOf('\n') + 1, 60))) << command;
+    }
+    const ToolRun thumbnail = Tool({"thumbnail", "-h"});
+    EXPECT_TRUE(thumbnail.out.contains("thumbnail --size N IN OUT.png"));
+    EXPECT_FALSE(thumbnail.out.contains("merge BASE"));
+}

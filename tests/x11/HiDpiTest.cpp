@@ -1,14 +1,24 @@
-// The small frames and the palette bar on a screen scaled by two, where Qt places windows in
-// logical pixels. A program of its own: the scale is set before the application is made.
+// The small frames, the bars, the pen-width popup and the cursors on a screen scaled by two,
+// where Qt places windows in logical pixels and the X server shows physical ones. A program of
+// its own: the scale is set before the application is made.
 
+#include "QtPrinting.h"
 #include "ScriptedPrompts.h"
 #include "TestApplication.h"
+#include "ShownCursor.h"
 #include "X11Desk.h"
 
+#include "platform/CommandIds.h"
 #include "platform/Settings.h"
-#include "shell/frame/CMainFrame.h"
+#include "shell/bars/CCommandBar.h"
 #include "shell/bars/CPaletteBar.h"
+#include "shell/bars/CPenWidthPopup.h"
+#include "shell/frame/CMainFrame.h"
+#include "shell/widgets/CHoverBitmapButton.h"
 
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,6 +38,94 @@ protected:
     ScriptedPrompts m_prompts;
     CScrivaDoc m_doc;
 };
+
+// A screen as the X server shows it, one pixel per X pixel.
+QImage ScreenShot(QScreen* screen = QGuiApplication::primaryScreen())
+{
+    return screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Where a widget (or a rectangle of it, logical pixels) stands in a screen shot of its screen
+// scaled by two.
+QRect Physical(const QWidget* widget, QRect part = {})
+{
+    if (part.isNull())
+        part = widget->rect();
+    const QPoint onScreen = widget->mapToGlobal(part.topLeft()) - widget->screen()->geometry().topLeft();
+    return QRect(onScreen * 2, part.size() * 2);
+}
+
+// A picture stretched from logical pixels shows each of them as a uniform 2 x 2 block; one
+// drawn for the screen has detail inside the blocks. Counts the blocks that are not uniform.
+int DetailedBlocks(const QImage& shot, const QRect& physical)
+{
+    int detailed = 0;
+    for (int y = physical.top(); y + 1 <= physical.bottom(); y += 2)
+        for (int x = physical.left(); x + 1 <= physical.right(); x += 2) {
+            const QRgb first = shot.pixel(x, y);
+            detailed += shot.pixel(x + 1, y) != first || shot.pixel(x, y + 1) != first ||
+                        shot.pixel(x + 1, y + 1) != first;
+        }
+    return detailed;
+}
+
+// The bounding box of the pixels a cursor draws.
+QRect Drawn(const QImage& cursor)
+{
+    QRect drawn;
+    for (int y = 0; y < cursor.height(); ++y)
+        for (int x = 0; x < cursor.width(); ++x)
+            if (qAlpha(cursor.pixel(x, y)) != 0)
+                drawn |= QRect(x, y, 1, 1);
+    return drawn;
+}
+
+// Opens the pen-width popup above the pencil's thickness button of the frame's command bar,
+// on a screen scaled by two, and checks it is drawn for the screen and fills its outline.
+void ExpectCrispPopupInItsOutline(CMainFrame& frame)
+{
+    CHoverBitmapButton* thickness = frame.CommandBar()->ButtonFor(IDC_PENCIL_THICKNESS);
+    X11Desk::Click(Physical(thickness).center() + thickness->screen()->geometry().topLeft());  // X pixels
+    CPenWidthPopup* popup = frame.PaletteBar()->PenWidthPopup();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible() && !popup->IsAnimating(); }, 3000));
+    X11Desk::MoveMouse(QPoint(40, 40));
+    X11Desk::Settle(300);
+    const QImage shot = ScreenShot(popup->screen());
+    const QRect sheet = Physical(popup);
+    ASSERT_EQ(sheet.size(), QSize(88, 208));
+    EXPECT_GT(DetailedBlocks(shot, Physical(popup->WidthButton(1))), 100);
+
+    // The window is cut to its outline in logical pixels; the sheet drawn for the screen must
+    // fill every pixel of it (no white of the cut inside) and leave the rest to what is below.
+    const QRegion shape = popup->mask();
+    ASSERT_FALSE(shape.isEmpty());
+    QRegion buttons;  // their plates may be white
+    for (int n = 1; n <= 5; ++n)
+        if (popup->WidthButton(n)->isVisible())
+            buttons += QRect(popup->WidthButton(n)->mapTo(popup, QPoint(0, 0)), popup->WidthButton(n)->size());
+    const int frameTop = frame.geometry().top();
+    int inside = 0, outside = 0;
+    for (int y = 0; y < popup->height(); ++y)
+        for (int x = 0; x < popup->width(); ++x) {
+            if (buttons.contains(QPoint(x, y)))
+                continue;
+            const QPoint at = sheet.topLeft() + QPoint(x, y) * 2;
+            const QRgb block[4] = {shot.pixel(at), shot.pixel(at + QPoint(1, 0)), shot.pixel(at + QPoint(0, 1)),
+                                   shot.pixel(at + QPoint(1, 1))};
+            for (QRgb pixel : block) {
+                if (shape.contains(QPoint(x, y))) {
+                    ++inside;
+                    ASSERT_NE(pixel & 0xFFFFFF, 0xFFFFFFu) << "white inside the outline at " << x << "," << y;
+                } else if (popup->mapToGlobal(QPoint(x, y)).y() < frameTop) {
+                    ++outside;
+                    ASSERT_EQ(pixel & 0xFFFFFF, 0u) << "the popup drawn outside its outline at " << x << "," << y;
+                }
+            }
+        }
+    EXPECT_GT(inside, 4 * 1500);
+    EXPECT_GT(outside, 4 * 10);
+}
 
 }  // namespace
 
@@ -51,4 +149,118 @@ TEST_F(HiDpiTest, the_inking_frame_stands_in_the_work_area_corner_and_the_palett
     EXPECT_EQ(frame.size(), QSize(629, 116));
     EXPECT_EQ(frame.geometry().bottomRight(), work.bottomRight());
     EXPECT_TRUE(frame.screen() == QGuiApplication::primaryScreen());
+}
+
+TEST_F(HiDpiTest, bars_and_the_pen_width_popup_are_drawn_for_the_screen_and_the_popup_keeps_its_outline)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    CMainFrame frame(m_doc, "INKING", [](UINT) { return false; });
+    frame.MakeInkingFrame();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    X11Desk::MoveMouse(QPoint(40, 40));  // away from every button: no hover looks
+    X11Desk::Settle(300);
+    CCommandBar& commandBar = *frame.CommandBar();
+    CPaletteBar& palette = *frame.PaletteBar();
+
+    QImage shot = ScreenShot();
+    ASSERT_EQ(shot.size(), QSize(1920, 1080));
+    // Two buttons, 34 x 34 and 26 x 40 logical pixels, and two bare stretches of background.
+    EXPECT_GT(DetailedBlocks(shot, Physical(palette.Button(IDC_PENCIL))), 200);
+    EXPECT_GT(DetailedBlocks(shot, Physical(commandBar.ButtonFor(IDC_PENCIL_THICKNESS))), 200);
+    EXPECT_GT(DetailedBlocks(shot, Physical(&palette, QRect(palette.width() - 60, 4, 50, 50))), 100);
+    EXPECT_GT(DetailedBlocks(shot, Physical(&commandBar, QRect(372, 8, 100, 36))), 100);
+
+    ExpectCrispPopupInItsOutline(frame);
+}
+
+TEST_F(HiDpiTest, the_pen_cursor_keeps_its_physical_size_centred_on_the_hot_spot_and_the_eraser_is_drawn_for_the_screen)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    CMainFrame frame(m_doc, "LETTER", [](UINT) { return false; });
+    m_doc.OnNewDocument();
+    frame.ShowMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    X11Desk::Settle(300);
+    CScrivaView& view = *frame.View();
+    view.OnPencil();
+    X11Desk::MoveMouse(Physical(view.viewport()).center());
+
+    // A cursor square as large as a cursor of 32 logical pixels, and in it the circle of the
+    // pen's width in the page's own pixels, which are the X server's: radius step + 3,
+    // centred on the hot spot at every step, odd and even radii alike.
+    const QRect circles[5] = {QRect(28, 28, 9, 9), QRect(27, 27, 11, 11), QRect(26, 26, 13, 13),
+                              QRect(25, 25, 15, 15), QRect(24, 24, 17, 17)};
+    for (int step = 1; step <= 5; ++step) {
+        SCOPED_TRACE(step);
+        view.SetToolWidth(CScrivaView::kPencil, step);
+        X11Desk::Settle();
+        const ShownCursor shown = CursorShown();
+        EXPECT_EQ(shown.image.size(), QSize(64, 64));
+        EXPECT_EQ(shown.hotSpot, QPoint(32, 32));
+        EXPECT_EQ(Drawn(shown.image), circles[step - 1]);
+    }
+
+    // The eraser is a picture like the bars': drawn for the screen, its hot spot where its
+    // picture puts it, (5, 26) of 32 logical pixels.
+    view.OnEraser();
+    X11Desk::MoveMouse(Physical(view.viewport()).center() + QPoint(10, 10));
+    const ShownCursor eraser = CursorShown();
+    EXPECT_EQ(eraser.image.size(), QSize(64, 64));
+    EXPECT_EQ(eraser.hotSpot, QPoint(10, 52));
+    EXPECT_GT(DetailedBlocks(eraser.image.convertToFormat(QImage::Format_RGB32), QRect(0, 0, 64, 64)), 50);
+}
+
+namespace {
+
+// A desk of two monitors side by side, the left one at scale 1 and the right one at scale 2.
+class MixedDeskTest : public ::testing::Test {
+protected:
+    MixedDeskTest()
+    {
+        // The scales name their monitors, which must be there when the application starts.
+        QProcess::execute(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("Sharp"),
+                                                     QStringLiteral("1920/254x1080/143+1920+0"), QStringLiteral("none")});
+        qunsetenv("QT_SCALE_FACTOR");
+        qputenv("QT_SCREEN_SCALE_FACTORS", "Main=1;Sharp=2");
+        TestApplication();
+        OverrideSettingsFolder(m_dir.path());
+    }
+    static QScreen* Screen(const QString& name)
+    {
+        for (QScreen* screen : QGuiApplication::screens())
+            if (screen->name() == name)
+                return screen;
+        return nullptr;
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompts m_prompts;
+    CScrivaDoc m_doc;
+};
+
+}  // namespace
+
+TEST_F(MixedDeskTest, bars_are_drawn_again_for_the_screen_the_frame_moves_to)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    QScreen* sharp = Screen(QStringLiteral("Sharp"));
+    ASSERT_NE(sharp, nullptr);
+    ASSERT_EQ(sharp->devicePixelRatio(), 2.0);
+    ASSERT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
+    CMainFrame frame(m_doc, "INKING", [](UINT) { return false; });
+    frame.MakeInkingFrame();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    X11Desk::MoveMouse(QPoint(40, 40));
+    ASSERT_TRUE(frame.screen() == QGuiApplication::primaryScreen());
+
+    frame.move(sharp->geometry().topLeft() + QPoint(100, 200));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.screen() == sharp; }, 3000));
+    X11Desk::Settle(300);
+    const QImage shot = ScreenShot(sharp);
+    ASSERT_EQ(shot.size(), QSize(1920, 1080));
+    EXPECT_GT(DetailedBlocks(shot, Physical(frame.PaletteBar()->Button(IDC_PENCIL))), 200);
+    EXPECT_GT(DetailedBlocks(shot, Physical(frame.CommandBar()->ButtonFor(IDC_PENCIL_THICKNESS))), 200);
+    EXPECT_GT(DetailedBlocks(shot, Physical(frame.PaletteBar(), QRect(frame.PaletteBar()->width() - 60, 4, 50, 50))),
+              100);
+    ExpectCrispPopupInItsOutline(frame);
 }

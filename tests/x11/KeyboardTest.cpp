@@ -2,9 +2,7 @@
 // page, so the page's keys and the frame's shortcuts keep reaching it. Keys and the mouse come
 // from the X server (xdotool), as a user's do.
 
-#include "ScriptedPrompts.h"
-#include "TestApplication.h"
-#include "X11Desk.h"
+#include "LetterFrameTest.h"
 
 #include "pictures/CPictureItem.h"
 #include "platform/CommandIds.h"
@@ -36,32 +34,8 @@ QPoint Centre(const QWidget* widget)
     return widget->mapToGlobal(widget->rect().center()) * widget->devicePixelRatio();
 }
 
-class KeyboardTest : public ::testing::Test {
+class KeyboardTest : public LetterFrameTest {
 protected:
-    KeyboardTest()
-    {
-        TestApplication();
-        OverrideSettingsFolder(m_dir.path());
-        TabletBinding::Instance().SetMousePen(true);
-        TabletBinding::Instance().LoadTabletInterface(true);
-    }
-    ~KeyboardTest() override
-    {
-        m_frame.reset();
-        TabletBinding::Instance().SetMousePen(false);
-    }
-
-    void OpenLetterFrame()
-    {
-        m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
-        m_doc.OnNewDocument();
-        m_frame->ShowMaximized();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
-        // No window manager hands the new window the keyboard here: ask for it as one would.
-        m_frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
-        X11Desk::Settle(300);
-    }
     // A 200 x 150 picture on the page, centred under the middle of the view.
     void PlacePictureAtViewCentre()
     {
@@ -75,21 +49,11 @@ protected:
         m_frame->View()->DrawRuledLines(true);
         m_frame->View()->Invalidate();
     }
-    QPoint ViewCentre() const
-    {
-        const CRect r = m_frame->View()->ScreenRect();
-        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
     bool PageHasKeyboard() const
     {
         const QWidget* focus = QApplication::focusWidget();
         return focus && (focus == m_frame->View() || m_frame->View()->isAncestorOf(focus));
     }
-
-    QTemporaryDir m_dir;
-    ScriptedPrompts m_prompts;
-    CScrivaDoc m_doc;
-    std::unique_ptr<CMainFrame> m_frame;
 };
 
 }  // namespace
@@ -97,7 +61,7 @@ protected:
 TEST_F(KeyboardTest, hovering_and_clicking_bar_buttons_leave_the_keyboard_with_the_page)
 {
     ASSERT_TRUE(X11Desk::Available());
-    OpenLetterFrame();
+    OpenLetterFrame(true);
     CScrivaView* view = m_frame->View();
     ASSERT_TRUE(QTest::qWaitFor([&] { return PageHasKeyboard(); }, 2000));
 
@@ -122,7 +86,7 @@ TEST_F(KeyboardTest, hovering_and_clicking_bar_buttons_leave_the_keyboard_with_t
 TEST_F(KeyboardTest, the_selected_picture_answers_delete_and_the_menu_keys)
 {
     ASSERT_TRUE(X11Desk::Available());
-    OpenLetterFrame();
+    OpenLetterFrame(true);
     PlacePictureAtViewCentre();
     CPaletteBar* palette = m_frame->PaletteBar();
     ASSERT_TRUE(X11Desk::Click(Centre(palette->Button(IDC_MOVE_PICTURE))));

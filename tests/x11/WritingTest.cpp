@@ -1,9 +1,7 @@
 // The letter frame on a real X server, written on with the mouse as the pen: events come from
 // the X server, through Qt, to the tablet binding and the page capture.
 
-#include "ScriptedPrompts.h"
-#include "TestApplication.h"
-#include "X11Desk.h"
+#include "LetterFrameTest.h"
 
 #include "platform/CommandIds.h"
 #include "platform/QtPrompts.h"
@@ -82,41 +80,7 @@ private:
     QTimer m_timer;
 };
 
-class WritingTest : public ::testing::Test {
-protected:
-    WritingTest()
-    {
-        TestApplication();
-        OverrideSettingsFolder(m_dir.path());
-        TabletBinding::Instance().SetMousePen(true);
-        TabletBinding::Instance().LoadTabletInterface(true);
-    }
-    ~WritingTest() override
-    {
-        m_frame.reset();
-        TabletBinding::Instance().SetMousePen(false);
-    }
-
-    void OpenLetterFrame()
-    {
-        m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
-        m_doc.OnNewDocument();
-        m_frame->ShowMaximized();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
-        X11Desk::Settle(300);
-    }
-    // The view's centre in X pixels.
-    QPoint ViewCentre() const
-    {
-        const CRect r = m_frame->View()->ScreenRect();
-        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
-
-    QTemporaryDir m_dir;
-    ScriptedPrompts m_prompts;
-    CScrivaDoc m_doc;
-    std::unique_ptr<CMainFrame> m_frame;
-};
+class WritingTest : public LetterFrameTest {};
 
 }  // namespace
 
