@@ -661,3 +661,34 @@ TEST_F(FrameModeTest, capture_screen_hides_the_frame_for_the_panel_whose_start_f
     EXPECT_EQ(View().ViewMode(), 0);
     TabletBinding::Instance().SetMousePen(false);
 }
+
+TEST_F(FrameModeTest, the_overlay_shows_the_bars_where_the_frame_stands_until_the_pen_comes_onto_them)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(0, 128, 0)));
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    ASSERT_TRUE(View().IsOverlayShown());
+    CScreenOverlay& overlay = View().Overlay();
+    // The pen clicks the overlay away from the frame: it is active now, and keeps a picture of
+    // the frame to show where the frame stands, should the overlay come up over it.
+    TabletBinding::Instance().QueuePacket({1, 0, 100, 100, 0});
+    overlay.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return overlay.isActiveWindow(); }, 2000));
+    ASSERT_FALSE(overlay.FramePicture().IsNull());
+    overlay.update();
+    QCoreApplication::processEvents();
+    const QRect frame = Frame().frameGeometry();
+    const QImage bars = Frame().grab().toImage();
+    const QPoint inside = frame.topLeft() + QPoint(frame.width() - 8, 8);
+    EXPECT_EQ(overlay.WindowSurface().GetPixel(inside.x(), inside.y()),
+              QRgbToColorRef(bars.pixel(frame.width() - 8, 8)));
+    EXPECT_NE(overlay.WindowSurface().GetPixel(inside.x(), inside.y()), RGB(0, 128, 0));
+    EXPECT_EQ(overlay.WindowSurface().GetPixel(frame.left() - 10, frame.top() + 8), RGB(0, 128, 0));
+    EXPECT_FALSE(overlay.IsFrameEntered());
+
+    // The pen moves onto the frame: the frame itself comes back on top.
+    QMouseEvent move(QEvent::MouseMove, QPointF(inside), QPointF(inside), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&overlay, &move);
+    EXPECT_TRUE(overlay.IsFrameEntered());
+    EXPECT_TRUE(Frame().isActiveWindow() || QTest::qWaitFor([&] { return Frame().isActiveWindow(); }, 2000));
+}
