@@ -109,7 +109,7 @@ void CScrivaView::ShowSnapshotInOverlay()
     overlay.ShowBackBuffer(desktop);
 }
 
-// Step 1 hides the frame and lets what it covered repaint; the screen is then taken as the
+// The frame goes first and what it covered gets time to repaint: the screen is taken as the
 // user sees it without us.
 bool CScrivaView::ShowSnapshotOverlay()
 {
