@@ -692,3 +692,17 @@ TEST_F(FrameModeTest, the_overlay_shows_the_bars_where_the_frame_stands_until_th
     EXPECT_TRUE(overlay.IsFrameEntered());
     EXPECT_TRUE(Frame().isActiveWindow() || QTest::qWaitFor([&] { return Frame().isActiveWindow(); }, 2000));
 }
+
+TEST_F(FrameModeTest, from_inking_mode_desktop_mode_freezes_the_screen_under_the_small_frame)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(0, 0, 128)));
+    Frame().OnInkingMode();
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Desktop);
+    EXPECT_TRUE(View().IsOverlayShown());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(View().Overlay().BackBuffer().GetPixel(20, 20), RGB(0, 0, 128));
+    const CRect work = ScreenMetrics::WorkArea();
+    EXPECT_EQ(Frame().geometry().bottomRight(), QPoint(work.right - 1, work.bottom - 1));
+}
