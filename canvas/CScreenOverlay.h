@@ -8,8 +8,8 @@
 //   the window surface; painting only shows it.
 // - writing: the back buffer m_dcBack is the frozen screen with the ink written on it. Painting
 //   recomposes what it shows from the back buffer and, where the main frame stands, from the
-//   frame's picture m_dcFrame (taken when a click activates the overlay), so the bars still
-//   show if the overlay comes up over the frame. Moving onto the frame puts the frame back on
+//   frame's picture m_dcFrame (taken whenever the overlay becomes the active window), so the
+//   bars still show if the overlay comes up over the frame. Moving onto the frame puts the frame back on
 //   top and hands it the mouse.
 //
 // Both surfaces take screen coordinates: their viewport origin puts the desktop's top-left
@@ -53,6 +53,8 @@ public:
     bool IsPrinting() const { return m_bPrinting; }
     bool IsFrameEntered() const { return m_bFrameEntered; }
     const DrawingSurface& FramePicture() const { return m_dcFrame; }
+    // The main frame's rectangle, screen pixels; empty while it is hidden.
+    CRect FrameRect() const;
 
 signals:
     // A click on the overlay while the frame needs to come back on top: the pen-width popup
@@ -70,8 +72,6 @@ protected:
 
 private:
     double Ratio() const;
-    // The main frame's rectangle, screen pixels.
-    CRect FrameRect() const;
     // The device pixels of m_dcWindow under a logical rectangle of the widget.
     CRect DeviceRectOf(const QRect& logical) const;
     // Writing mode: the window surface in device rectangle area, from the back buffer and,

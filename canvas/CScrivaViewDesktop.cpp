@@ -51,12 +51,7 @@ void CScrivaView::TrackDesktopButtons(DWORD buttons, POINT at)
         return;
     if (HighWord(buttons) == TBN_DOWN) {
         m_ptLast = at;
-        const QWidget* frame = window();
-        const double ratio = PixelRatio();
-        const QRect g = frame->frameGeometry();
-        const CRect rect(LONG(g.left() * ratio), LONG(g.top() * ratio), LONG((g.left() + g.width()) * ratio),
-                         LONG((g.top() + g.height()) * ratio));
-        if (!frame->isVisible() || !rect.PtInRect(at))
+        if (!Overlay().FrameRect().PtInRect(at))
             m_bPenDown = true;
     } else if (HighWord(buttons) == TBN_UP) {
         m_bPenDown = false;
