@@ -7,12 +7,12 @@
 #include "platform/DrawingSurface.h"
 #include "platform/Prompts.h"
 #include "platform/RegularFile.h"
+#include "platform/SafeFile.h"
 #include "platform/Settings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -198,18 +198,20 @@ bool CScrivaDoc::SaveNote(const QString& path)
 {
     // Written beside the target and renamed over it only when complete, so a failed save
     // leaves the previous file as it was.
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
+    SafeFile file(path);
+    bool written = file.Open();
     if (written) {
         try {
-            CArchive ar(&file, CArchive::store);
+            CArchive ar(&file.Device(), CArchive::store);
             Serialize(ar);
             ar.Close();
         } catch (const CArchiveException&) {
             written = false;
         }
     }
-    if (!written || !file.commit()) {
+    if (!written)
+        file.Cancel();
+    if (!file.Commit()) {
         ShowSaveFailure();
         return false;
     }

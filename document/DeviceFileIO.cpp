@@ -2,11 +2,11 @@
 
 #include "ink/CLines.h"
 #include "platform/Prompts.h"
+#include "platform/SafeFile.h"
 #include "platform/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -135,10 +135,10 @@ bool WriteDeviceFile(const QString& path, const CLines& lines, int first, int en
         state.activeAreaX = DWORD(geometry.extentX + kExtentMargin);
     std::memcpy(state.identifier.data(), "QORVEN", 6);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    SafeFile file(path);
+    if (!file.Open())
         return false;
-    file.write(BuildHeader(state));
+    file.Device().write(BuildHeader(state));
     end = std::min(end, lines.GetCount());
     for (int s = std::max(first, 0); s < end; ++s) {
         const CLine& line = *lines.GetAt(s);
@@ -155,12 +155,12 @@ bool WriteDeviceFile(const QString& path, const CLines& lines, int first, int en
             // Points off the notepad's area are written at its edge rather than wrapped round.
             packet = EncodePacket(WORD(std::clamp<LONG>(devX, 0, 0xFFFF)), WORD(std::clamp<LONG>(devY, 0, 0xFFFF)),
                                   pressure, fromNote ? 1 : p.isLive);
-            file.write(packet.data(), kDevicePacketBytes);
+            file.Device().write(packet.data(), kDevicePacketBytes);
         }
         if (line.GetPointCount() > 0) {
             const auto up = PenUpCopy(packet);
-            file.write(up.data(), kDevicePacketBytes);
+            file.Device().write(up.data(), kDevicePacketBytes);
         }
     }
-    return file.commit();
+    return file.Commit();
 }

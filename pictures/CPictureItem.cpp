@@ -72,18 +72,11 @@ ImageLoad CPictureItem::LoadBmp(const QString& path)
 
 ImageLoad CPictureItem::LoadJpeg(const QString& path)
 {
-    const QSize size = QImageReader(path).size();
-    if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
+    if (IsTooLargeOnDisk(path))
         return ImageLoad::TooLarge;
     int width = 0, height = 0;
     QImage bitmap = CreateBitmapFromFile(path, &width, &height);
-    if (bitmap.isNull())
-        return ImageLoad::Unreadable;
-    m_hBitmap = std::move(bitmap);
-    m_nWidth = width;
-    m_nHeight = height;
-    SetRect(CRect(0, 0, width, height));
-    return ImageLoad::Loaded;
+    return TakeDecoded(std::move(bitmap), width, height);
 }
 
 // PNG, WebP, GIF, TIFF and every other picture type Qt reads, told by their content.
@@ -92,11 +85,22 @@ ImageLoad CPictureItem::LoadOther(const QString& path, COLORREF paper)
     const QByteArray type = PictureFileType(path);
     if (type.isEmpty() || type == "bmp" || type == "jpeg")
         return ImageLoad::NotSupported;  // no picture inside, or a BMP or JPEG without its signature
-    const QSize size = QImageReader(path).size();
-    if (size.isValid() && !IsPictureSizeAllowed(size.width(), size.height()))
+    if (IsTooLargeOnDisk(path))
         return ImageLoad::TooLarge;
     int width = 0, height = 0;
     QImage bitmap = DecodeImageFile(path, paper, &width, &height);
+    return TakeDecoded(std::move(bitmap), width, height);
+}
+
+// The size a file's header states, checked before a byte of the image is decoded.
+bool CPictureItem::IsTooLargeOnDisk(const QString& path)
+{
+    const QSize size = QImageReader(path).size();
+    return size.isValid() && !IsPictureSizeAllowed(size.width(), size.height());
+}
+
+ImageLoad CPictureItem::TakeDecoded(QImage bitmap, int width, int height)
+{
     if (bitmap.isNull())
         return ImageLoad::Unreadable;
     m_hBitmap = std::move(bitmap);

@@ -93,6 +93,8 @@ private:
     ImageLoad LoadBmp(const QString& path);
     ImageLoad LoadJpeg(const QString& path);
     ImageLoad LoadOther(const QString& path, COLORREF paper);
+    static bool IsTooLargeOnDisk(const QString& path);
+    ImageLoad TakeDecoded(QImage bitmap, int width, int height);
 
     bool m_bSelected = false;
     CRectTracker m_tracker;

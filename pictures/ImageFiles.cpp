@@ -2,9 +2,10 @@
 
 #include "ImageData.h"
 
+#include "platform/SafeFile.h"
+
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
@@ -96,14 +97,12 @@ bool CreateAttachment(DrawingSurface* dc, const QImage& bitmap, const QString& p
 {
     if (format != kJpegFormat || bitmap.isNull())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    SafeFile file(path);
+    if (!file.Open())
         return false;
-    QImageWriter writer(&file, "jpeg");
+    QImageWriter writer(&file.Device(), "jpeg");
     writer.setQuality(kJpegQuality);
-    if (!writer.write(bitmap)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    if (!writer.write(bitmap))
+        file.Cancel();
+    return file.Commit();
 }

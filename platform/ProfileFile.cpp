@@ -1,9 +1,10 @@
 #include "ProfileFile.h"
 
+#include "SafeFile.h"
+
 #include "RegularFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <limits>
@@ -165,10 +166,5 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
         lines.append(entry);
     }
 
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(lines.join(QLatin1Char('\n')).toUtf8());
-    out.write("\n");
-    return out.commit();
+    return SafeFile::Write(file, lines.join(QLatin1Char('\n')).toUtf8() + '\n');
 }

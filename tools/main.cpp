@@ -14,6 +14,7 @@
 #include "canvas/HeadlessView.h"
 #include "document/CScrivaDoc.h"
 #include "pictures/ImageFiles.h"
+#include "platform/SafeFile.h"
 #include "platform/Settings.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -83,19 +83,19 @@ QString WriteImage(const QImage& image, const QString& path, const PageSettings&
         const bool written = CreateAttachment(nullptr, image, path, kJpegFormat, page.background, page.lineColor);
         return written ? QString() : QStringLiteral("could not be written");
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QImageWriter writer(&file, "png");
+    SafeFile file(path);
+    if (!file.Open())
+        return file.ErrorString();
+    QImageWriter writer(&file.Device(), "png");
     // Qt's PNG writer turns quality into a zlib level (100 none, 0 the most). A page of flat
     // colours compresses about as well at this lighter level, in much less time than the
     // default.
     writer.setQuality(70);
     if (!writer.write(image)) {
-        file.cancelWriting();
+        file.Cancel();
         return writer.errorString();
     }
-    return file.commit() ? QString() : file.errorString();
+    return file.Commit() ? QString() : file.ErrorString();
 }
 
 // JSON on standard output, one line.

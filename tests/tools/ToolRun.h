@@ -14,10 +14,13 @@ struct ToolRun {
     QString err;
 };
 
-// The tool in workDir with no display, no platform plugin named, and home as its home folder.
-inline ToolRun RunTool(const QStringList& args, const QString& workDir, const QString& home)
+// The tool in workDir with no display, no platform plugin named, and home as its home folder;
+// extra adds variables of its own.
+inline ToolRun RunTool(const QStringList& args, const QString& workDir, const QString& home,
+                       const QProcessEnvironment& extra = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(extra);
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(QString::fromLatin1(name));
     env.insert("HOME", home);
