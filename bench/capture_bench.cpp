@@ -12,11 +12,19 @@
 // Replay/<tool>            100,000 packets of handwriting (strokes of 150–250 points with
 //                          their down and up packets) queued one by one on the tablet binding
 //                          and fetched by the view's packet handler, timed as one run.
+// Desktop/<tool>           As Capture, in desktop mode: every packet timed around
+//                          CaptureDesktopPacket, the ink drawn live on the overlay's window
+//                          and back buffer over a frozen 1024 × 768 screen.
+// Band                     Capture Screen's rubber band on a frozen 1920 × 1080 screen: each
+//                          packet 150 ms after the last, so each one redraws the band, timed
+//                          around SelectCapturePacket; drags of every size, corner to corner.
 
 #include "Handwriting.h"
 
 #include "canvas/CScrivaView.h"
+#include "canvas/CScreenOverlay.h"
 #include "platform/CommandIds.h"
+#include "platform/ScreenGrab.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
@@ -411,6 +419,126 @@ void BM_Live(benchmark::State& state, PenTool tool)
     state.counters["per_batch_us"] = seconds * 1e6 / double(batches);
 }
 
+// A screen of one colour: what the overlay freezes does not change what a packet costs.
+class PlainScreenGrab : public IScreenGrab {
+public:
+    explicit PlainScreenGrab(QSize size) : m_size(size) {}
+    ScreenGrabResult Grab() override
+    {
+        QImage image(m_size, QImage::Format_RGB32);
+        image.fill(qRgb(240, 236, 228));
+        return {image, QPoint(), QString()};
+    }
+
+private:
+    QSize m_size;
+};
+
+void Summarise(benchmark::State& state, std::vector<double>& micros)
+{
+    std::sort(micros.begin(), micros.end());
+    state.counters["p50_us"] = Percentile(micros, 0.50);
+    state.counters["p99_us"] = Percentile(micros, 0.99);
+    state.counters["max_us"] = micros.empty() ? 0 : micros.back();
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_Desktop(benchmark::State& state, PenTool tool)
+{
+    CScrivaDoc document;
+    CScrivaView view(document);
+    if (const std::string error = PrepareView(view, document, tool, 0); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    view.SetScreenGrab(std::make_unique<PlainScreenGrab>(QSize(kScreenWidth, kScreenHeight)));
+    view.SetFrameMode(FrameMode::Desktop);
+    if (!view.ShowSnapshotOverlay()) {
+        state.SkipWithError("the overlay did not go up");
+        return;
+    }
+    const CRect area(kAreaInset, kAreaInset, kScreenWidth - kAreaInset, kScreenHeight - kAreaInset);
+    const Layout layout = LayOutStrokes(area, std::vector<int>(400, kCaptureStrokePackets - 1), kFullPressure, 7);
+    TabletBinding& tablet = TabletBinding::Instance();
+    const HCTX context = view.TabletContext();
+    PenPacket drained[TabletBinding::kMaxPacketsPerFetch];
+    std::vector<double> micros;
+    size_t strokeIndex = 0;
+    size_t packetIndex = 0;
+    for (auto _ : state) {
+        if (packetIndex == 0 && strokeIndex == 0) {
+            document.OnNewDocument();  // the overlay shows the bare frozen screen again
+            QCoreApplication::processEvents();
+        }
+        const PenPacket& p = layout.strokes[strokeIndex].packets[packetIndex];
+        tablet.QueuePacket(p);
+        tablet.WTPacketsGet(context, TabletBinding::kMaxPacketsPerFetch, drained);
+        const Clock::time_point start = Clock::now();
+        const bool taken = view.CaptureDesktopPacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        const Clock::time_point end = Clock::now();
+        benchmark::DoNotOptimize(taken);
+        const double seconds = std::chrono::duration<double>(end - start).count();
+        state.SetIterationTime(seconds);
+        micros.push_back(seconds * 1e6);
+        if (++packetIndex == layout.strokes[strokeIndex].packets.size()) {
+            packetIndex = 0;
+            strokeIndex = (strokeIndex + 1) % layout.strokes.size();
+            DiscardPacketEvents(view);
+            QCoreApplication::processEvents();  // the overlay shows what was drawn
+        }
+    }
+    DiscardPacketEvents(view);
+    if (state.iterations() > benchmark::IterationCount(kCaptureStrokePackets) && document.m_lines.GetCount() == 0) {
+        state.SkipWithError("no stroke reached the note");
+        return;
+    }
+    Summarise(state, micros);
+}
+
+void BM_Band(benchmark::State& state)
+{
+    constexpr QSize kSnapshot(1920, 1080);
+    CScrivaDoc document;
+    CScrivaView view(document);
+    if (const std::string error = PrepareView(view, document, PenTool::kPencil, 0); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    view.SetScreenGrab(std::make_unique<PlainScreenGrab>(kSnapshot));
+    view.BeginCaptureSelection();
+    if (view.ViewMode() != 2 || view.Overlay().ScreenRect() != CRect(0, 0, kSnapshot.width(), kSnapshot.height())) {
+        state.SkipWithError("the selection did not begin on a 1920 x 1080 screen");
+        return;
+    }
+    DWORD time = 1000;
+    for (int i = 0; i < 10; ++i)  // the packets a selection passes over
+        view.SelectCapturePacket(time += 5, 0, 0, 0, 0);
+    view.SelectCapturePacket(time, MakeButtons(0, TBN_DOWN), 10, 10, kFullPressure);
+    // The pen goes to the far corner and back in 64 steps each way: bands of every size.
+    constexpr int kSteps = 64;
+    std::vector<double> micros;
+    int step = 0;
+    for (auto _ : state) {
+        const int along = step < kSteps ? step + 1 : 2 * kSteps - step - 1;
+        step = (step + 1) % (2 * kSteps);
+        const LONG x = 10 + LONG(along) * (kSnapshot.width() - 20) / kSteps;
+        const LONG y = 10 + LONG(along) * (kSnapshot.height() - 20) / kSteps;
+        const Clock::time_point start = Clock::now();
+        const BYTE drawn = view.SelectCapturePacket(time += 150, 0, x, y, kFullPressure);
+        const Clock::time_point end = Clock::now();
+        if (drawn != 1) {
+            state.SkipWithError("a packet did not redraw the band");
+            return;
+        }
+        const double seconds = std::chrono::duration<double>(end - start).count();
+        state.SetIterationTime(seconds);
+        micros.push_back(seconds * 1e6);
+        QCoreApplication::processEvents();  // the overlay shows the band before the next packet
+    }
+    view.CloseOverlay();
+    Summarise(state, micros);
+}
+
 void RegisterBenchmarks()
 {
     const char* zoomNames[] = {"0.5", "1", "2", "4"};
@@ -427,6 +555,12 @@ void RegisterBenchmarks()
             ->Iterations(3)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
+    for (PenTool tool : {PenTool::kPencil, PenTool::kBrush})
+        benchmark::RegisterBenchmark((std::string("Desktop/") + ToolName(tool)).c_str(),
+                                     [tool](benchmark::State& state) { BM_Desktop(state, tool); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Band", BM_Band)->UseManualTime()->Unit(benchmark::kMicrosecond);
     for (PenTool tool : {PenTool::kPencil, PenTool::kBrush})
         benchmark::RegisterBenchmark((std::string("Replay/") + ToolName(tool)).c_str(),
                                      [tool](benchmark::State& state) { BM_Replay(state, tool); })

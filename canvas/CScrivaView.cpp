@@ -1,5 +1,7 @@
 #include "CScrivaView.h"
 
+#include "CScreenOverlay.h"
+
 #include "platform/CommandIds.h"
 #include "platform/Prompts.h"
 #include "platform/ScreenMetrics.h"
@@ -70,7 +72,7 @@ bool CScrivaView::OnCommand(UINT id)
     case IDC_BRUSH_THICKNESS:
     case IDC_MARKER_THICKNESS: {
         const int tool = id == IDC_PENCIL_THICKNESS ? kPencil : id == IDC_BRUSH_THICKNESS ? kBrush : kMarker;
-        m_penWidthPopupTool = m_penWidthPopupTool == tool ? 0 : tool;  // opens, or closes when open
+        SetPenWidthPopupTool(m_penWidthPopupTool == tool ? 0 : tool);  // opens, or closes when open
         return true;
     }
     case IDC_TEST:
@@ -278,6 +280,9 @@ void CScrivaView::ResetPage()
     m_bDiscardRedo = false;
     m_page.ResetPageRect();  // rebuilds the buffer when the page had been lengthened
     SetScrollSizesForZoom(int(m_fZoom));
+    // A new note over the frozen screen: the overlay shows the bare screen again.
+    if (m_frameMode != FrameMode::Letter && IsOverlayShown() && !m_pScreenOverlay->IsCaptureMode())
+        ShowSnapshotInOverlay();
 }
 
 void CScrivaView::AddPageLength()
@@ -302,10 +307,15 @@ void CScrivaView::OnSetLineColor()
 
 void CScrivaView::OnUndo()
 {
-    m_penWidthPopupTool = 0;
+    SetPenWidthPopupTool(0);
     CLines& lines = m_document.m_lines;
     if (!lines.CanUndo())
         return;
+    if (m_frameMode != FrameMode::Letter) {
+        if (IsOverlayShown())
+            UndoOnOverlay();
+        return;
+    }
     const int shown = lines.GetCount();
     CRect rc = lines.Undo();
     // A stroke undone is the last one shown; an erase undone puts strokes back anywhere.
@@ -321,7 +331,12 @@ void CScrivaView::OnUndo()
 
 void CScrivaView::OnRedo()
 {
-    m_penWidthPopupTool = 0;
+    SetPenWidthPopupTool(0);
+    if (m_frameMode != FrameMode::Letter) {
+        if (IsOverlayShown())
+            RedoOnOverlay();
+        return;
+    }
     CLines& lines = m_document.m_lines;
     // A stroke redone is drawn over the page; an erase redone leaves a hole to repaint.
     const bool erases = lines.RedoErases();

@@ -10,6 +10,7 @@
 #include "ink/InkRenderer.h"
 #include "pictures/CPictureItem.h"
 #include "pictures/IPageView.h"
+#include "platform/ScreenGrab.h"
 #include "tablet/TabletBinding.h"
 
 #include <QAbstractScrollArea>
@@ -19,6 +20,7 @@
 
 #include <memory>
 
+class CScreenOverlay;
 class QPrinter;
 
 class CScrivaView : public QAbstractScrollArea, public IDocumentView, public IPageView {
@@ -33,6 +35,7 @@ public:
     static constexpr int kImportDelayMs = 250;
 
     explicit CScrivaView(CScrivaDoc& document, QWidget* parent = nullptr);
+    ~CScrivaView() override;
 
     CScrivaDoc& GetDocument() { return m_document; }
     CanvasPage& Page() { return m_page; }
@@ -61,6 +64,8 @@ public:
     int Tool() const { return m_nTool; }
     int ToolWidth(int tool) const;
     // The pen-width popup's tool (0 when closed); the popup window itself sits behind this.
+    // Outside letter mode the pen is parked while the popup is open, so that it chooses a
+    // width on the popup instead of writing under it.
     int PenWidthPopupTool() const { return m_penWidthPopupTool; }
     COLORREF PenColor() const { return m_page.m_crPen; }
     void SetPenColor(COLORREF color);
@@ -128,6 +133,43 @@ public:
     const QImage& WindowImage() const { return m_dcWindow.Bitmap(); }
     // Renders the whole window from the page buffer at the next paint.
     void Invalidate();
+
+    // The screen overlay (CScrivaViewScreen.cpp): the full-screen window over the frozen
+    // screen that a screen capture selects on and desktop mode writes on. The frozen screen
+    // is taken afresh each time the overlay goes up, by the grab of the session unless one is
+    // set.
+    void SetScreenGrab(std::unique_ptr<IScreenGrab> grab);
+    CScreenOverlay& Overlay();
+    bool IsOverlayShown() const;
+    // The frozen screen, screen pixels (its viewport origin puts the desktop's corner on the
+    // bitmap's); no bitmap while no overlay is up.
+    const DrawingSurface& DesktopSnapshot() const { return m_dcDesktop; }
+    // Desktop mode: hides the frame, freezes the screen and shows it in the overlay, which
+    // the pen then writes on; the frame stays hidden for the caller to place. False, after
+    // telling the user why and showing the frame again, when the screen cannot be taken.
+    bool ShowSnapshotOverlay();
+    void HideOverlay();
+    // Something of ours stood over the writing overlay: it shows its back buffer again.
+    void RepaintOverlay();
+    // Capture Screen: with a tablet context, hides the frame for the capture panel and
+    // returns true; without one (the selection is made with the pen) does nothing.
+    bool StartScreenCapture();
+    // The panel's Start: freezes and tints the screen under the overlay, where the pen drags
+    // the rectangle to cut out.
+    void BeginCaptureSelection();
+    // One packet while a rectangle is being selected (view mode 2). Returns 1 when it moved
+    // or finished the rectangle, 0 when it was passed over.
+    BYTE SelectCapturePacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure);
+    // Escape on the overlay: it goes, and the frame comes back; a selection under way is
+    // dropped. Nothing without a tablet context.
+    void CloseOverlay();
+    // 0 normal, 1 the capture panel shows, 2 a rectangle is being selected.
+    short ViewMode() const { return m_nViewMode; }
+    // The rectangle being selected, screen pixels; corner 1 is where the pen went down.
+    const CRect& CaptureRect() const { return m_rcCapture; }
+    // One packet in desktop mode (CScrivaViewDesktop.cpp), screen pixels: ink on the overlay.
+    // False when it repeats the last point or is passed over.
+    bool CaptureDesktopPacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure);
     void OnSetLineColor();
     void AddPageLength();
     void OnMinimize();
@@ -179,6 +221,8 @@ public:
 
 signals:
     void titleChanged(const QString& title);
+    // A click on the overlay wants the frame back on top (and the pen-width popup closed).
+    void frameWanted();
     // An import has ended; what waited for it can go on.
     void importFinished();
     // The frame shows the "Picture" menu; its commands come back through OnCommand.
@@ -213,6 +257,7 @@ private:
     // Window to page conversions need the margin before the first paint at a zoom.
     void UpdatePageMargin();
     void SelectTool(int tool);
+    void SetPenWidthPopupTool(int tool);
     void BorrowEraser();
     void ReturnToolInHand();
 
@@ -241,6 +286,8 @@ private:
     bool ExtendStroke(const StrokeSample& sample, const CRect& window);
     // Hands an open stroke to the note (an eraser's lasso erases); nothing when none is open.
     void EndStroke();
+    // The first ink after an undo empties the redo list.
+    void DiscardRedoOnce();
     // Live ink of the open stroke: from and to in screen pixels on the window, page pixels in
     // the page buffer. Widths are scaled by the stroke's own pressure maximum, as every later
     // redraw of the stroke scales them.
@@ -251,6 +298,44 @@ private:
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
     // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
     void UpdateScreenRect(CRect rect, const CRect& window);
+
+    // Desktop-mode capture (CScrivaViewDesktop.cpp), screen pixels throughout.
+    void TrackDesktopButtons(DWORD buttons, POINT at);
+    // The pen-width popup or a dialog has the pen: its packets write nothing.
+    bool IsDesktopPenElsewhere() const;
+    StrokeSample DesktopSample(POINT screen, DWORD pressure) const;
+    void BeginDesktopStroke(const StrokeSample& sample);
+    bool ExtendDesktopStroke(const StrokeSample& sample);
+    void EndDesktopStroke();
+    // Live ink on the overlay: on its window surface and into its back buffer.
+    void DrawOverlaySegment(POINT from, POINT to, SHORT width, COLORREF color, InkRenderer::Segment phase);
+    void DrawOverlayMarker(POINT from, POINT to);
+    // The frozen screen again in rect (screen pixels) of the overlay, with the ink over it.
+    void RestoreOverlayRect(CRect rect);
+    void UndoOnOverlay();
+    void RedoOnOverlay();
+
+    // Screen capture and the overlay (CScrivaViewScreen.cpp).
+    // Takes the screen into m_dcDesktop and covers it with the overlay; false, after the
+    // message, when it cannot be taken.
+    bool TakeSnapshot();
+    void ReleaseSnapshot();
+    // The frozen screen as the overlay's window and back buffer, with the ink over it.
+    void ShowSnapshotInOverlay();
+    // The frozen screen tinted in the overlay's window, for a selection.
+    void ShowTintedSnapshot();
+    void ShowFrame();
+    void HideFrame();
+    void FinishCaptureSelection();
+    // Shows the band moved from oldBand to newBand (screen pixels, normalised).
+    void DrawCaptureBand(const CRect& oldBand, const CRect& newBand);
+    // Composes part (screen pixels) of the overlay with band as the band.
+    void ComposeBandPart(const CRect& part, const CRect& band);
+    // The desktop changed (a screen added, removed or resized) while the overlay is up.
+    void WatchScreens();
+    void OnDesktopChanged();
+    void Wait(int ms);
+
     unsigned MouseFlags(const QMouseEvent* event) const;
     POINT PagePointOf(const QMouseEvent* event) const;
 
@@ -299,4 +384,17 @@ private:
     QCursor m_hEraserCursor;  // made by EraserCursor()
     double m_cursorRatio = 0;  // the pixel ratio m_hPenCursor is drawn for
     double m_eraserRatio = 0;  // and m_hEraserCursor
+    bool m_bPopupParked = false;  // the pen-width popup holds a park
+
+    // The overlay and the frozen screen.
+    std::unique_ptr<IScreenGrab> m_screenGrab;
+    std::unique_ptr<CScreenOverlay> m_pScreenOverlay;
+    DrawingSurface m_dcDesktop;      // the frozen screen
+    DrawingSurface m_dcCaptureTint;  // one colour over the whole screen, ANDed onto it
+    DrawingSurface m_dcBandScratch;  // the rubber band is composed here before it shows
+    CRect m_rcCapture;               // the rubber band, screen pixels
+    DWORD m_dwLastSelectTime = 0;    // packet time of the band's last redraw
+    WORD m_nCaptureSkip = 0;         // packets passed over since the selection began
+    QTimer m_desktopTimer;           // a display change settles before the overlay follows
+    bool m_bWatchingScreens = false;
 };

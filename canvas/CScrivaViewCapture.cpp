@@ -54,10 +54,7 @@ bool CScrivaView::CapturePagePacket(DWORD, DWORD buttons, LONG x, LONG y, DWORD 
         EndStroke();
         return true;
     }
-    if (m_bDiscardRedo) {
-        m_bDiscardRedo = false;
-        m_document.m_lines.ClearRedo();
-    }
+    DiscardRedoOnce();
     const StrokeSample sample = SampleOf({x, y}, page, pressure);
     if (!m_bStroking) {
         BeginStroke(sample, window);

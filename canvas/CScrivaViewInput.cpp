@@ -4,6 +4,8 @@
 
 #include "CScrivaView.h"
 
+#include "CScreenOverlay.h"
+
 #include "pictures/CPictureItem.h"
 #include "pictures/ImageData.h"
 #include "pictures/ImageFiles.h"
@@ -123,17 +125,42 @@ void CScrivaView::ParkTablet()
         return;
     // What the pen does from here on is not writing: a stroke still open ends now, and the tip
     // counts as lifted until packets say otherwise.
-    EndStroke();
+    if (m_frameMode == FrameMode::Desktop)
+        EndDesktopStroke();
+    else
+        EndStroke();
     m_bButtonDown = false;
     m_bPenDown = false;
     CloseTabletContext();
+    // A dialog may open under the overlay: a click there brings the frame, and the dialog
+    // with it, back on top.
+    if (m_pScreenOverlay)
+        m_pScreenOverlay->SetPrinting(true);
 }
 
 void CScrivaView::ReopenTablet()
 {
     if (m_nParkDepth == 0 || --m_nParkDepth > 0)
         return;
+    if (m_pScreenOverlay)
+        m_pScreenOverlay->SetPrinting(false);
     OpenTablet();
+    RepaintOverlay();  // the dialog stood over it
+}
+
+// Outside letter mode the popup stands over the overlay: while it is open the pen is parked,
+// so that it chooses a width there instead of writing under it.
+void CScrivaView::SetPenWidthPopupTool(int tool)
+{
+    m_penWidthPopupTool = tool;
+    const bool park = tool != 0 && m_frameMode != FrameMode::Letter;
+    if (park == m_bPopupParked)
+        return;
+    m_bPopupParked = park;
+    if (park)
+        ParkTablet();
+    else
+        ReopenTablet();
 }
 
 void CScrivaView::SetTabletActive(bool active)
@@ -194,12 +221,16 @@ void CScrivaView::OnWtPacket()
     g_batchCount = count;
     for (int i = 0; i < count; ++i) {
         const PenPacket& p = packets[i];
-        if (m_nViewMode == 2)
-            continue;  // a screen capture selection takes the pen
+        if (m_nViewMode == 2) {
+            SelectCapturePacket(p.time, p.buttons, p.x, p.y, p.pressure);  // the selection takes the pen
+            continue;
+        }
         if (erasers[i])
             BorrowEraser();
         if (m_nTool != kToolNone && m_frameMode == FrameMode::Letter)
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        else if (m_nTool != kToolNone && m_frameMode == FrameMode::Desktop)
+            CaptureDesktopPacket(p.time, p.buttons, p.x, p.y, p.pressure);
         ReturnToolInHand();
     }
     g_batchCount = 0;
@@ -237,7 +268,7 @@ int CScrivaView::ToolWidth(int tool) const
 
 void CScrivaView::SelectTool(int tool)
 {
-    m_penWidthPopupTool = 0;
+    SetPenWidthPopupTool(0);
     if (m_nTool == tool)
         return;
     m_nTool = tool;
@@ -255,7 +286,7 @@ void CScrivaView::SetToolWidth(int tool, int step)
     default: return;
     }
     SelectTool(tool);
-    m_penWidthPopupTool = 0;
+    SetPenWidthPopupTool(0);
     UpdatePenCursor();
 }
 
@@ -269,7 +300,7 @@ void CScrivaView::OnMovePicture()
 {
     if (m_nTool == kToolNone)
         return;
-    m_penWidthPopupTool = 0;
+    SetPenWidthPopupTool(0);
     m_nTool = kToolNone;
     viewport()->setCursor(Qt::ArrowCursor);
 }

@@ -49,6 +49,7 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     m_frame = std::make_unique<CMainFrame>(*m_document, m_decision.frameClass,
                                            [this](UINT id) { return OnCommand(id); });
     m_frame->View()->SetInkingLaunch(m_bInkingLaunch);
+    m_frame->UseViewOverlay();
     // The frame loads the replacement look when the settings ask for it and it is installed.
     m_bResourceLibrary = Resources::UsingResourceLibrary();
     m_document->SetAlternativeInterface(m_bResourceLibrary);

@@ -91,6 +91,11 @@ void CMainFrame::CreateAccelerators()
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), Qt::ApplicationShortcut, [this] { OnCommand(ID_APP_EXIT); });
     // The selected picture's keys belong to the frame's window, so a dialog keeps its own Delete.
     AddShortcut(QKeySequence(Qt::Key_Delete), Qt::WindowShortcut, [this] { OnCommand(ID_PICTURE_DELETE); });
+    // Escape puts the overlay away from the bars too: after a click on them they have the keys.
+    AddShortcut(QKeySequence(Qt::Key_Escape), Qt::WindowShortcut, [this] {
+        if (m_view->IsOverlayShown())
+            m_view->CloseOverlay();
+    });
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
         AddShortcut(keys, Qt::WindowShortcut, [this] { ShowSelectedPictureMenu(); });
 }

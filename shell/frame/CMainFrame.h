@@ -18,6 +18,7 @@
 class CPaletteBar;
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CMainFrame : public QMainWindow, public IWindowRequests {
@@ -47,6 +48,12 @@ public:
     void OnInkingMode();
     // The overlay desktop mode writes on; null until one exists.
     void SetWritingOverlay(IWritingOverlay* overlay);
+    // The view's own overlay: desktop mode and Capture Screen work from then on.
+    void UseViewOverlay();
+    // Capture Screen: the frame goes and the capture panel stands above the palette bar's
+    // button; nothing without a tablet context.
+    void OnCaptureScreen();
+    class CCaptureControlDlg* CaptureControl() { return m_dlgCapture; }
     // An inking launch: caption "Lumora", its own icon, the inking layout and, with the
     // default look, the frame shaped like its picture.
     void MakeInkingFrame();
@@ -98,6 +105,10 @@ private:
     bool OnFrameCommand(UINT id);
     // Leaving a written page: true when the user agrees (the note is then started afresh).
     bool ConfirmModeSwitch(UINT question, bool clearWhenBlank);
+    // Asks before a written page is dropped; true when the user agrees or nothing is written.
+    bool AskBeforeDropping(UINT question);
+    // The pen clicked the overlay where the frame or a dialog of ours should be on top.
+    void BringFrameBack();
     // Captionless, top-most, exactly as large as the two bars, in the work area's corner.
     void PlaceSmallFrame(FrameMode mode);
     void LayoutBarsForMode(FrameMode mode);
@@ -122,5 +133,7 @@ private:
     CPaletteBar* m_paletteBar = nullptr;  // the bottom bar
     class QToolBar* m_paletteHolder = nullptr;
     IWritingOverlay* m_overlay = nullptr;
+    std::unique_ptr<IWritingOverlay> m_viewOverlay;
+    class CCaptureControlDlg* m_dlgCapture = nullptr;
     std::vector<std::function<void()>> m_waitingRequests;  // until the import ends
 };

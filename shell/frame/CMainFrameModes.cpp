@@ -1,10 +1,12 @@
 // The frame's three modes and what moving, sizing, showing and display changes do to it.
 
 #include "CMainFrame.h"
+#include "ViewWritingOverlay.h"
 
 #include "shell/bars/CCommandBar.h"
 #include "shell/bars/CPaletteBar.h"
 #include "shell/bars/CommandBarArtwork.h"
+#include "shell/dialogs/CCaptureControlDlg.h"
 #include "shell/tables/StringTable.h"
 #include "shell/widgets/WindowShape.h"
 
@@ -13,6 +15,7 @@
 #include "platform/Resources.h"
 #include "platform/ScreenMetrics.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QIcon>
@@ -33,6 +36,7 @@ bool CMainFrame::OnFrameCommand(UINT id)
     case ID_LETTER_MODE: OnLetterMode(); return true;
     case ID_DESKTOP_MODE: OnDesktopMode(); return true;
     case ID_INK_BUTTON: OnInkingMode(); return true;
+    case IDC_CAPTURE_SCREEN: OnCaptureScreen(); return true;
     case ID_APP_EXIT: close(); return true;
     case IDC_MINIMIZE:
         m_commandBar->HideHint();
@@ -45,14 +49,13 @@ bool CMainFrame::IsCommandEnabled(UINT id) const
 {
     switch (id) {
     case ID_DESKTOP_MODE:
-    case ID_START_WRITE: return m_overlay != nullptr;
-    // Desktop mode prints and mails the frozen screen, which the view cannot reach yet.
+    case ID_START_WRITE:
+    case IDC_CAPTURE_SCREEN: return m_overlay != nullptr;
+    // Desktop mode prints and mails the frozen screen, which the view does not hand over yet.
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
     case ID_FILE_PRINT_PREVIEW:
     case ID_SEND_MAIL: return m_nMode != FrameMode::Desktop;
-    // Screen capture is not part of the program yet.
-    case IDC_CAPTURE_SCREEN: return false;
     default: return true;
     }
 }
@@ -73,16 +76,53 @@ void CMainFrame::SetWritingOverlay(IWritingOverlay* overlay)
     UpdateCommandButtons();
 }
 
+void CMainFrame::UseViewOverlay()
+{
+    if (!m_viewOverlay) {
+        m_viewOverlay = std::make_unique<ViewWritingOverlay>(*m_view);
+        connect(m_view, &CScrivaView::frameWanted, this, &CMainFrame::BringFrameBack);
+    }
+    SetWritingOverlay(m_viewOverlay.get());
+}
+
+void CMainFrame::BringFrameBack()
+{
+    m_paletteBar->HidePenWidthPopup();
+    show();
+    raise();
+    activateWindow();
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+}
+
+void CMainFrame::OnCaptureScreen()
+{
+    if (!m_view->StartScreenCapture())
+        return;
+    if (!m_dlgCapture) {
+        CScrivaView* view = m_view;
+        m_dlgCapture = new CCaptureControlDlg([view] { view->BeginCaptureSelection(); }, m_view);
+    }
+    m_dlgCapture->ShowAbove(m_paletteBar->Button(IDC_CAPTURE_SCREEN));
+}
+
+bool CMainFrame::AskBeforeDropping(UINT question)
+{
+    if (!m_view->HasInkFlag())
+        return true;
+    ScopedTabletPark park(m_view);
+    return prompts().MessageBox(LoadString(question), QString(), MB_YESNO) == IDYES;
+}
+
 bool CMainFrame::ConfirmModeSwitch(UINT question, bool clearWhenBlank)
 {
-    if (m_view->HasInkFlag()) {
-        ScopedTabletPark park(m_view);
-        if (prompts().MessageBox(LoadString(question), QString(), MB_YESNO) != IDYES)
-            return false;
+    const bool written = m_view->HasInkFlag();
+    if (!AskBeforeDropping(question))
+        return false;
+    if (written || clearWhenBlank)
         m_document.OnNewDocument();
-    } else if (clearWhenBlank) {
-        m_document.OnNewDocument();
-    }
     return true;
 }
 
@@ -109,13 +149,21 @@ void CMainFrame::OnLetterMode()
     ReopenTabletContext();
 }
 
+// The note is dropped only once the screen has been taken: a screen that cannot be had
+// leaves the mode, the note and the window as they were.
 void CMainFrame::OnDesktopMode()
 {
-    if (m_nMode == FrameMode::Desktop || !ConfirmModeSwitch(IDS_DESKTOP_MODE_LOSES_DATA, false))
+    if (m_nMode == FrameMode::Desktop)
+        return;
+    const bool written = m_view->HasInkFlag();
+    if (!AskBeforeDropping(IDS_DESKTOP_MODE_LOSES_DATA))
+        return;
+    if (m_overlay && !m_overlay->ShowSnapshotOverlay())
         return;
     m_nMode = FrameMode::Desktop;
-    if (m_overlay)
-        m_overlay->ShowSnapshotOverlay();
+    m_view->SetFrameMode(FrameMode::Desktop);
+    if (written)
+        m_document.OnNewDocument();
     PlaceSmallFrame(FrameMode::Desktop);
     LayoutBarsForMode(FrameMode::Desktop);
     raise();

@@ -15,6 +15,9 @@
 #include "shell/frame/CMainFrame.h"
 #include "shell/bars/CPaletteBar.h"
 #include "shell/bars/CPenWidthPopup.h"
+#include "shell/dialogs/CCaptureControlDlg.h"
+#include "platform/ScreenGrab.h"
+#include "canvas/CScreenOverlay.h"
 #include "shell/tables/StringTable.h"
 #include "tablet/TabletBinding.h"
 
@@ -34,7 +37,11 @@ namespace {
 // Records what the frame asks of the overlay desktop mode writes on.
 class RecordingOverlay : public IWritingOverlay {
 public:
-    void ShowSnapshotOverlay() override { ++shown; }
+    bool ShowSnapshotOverlay() override
+    {
+        ++shown;
+        return true;
+    }
     void HideOverlay() override { ++hidden; }
     void RepaintFromBackBuffer() override {}
     int shown = 0;
@@ -559,4 +566,143 @@ TEST_F(FrameModeTest, every_flow_with_a_dialog_parks_the_pen_in_letter_mode_too)
     EXPECT_FALSE(View().IsTabletParked());
     EXPECT_NE(View().TabletContext(), 0);
     TabletBinding::Instance().SetMousePen(false);
+}
+
+namespace {
+
+// The screen as a plain picture, or a refusal when there is none.
+class PlainGrab : public IScreenGrab {
+public:
+    explicit PlainGrab(QRgb colour, bool refuse = false) : m_colour(colour), m_refuse(refuse) {}
+    ScreenGrabResult Grab() override
+    {
+        if (m_refuse)
+            return ScreenGrabResult::Failure(QStringLiteral("No picture of the screen today."));
+        QImage image(1024, 768, QImage::Format_RGB32);
+        image.fill(m_colour);
+        return {image, QPoint(), QString()};
+    }
+
+private:
+    QRgb m_colour;
+    bool m_refuse;
+};
+
+}  // namespace
+
+TEST_F(FrameModeTest, a_screen_that_cannot_be_taken_leaves_letter_mode_and_the_note_as_they_were)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(0, true));
+    Write();
+    m_prompts.QueueAnswer(IDYES);
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
+    EXPECT_EQ(View().GetFrameMode(), FrameMode::Letter);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(View().HasInkFlag());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_FALSE(Frame().windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(View().IsOverlayShown());
+    ASSERT_EQ(m_prompts.Messages().size(), 2u);
+    EXPECT_EQ(m_prompts.Messages()[0].text, LoadString(IDS_DESKTOP_MODE_LOSES_DATA));
+    EXPECT_EQ(m_prompts.Messages()[1].text, QStringLiteral("No picture of the screen today."));
+
+    // With the screen at hand the same command freezes it under the small frame.
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(0, 128, 0)));
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Desktop);
+    EXPECT_FALSE(View().HasInkFlag());
+    EXPECT_TRUE(View().IsOverlayShown());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(View().DesktopSnapshot().GetPixel(500, 300), RGB(0, 128, 0));
+
+    // Letter mode puts the overlay away with its picture.
+    Frame().OnCommand(ID_LETTER_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
+    EXPECT_FALSE(View().IsOverlayShown());
+    EXPECT_TRUE(View().DesktopSnapshot().IsNull());
+}
+
+TEST_F(FrameModeTest, capture_screen_hides_the_frame_for_the_panel_whose_start_freezes_the_screen)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(255, 255, 255)));
+    ASSERT_TRUE(Palette().Button(IDC_CAPTURE_SCREEN)->isEnabled());
+    // Without a tablet context the selection could not be made: nothing happens.
+    View().CloseTabletContext();
+    Frame().OnCommand(IDC_CAPTURE_SCREEN);
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(Frame().CaptureControl(), nullptr);
+
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    View().OpenTablet();
+    ASSERT_NE(View().TabletContext(), 0);
+    Frame().OnCommand(IDC_CAPTURE_SCREEN);
+    EXPECT_FALSE(Frame().isVisible());
+    EXPECT_EQ(View().ViewMode(), 1);
+    CCaptureControlDlg* panel = Frame().CaptureControl();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+
+    // Exit brings the frame back; the panel's Start freezes and tints the screen.
+    panel->OnCancel();
+    EXPECT_TRUE(Frame().isVisible());
+    Frame().OnCommand(IDC_CAPTURE_SCREEN);
+    panel->OnStartCapture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel->IsCapturePending(); }, 2000));
+    EXPECT_EQ(View().ViewMode(), 2);
+    EXPECT_TRUE(View().IsOverlayShown());
+    EXPECT_FALSE(Frame().isVisible());
+    EXPECT_EQ(View().Overlay().WindowSurface().GetPixel(10, 10), RGB(128, 128, 255));
+    View().CloseOverlay();
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(View().ViewMode(), 0);
+    TabletBinding::Instance().SetMousePen(false);
+}
+
+TEST_F(FrameModeTest, the_overlay_shows_the_bars_where_the_frame_stands_until_the_pen_comes_onto_them)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(0, 128, 0)));
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    ASSERT_TRUE(View().IsOverlayShown());
+    CScreenOverlay& overlay = View().Overlay();
+    // The pen clicks the overlay away from the frame: it is active now, and keeps a picture of
+    // the frame to show where the frame stands, should the overlay come up over it.
+    TabletBinding::Instance().QueuePacket({1, 0, 100, 100, 0});
+    overlay.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return overlay.isActiveWindow(); }, 2000));
+    ASSERT_FALSE(overlay.FramePicture().IsNull());
+    overlay.update();
+    QCoreApplication::processEvents();
+    const QRect frame = Frame().frameGeometry();
+    const QImage bars = Frame().grab().toImage();
+    const QPoint inside = frame.topLeft() + QPoint(frame.width() - 8, 8);
+    EXPECT_EQ(overlay.WindowSurface().GetPixel(inside.x(), inside.y()),
+              QRgbToColorRef(bars.pixel(frame.width() - 8, 8)));
+    EXPECT_NE(overlay.WindowSurface().GetPixel(inside.x(), inside.y()), RGB(0, 128, 0));
+    EXPECT_EQ(overlay.WindowSurface().GetPixel(frame.left() - 10, frame.top() + 8), RGB(0, 128, 0));
+    EXPECT_FALSE(overlay.IsFrameEntered());
+
+    // The pen moves onto the frame: the frame itself comes back on top.
+    QMouseEvent move(QEvent::MouseMove, QPointF(inside), QPointF(inside), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&overlay, &move);
+    EXPECT_TRUE(overlay.IsFrameEntered());
+    EXPECT_TRUE(Frame().isActiveWindow() || QTest::qWaitFor([&] { return Frame().isActiveWindow(); }, 2000));
+}
+
+TEST_F(FrameModeTest, from_inking_mode_desktop_mode_freezes_the_screen_under_the_small_frame)
+{
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(0, 0, 128)));
+    Frame().OnInkingMode();
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    EXPECT_EQ(Frame().Mode(), FrameMode::Desktop);
+    EXPECT_TRUE(View().IsOverlayShown());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(View().Overlay().BackBuffer().GetPixel(20, 20), RGB(0, 0, 128));
+    const CRect work = ScreenMetrics::WorkArea();
+    EXPECT_EQ(Frame().geometry().bottomRight(), QPoint(work.right - 1, work.bottom - 1));
 }

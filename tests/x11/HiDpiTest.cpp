@@ -15,8 +15,12 @@
 #include "shell/bars/CPenWidthPopup.h"
 #include "shell/frame/CMainFrame.h"
 #include "shell/widgets/CHoverBitmapButton.h"
+#include "canvas/CScreenOverlay.h"
+#include "tablet/TabletBinding.h"
 
+#include <QPainter>
 #include <QPixmap>
+#include <QRasterWindow>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -263,4 +267,66 @@ TEST_F(MixedDeskTest, bars_are_drawn_again_for_the_screen_the_frame_moves_to)
     EXPECT_GT(DetailedBlocks(shot, Physical(frame.PaletteBar(), QRect(frame.PaletteBar()->width() - 60, 4, 50, 50))),
               100);
     ExpectCrispPopupInItsOutline(frame);
+}
+
+namespace {
+
+// A window that shows a picture one to one in the screen's own pixels.
+class PhysicalPictureWindow : public QRasterWindow {
+public:
+    explicit PhysicalPictureWindow(QImage picture) : m_picture(std::move(picture))
+    {
+        setFlags(Qt::FramelessWindowHint);
+        m_picture.setDevicePixelRatio(2);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, m_picture); }
+
+private:
+    QImage m_picture;
+};
+
+}  // namespace
+
+TEST_F(HiDpiTest, desktop_mode_freezes_the_screen_pixel_for_pixel_and_the_pen_writes_in_physical_pixels)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    // Detail in every pixel, which a picture stretched by two would lose.
+    QImage picture(400, 300, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb((x * 7) & 255, (y * 5) & 255, (x ^ y) & 255));
+    PhysicalPictureWindow shown(picture);
+    shown.setGeometry(500, 150, 200, 150);  // logical: physical (1000, 300), 400 x 300
+    shown.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown));
+    X11Desk::Settle(300);
+    ASSERT_TRUE(ScreenShot().copy(1000, 300, 400, 300) == picture);
+
+    CMainFrame frame(m_doc, "LETTER", [](UINT) { return false; });
+    frame.UseViewOverlay();
+    frame.setGeometry(520, 170, 300, 200);  // over the picture
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.OnCommand(ID_DESKTOP_MODE);
+    CScrivaView& view = *frame.View();
+    ASSERT_TRUE(view.IsOverlayShown());
+    X11Desk::Settle(500);
+    EXPECT_EQ(view.Overlay().ScreenRect(), CRect(0, 0, 1920, 1080));
+    EXPECT_EQ(view.Overlay().geometry(), QRect(0, 0, 960, 540));
+    shown.hide();
+    X11Desk::Settle(300);
+    EXPECT_TRUE(ScreenShot().copy(1000, 300, 400, 300) == picture);
+
+    for (int i = 0; i < 3; ++i)
+        X11Desk::MoveMouse(QPoint(1100 + 10 * i, 700));
+    ASSERT_TRUE(X11Desk::Drag(X11Desk::Line(QPoint(1100, 400), QPoint(1300, 400), 20)));
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, 1100);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).y, 400);
+    EXPECT_NE(ScreenShot().pixel(1200, 400), picture.pixel(200, 100));
+    TabletBinding::Instance().SetMousePen(false);
 }
