@@ -63,6 +63,9 @@ bool CScrivaView::OnCommand(UINT id)
     case IDC_ERASER: OnEraser(); return true;
     case IDC_MOVE_PICTURE: OnMovePicture(); return true;
     case IDC_INSERT_IMAGE: OnInsertImage(); return true;
+    case ID_FILE_PRINT: OnFilePrint(); return true;
+    case ID_FILE_PRINT_DIRECT: OnFilePrintDirect(); return true;
+    case ID_FILE_PRINT_PREVIEW: OnFilePrintPreview(); return true;
     case ID_EDIT_COPY: OnEditCopy(); return true;
     case ID_EDIT_PASTE: OnEditPaste(); return true;
     case IDC_PENCIL_THICKNESS:

@@ -21,6 +21,7 @@
 #include <memory>
 
 class CScreenOverlay;
+class QPrinter;
 
 class CScrivaView : public QAbstractScrollArea, public IDocumentView, public IPageView {
     Q_OBJECT
@@ -82,6 +83,14 @@ public:
     void UpdatePenCursor();
     // The eraser's cursor, from the picture "cursor/178" and its hot spot; made on first use.
     const QCursor& EraserCursor();
+
+    // Printing (CScrivaViewPrint.cpp): the print dialog, the default printer without one,
+    // and the preview. Without any printer the dialog offers a PDF file beside the note.
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    // The sheets the page prints on: its height in whole new-page heights.
+    int OnPreparePrinting() const;
 
     // Pictures.
     void OnInsertImage();
@@ -200,6 +209,7 @@ public:
     bool IsReplaying() const { return m_bReplaying; }
     // True from the start to the end of an import, while its progress display lets events in.
     bool IsImporting() const { return m_bImporting; }
+    bool WritePdf(const QString& path) override;
     FrameMode GetFrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
@@ -217,6 +227,9 @@ signals:
     void importFinished();
     // The frame shows the "Picture" menu; its commands come back through OnCommand.
     void pictureMenuRequested();
+    // A print preview opens and closes: the frame hides its bars meanwhile.
+    void printPreviewBegun();
+    void printPreviewEnded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -231,6 +244,11 @@ protected:
 
 private:
     void OnTimer();
+    // Printing: the document's name and, without a printer, a PDF file to print to; the sheets
+    // of the printer's range; a message when they could not be printed.
+    void PreparePrinter(QPrinter& printer) const;
+    bool PrintSheets(QPrinter& printer, bool preview);
+    void ReportPrint(bool printed, const QPrinter& printer);
     bool ReplayDeviceFile(const QString& path);
     // Tells the user why an image file or a pasted picture was not placed.
     void ReportImageLoad(ImageLoad result);

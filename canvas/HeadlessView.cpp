@@ -1,6 +1,10 @@
 #include "HeadlessView.h"
 
+#include "PagePrinter.h"
+
 #include "document/DeviceFileIO.h"
+
+#include <QPageSize>
 
 HeadlessView::HeadlessView(CScrivaDoc& document, const CRect& screen, const QString& settingsFile)
     : m_document(document), m_page(screen)
@@ -26,4 +30,10 @@ bool HeadlessView::WriteDeviceFile(const QString& path, int firstStroke, int end
 {
     return ::WriteDeviceFile(path, m_document.m_lines, firstStroke, endStroke,
                              NewWindowGeometry(m_page.PageRect(), m_page.Desktop()));
+}
+
+bool HeadlessView::WritePdf(const QString& path)
+{
+    const PagePrinter sheets(m_page.Surface(), PagePrinter::PageUnit(m_page.PageRect()));
+    return sheets.WritePdf(path, PagePrinter::MaxPage(m_page.PageRect()), PagePrinter::DefaultPaper());
 }

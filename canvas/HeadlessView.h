@@ -28,6 +28,7 @@ public:
     bool WriteDeviceFile(const QString& path, int firstStroke, int endStroke) override;
     // Replaying needs the pen capture of a window: nothing is imported.
     bool ImportDeviceFile(const QString&) override { return false; }
+    bool WritePdf(const QString& path) override;
     FrameMode GetFrameMode() const override { return FrameMode::Letter; }
     void TitleChanged(const QString&) override {}
     void ParkTablet() override {}

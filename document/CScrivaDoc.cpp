@@ -185,8 +185,10 @@ bool CScrivaDoc::WriteAs(const QString& path)
     }
     if (m_saveAsImage)
         return ExportImage(path);
+    if (m_saveAsPdf)
+        return ExportPdf(path);
     if (m_sendingMail)
-        return true;  // the mail attachment is written by the mail flow itself
+        return WriteAttachment(path);
     return SaveNote(path);
 }
 
@@ -262,6 +264,14 @@ bool CScrivaDoc::ExportImage(const QString& path)
     return true;
 }
 
+bool CScrivaDoc::ExportPdf(const QString& path)
+{
+    if (m_pView && m_pView->WritePdf(path))
+        return true;
+    ShowSaveFailure();
+    return false;
+}
+
 QString CScrivaDoc::DatedPrefix(const QDate& date)
 {
     QString prefix = QStringLiteral("%1%2%3-").arg(date.month()).arg(date.day()).arg(date.year());
@@ -321,8 +331,11 @@ bool CScrivaDoc::SaveAs(const QString& path)
     m_reloadFolder = 1;
     if (EndsWithFirst(path, QStringLiteral("jpg")))
         m_saveAsImage = 1;
+    else if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        m_saveAsPdf = 1;
     const bool saved = OnSaveDocument(path);
     m_saveAsImage = 0;
+    m_saveAsPdf = 0;
     if (!saved)
         return false;  // the title and the name offered next time stay those of the last save
     m_currentPath = QFileInfo(path).fileName();

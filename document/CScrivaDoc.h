@@ -6,6 +6,7 @@
 #include "ISplitDialog.h"
 
 #include "ink/CLines.h"
+#include "mail/AttachmentFolder.h"
 #include "pictures/CPictureList.h"
 
 #include <QDate>
@@ -19,9 +20,11 @@ class RecoveryJournal;
 
 class CScrivaDoc {
 public:
-    static constexpr const char* kNoteFilterLetter = "Inkleaf(*.Ilf)|*.Ilf|Tavlos(*.QVN)|*.QVN|JPG File (*.jpg)|*.jpg||";
+    // Saving under a ".pdf" name writes the printed sheets as a PDF file.
+    static constexpr const char* kNoteFilterLetter =
+        "Inkleaf(*.Ilf)|*.Ilf|Tavlos(*.QVN)|*.QVN|JPG File (*.jpg)|*.jpg|PDF File (*.pdf)|*.pdf||";
     static constexpr const char* kNoteFilterDesktop = "Inkleaf(*.Ilf)|*.Ilf||";
-    static constexpr const char* kNoteFilterInking = "Inkleaf(*.Ilf)|*.Ilf|JPG File (*.jpg)|*.jpg||";
+    static constexpr const char* kNoteFilterInking = "Inkleaf(*.Ilf)|*.Ilf|JPG File (*.jpg)|*.jpg|PDF File (*.pdf)|*.pdf||";
     static constexpr const char* kOpenFilter = "Inkleaf Files(*.Ilf;*.QVN)|*.Ilf;*.QVN||";
 
     CScrivaDoc();
@@ -99,6 +102,13 @@ public:
     void OnSplit();
     void OnMerge();
 
+    // Send to Mail Recipient (CScrivaDocMail.cpp): the page image as the attachment of a new
+    // message in the user's mail program.
+    void OnSendMail();
+    bool IsSendingMail() const { return m_sendingMail != 0; }
+    // The folder the last attachment waits in, for its mail program.
+    const AttachmentFolder& Attachments() const { return m_attachments; }
+
     // The name offered for a new note when the alternative interface is on: the date as
     // MMDDYYYY- and the next serial of that day after recordDate.
     static QString DatedPrefix(const QDate& date);
@@ -130,6 +140,12 @@ private:
     static void ShowSaveFailure();
     bool LoadNote(const QString& path);
     bool ExportImage(const QString& path);
+    bool ExportPdf(const QString& path);
+    void SendMail();
+    // The attachment of a mail being sent: the JPEG export of the page. A path that is not the
+    // mail's is left alone (true, nothing written).
+    bool WriteAttachment(const QString& path);
+    bool WriteDesktopAttachment(const QString& path);
     void ClearFolderFiles();
     void MovePage(int step);
     // The note on disk, or none, is all there is: the journal goes.
@@ -143,6 +159,7 @@ private:
     QString m_currentPath;
     BYTE m_sendingMail = 0;
     BYTE m_saveAsImage = 0;
+    BYTE m_saveAsPdf = 0;  // 1 while a save writes the printed sheets as a PDF file
 
     bool m_bModified = false;
     QString m_strTitle;
@@ -151,5 +168,6 @@ private:
     bool m_bAlternativeUi = false;
     std::function<void(const QString&)> m_addToRecent;
     ISplitDialog* m_splitDialog = nullptr;  // not owned; none without a window
+    AttachmentFolder m_attachments;
     RecoveryJournal* m_pJournal = nullptr;  // not owned
 };

@@ -59,6 +59,12 @@ public:
     virtual void ScheduleDeviceImport(const QString& path) = 0;
     // Drops a scheduled import that has not started: another page or note came first.
     virtual void CancelDeviceImport() = 0;
+    // Writes the page's printed sheets as a PDF file, one page a sheet; false when it cannot be
+    // written (or the view has no page to print).
+    virtual bool WritePdf(const QString& path) { return false; }
+    // The frozen picture of the screen that desktop mode writes on, screen pixels (its viewport
+    // origin puts the desktop's top-left corner on the bitmap's); null when there is none.
+    virtual const DrawingSurface* FrozenScreen() { return nullptr; }
     // The mode of the frame that shows the view.
     virtual FrameMode GetFrameMode() const = 0;
     // The document's title changed (the frame shows it).

@@ -31,7 +31,16 @@ constexpr CommandShape kCommands[] = {
      "  render NOTE OUT.png        the whole page as the program shows it after opening the\n"
      "                             note; OUT.jpg writes it as JPEG\n"},
     {"export", ToolCommand::Export, 2, false,
-     "  export NOTE OUT.jpg        the JPEG file that saving the note as .jpg writes\n"},
+     "  export NOTE OUT.pdf [--paper A4|Letter] [--scale 2|4]\n"
+     "                             the note as printing writes it: one PDF page per page\n"
+     "                             height of the note, on A4 or Letter paper (default: the\n"
+     "                             locale's); --scale draws the page again at that zoom first\n"
+     "  export NOTE OUT.png [--scale 2|4]\n"
+     "                             the part of the page the JPEG export holds, as PNG\n"
+     "  export NOTE OUT.jpg        the JPEG file that saving the note as .jpg writes\n"
+     "  export --out-dir DIR [--to pdf|png|jpg] [--paper P] [--scale S] NOTE...\n"
+     "                             exports every NOTE to DIR/NAME.pdf (the default), .png or\n"
+     "                             .jpg; goes on after a failed file\n"},
     {"convert", ToolCommand::Convert, 2, false,
      "  convert IN OUT             IN a note (.Ilf) or a device file (.QVN), OUT likewise: a\n"
      "                             device file is replayed onto a new page as the program\n"
@@ -94,8 +103,8 @@ QString CheckOutputName(ToolCommand::Kind kind, const QString& output)
             return QStringLiteral("render writes .png or .jpg files, not %1").arg(output);
         break;
     case ToolCommand::Export:
-        if (!IsJpegName(output))
-            return QStringLiteral("export writes .jpg files, not %1").arg(output);
+        if (!IsJpegName(output) && !EndsWithAny(output, {".png", ".pdf"}))
+            return QStringLiteral("export writes .pdf, .png or .jpg files, not %1").arg(output);
         break;
     case ToolCommand::Convert:
         if (OutputKindOf(output) == FileKind::Other)
@@ -132,13 +141,14 @@ QString TakeCut(ToolCommand& command)
     return QString();
 }
 
-// convert --out-dir: no two inputs may be written to the same file.
+// convert and export --out-dir: no two inputs may be written to the same file.
 QString CheckBatch(const ToolCommand& command)
 {
-    if (command.kind != ToolCommand::Convert)
-        return QStringLiteral("only convert takes --out-dir");
+    if (command.kind != ToolCommand::Convert && command.kind != ToolCommand::Export)
+        return QStringLiteral("only convert and export take --out-dir");
     if (command.files.isEmpty())
-        return QStringLiteral("convert --out-dir takes at least one file name");
+        return QStringLiteral("%1 --out-dir takes at least one file name")
+            .arg(QLatin1String(command.kind == ToolCommand::Export ? "export" : "convert"));
     QStringList outputs;
     for (const QString& input : command.files) {
         const QString output = command.BatchOutput(input);
@@ -146,6 +156,16 @@ QString CheckBatch(const ToolCommand& command)
             return QStringLiteral("two inputs would both be written to %1").arg(output);
         outputs.append(output);
     }
+    return QString();
+}
+
+// The paper is a PDF's, and a JPEG export is the program's own, at the page's pixels.
+QString CheckExportOptions(const ToolCommand& command, const QString& output)
+{
+    if (!command.paper.isEmpty() && !output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return QStringLiteral("--paper goes with PDF files");
+    if (command.scale != 1 && IsJpegName(output))
+        return QStringLiteral("--scale goes with PDF and PNG files; a JPEG export has the page's own pixels");
     return QString();
 }
 
@@ -160,7 +180,8 @@ ToolCommand Failed(const QString& reason)
 
 QString ToolCommand::BatchOutput(const QString& input) const
 {
-    const QString name = QFileInfo(input).completeBaseName() + QLatin1String(toDevice ? ".QVN" : ".Ilf");
+    const QString extension = kind == Export ? QLatin1Char('.') + exportType : QLatin1String(toDevice ? ".QVN" : ".Ilf");
+    const QString name = QFileInfo(input).completeBaseName() + extension;
     return QDir(outDir).filePath(name);
 }
 
@@ -218,7 +239,8 @@ ToolCommand ParseCommandLine(const QStringList& args)
         const QString& arg = args[i];
         if (arg == QLatin1String("--strokes") && command.kind == ToolCommand::Info) {
             command.listStrokes = true;
-        } else if (isOption(arg, "--out-dir") && command.kind == ToolCommand::Convert) {
+        } else if (isOption(arg, "--out-dir")
+                   && (command.kind == ToolCommand::Convert || command.kind == ToolCommand::Export)) {
             if (!value(i, command.outDir) || command.outDir.isEmpty())
                 return Failed(QStringLiteral("--out-dir wants a folder"));
         } else if (isOption(arg, "--to") && command.kind == ToolCommand::Convert) {
@@ -226,6 +248,21 @@ ToolCommand ParseCommandLine(const QStringList& args)
                                   && to.compare(QLatin1String("qvn"), Qt::CaseInsensitive) != 0))
                 return Failed(QStringLiteral("--to wants ilf (notes) or qvn (device files)"));
             command.toDevice = to.compare(QLatin1String("qvn"), Qt::CaseInsensitive) == 0;
+        } else if (isOption(arg, "--to") && command.kind == ToolCommand::Export) {
+            static const QStringList types{QStringLiteral("pdf"), QStringLiteral("png"), QStringLiteral("jpg")};
+            if (!value(i, to) || !types.contains(to.toLower()))
+                return Failed(QStringLiteral("--to wants pdf, png or jpg"));
+            command.exportType = to.toLower();
+        } else if (isOption(arg, "--paper") && command.kind == ToolCommand::Export) {
+            if (!value(i, command.paper) || (command.paper.compare(QLatin1String("A4"), Qt::CaseInsensitive) != 0
+                                             && command.paper.compare(QLatin1String("Letter"), Qt::CaseInsensitive) != 0))
+                return Failed(QStringLiteral("--paper wants A4 or Letter"));
+        } else if (isOption(arg, "--scale") && command.kind == ToolCommand::Export) {
+            QString scale;
+            if (!value(i, scale) || (scale != QLatin1String("1") && scale != QLatin1String("2")
+                                     && scale != QLatin1String("4")))
+                return Failed(QStringLiteral("--scale wants 1, 2 or 4"));
+            command.scale = scale.toInt();
         } else if (isOption(arg, "--size") && command.kind == ToolCommand::Thumbnail) {
             QString size;
             bool number = false;
@@ -244,7 +281,9 @@ ToolCommand ParseCommandLine(const QStringList& args)
         }
     }
     if (command.IsBatch()) {
-        const QString problem = CheckBatch(command);
+        QString problem = CheckBatch(command);
+        if (problem.isEmpty())
+            problem = CheckExportOptions(command, command.BatchOutput(command.files[0]));
         return problem.isEmpty() ? command : Failed(problem);
     }
     if (!to.isEmpty())
@@ -266,6 +305,11 @@ ToolCommand ParseCommandLine(const QStringList& args)
     // The outputs: the second file name, and split's third.
     for (qsizetype i = 1; i < command.files.size() && i < (command.kind == ToolCommand::Split ? 3 : 2); ++i) {
         const QString problem = CheckOutputName(command.kind, command.files[i]);
+        if (!problem.isEmpty())
+            return Failed(problem);
+    }
+    if (command.kind == ToolCommand::Export) {
+        const QString problem = CheckExportOptions(command, command.files[1]);
         if (!problem.isEmpty())
             return Failed(problem);
     }

@@ -18,14 +18,17 @@ struct ToolCommand {
     CRect screen{0, 0, 1024, 768};    // screen pixels; a new page is derived from it
     bool listStrokes = false;         // info --strokes
     int cut = 0;                      // split: strokes before it go to the first output
-    QString outDir;                   // convert --out-dir: outputs go here, named after the inputs
+    QString outDir;                   // convert, export --out-dir: outputs go here, named after the inputs
     bool toDevice = false;            // convert --out-dir --to qvn: write device files, not notes
+    QString exportType = QStringLiteral("pdf");  // export --out-dir --to: pdf, png or jpg
+    QString paper;                    // export to PDF: "A4" or "Letter"; empty: the locale's
+    int scale = 1;                    // export to PDF or PNG: the zoom the page is drawn at
     int size = 0;                     // thumbnail --size: pixels of the square it fits in
     Kind helpFor = None;              // help: the command asked about, None for all
     QString error;                    // set for a usage error
 
     bool IsBatch() const { return !outDir.isEmpty(); }
-    // convert --out-dir: where input i is written.
+    // convert and export --out-dir: where an input is written.
     QString BatchOutput(const QString& input) const;
 };
 

@@ -12,6 +12,8 @@
 #include "ToolSupport.h"
 
 #include "canvas/HeadlessView.h"
+#include "canvas/PagePrinter.h"
+#include "canvas/ZoomedPage.h"
 #include "document/CScrivaDoc.h"
 #include "pictures/ImageFiles.h"
 #include "platform/SafeFile.h"
@@ -22,6 +24,7 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QJsonDocument>
+#include <QPageSize>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -141,14 +144,75 @@ int Render(const ToolCommand& command, const CountingPrompts& prompts)
     return kFailed;
 }
 
-int Export(const ToolCommand& command, const CountingPrompts& prompts)
+QPageSize PaperOf(const ToolCommand& command)
+{
+    if (command.paper.isEmpty())
+        return PagePrinter::DefaultPaper();
+    return QPageSize(command.paper.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0 ? QPageSize::Letter
+                                                                                              : QPageSize::A4);
+}
+
+// The sheets of the page, or the written part of it as a PNG picture, drawn from source: the
+// page buffer, or the page drawn at the zoom.
+int WriteZoomedExport(const CScrivaDoc& doc, const DrawingSurface& source, const PageSettings& page,
+                      const QString& output, const ToolCommand& command)
+{
+    if (output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        const PagePrinter sheets(source, PagePrinter::PageUnit(page.page) * command.scale);
+        if (sheets.WritePdf(output, PagePrinter::MaxPage(page.page), PaperOf(command)))
+            return kDone;
+        Complain(QStringLiteral("%1: could not be written").arg(output));
+        return kFailed;
+    }
+    const SIZE extent = doc.ExportExtent();
+    const QImage image = source.Bitmap().copy(0, 0, extent.cx * command.scale, extent.cy * command.scale);
+    const QString problem = WriteImage(image, output, page);
+    if (problem.isEmpty())
+        return kDone;
+    Complain(QStringLiteral("%1: %2").arg(output, problem));
+    return kFailed;
+}
+
+int ExportFile(const QString& input, const QString& output, const ToolCommand& command,
+               const CountingPrompts& prompts)
 {
     CScrivaDoc doc;
+    if (command.scale > 1) {
+        // Only the zoomed page is drawn: the page buffer is not needed.
+        PageSettingsView view;
+        doc.SetView(&view);
+        if (!OpenNote(doc, input, prompts, "export"))
+            return kFailed;
+        DrawingSurface zoomed;
+        if (!ZoomedPage::Draw(view.GetPageSettings(), doc.m_pictures, doc.m_lines, command.scale, zoomed)) {
+            Complain(QStringLiteral("%1: the page is too large to draw at scale %2").arg(input).arg(command.scale));
+            return kFailed;
+        }
+        return WriteZoomedExport(doc, zoomed, view.GetPageSettings(), output, command);
+    }
     HeadlessView view(doc, command.screen, SettingsFilePath());
-    if (!OpenNote(doc, command.files[0], prompts, "export"))
+    if (!OpenNote(doc, input, prompts, "export"))
         return kFailed;
+    if (!IsJpegName(output))
+        return WriteZoomedExport(doc, view.Page().Surface(), view.GetPageSettings(), output, command);
     const int before = prompts.Count();
-    return WriteResult(doc.ExportPageImage(command.files[1]), command.files[1], prompts, before);
+    return WriteResult(doc.ExportPageImage(output), output, prompts, before);
+}
+
+int Export(const ToolCommand& command, const CountingPrompts& prompts)
+{
+    if (!command.IsBatch())
+        return ExportFile(command.files[0], command.files[1], command, prompts);
+    if (!QFileInfo(command.outDir).isDir()) {
+        Complain(QStringLiteral("%1: no such folder").arg(command.outDir));
+        return kFailed;
+    }
+    int status = kDone;
+    for (const QString& input : command.files) {
+        if (ExportFile(input, command.BatchOutput(input), command, prompts) != kDone)
+            status = kFailed;
+    }
+    return status;
 }
 
 // One input to one output, each a note or a device file as its name says.

@@ -43,6 +43,8 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     connect(m_view, &CScrivaView::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(m_view, &CScrivaView::pictureMenuRequested, this, &CMainFrame::ShowPictureMenu);
     connect(m_view, &CScrivaView::importFinished, this, &CMainFrame::RunWaitingRequests);
+    connect(m_view, &CScrivaView::printPreviewBegun, this, [this] { ShowBars(false); });
+    connect(m_view, &CScrivaView::printPreviewEnded, this, [this] { ShowBars(true); });
     // A tablet that comes after start-up takes back the notice that there was none.
     connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });
     // A new screen size changes the tablet's output area: the context is opened anew.
@@ -159,8 +161,15 @@ bool CMainFrame::OnDocumentCommand(UINT id)
     case IDC_MERGE: m_document.OnMerge(); return true;
     case IDC_PREV_PAGE: m_document.OnPrevPage(); return true;
     case IDC_NEXT_PAGE: m_document.OnNextPage(); return true;
+    case ID_SEND_MAIL: m_document.OnSendMail(); return true;
     default: return false;
     }
+}
+
+void CMainFrame::ShowBars(bool show)
+{
+    m_commandBar->setVisible(show);
+    m_paletteHolder->setVisible(show);
 }
 
 void CMainFrame::UpdateCaption(const QString& title)

@@ -100,6 +100,8 @@ private:
     void CreatePaletteBar();
     bool OnDocumentCommand(UINT id);
     void UpdateCaption(const QString& title);
+    // Hides both bars while a print preview is shown, and shows them again.
+    void ShowBars(bool show);
     bool OnFrameCommand(UINT id);
     // Leaving a written page: true when the user agrees (the note is then started afresh).
     bool ConfirmModeSwitch(UINT question, bool clearWhenBlank);

@@ -208,7 +208,7 @@ TEST_F(FrameModeTest, commands_without_a_way_to_run_show_disabled)
     EXPECT_FALSE(desktop->isEnabled());
     EXPECT_FALSE(Frame().OnCommand(ID_DESKTOP_MODE));
     EXPECT_EQ(Frame().Mode(), FrameMode::Letter);
-    EXPECT_FALSE(Commands().ButtonFor(ID_FILE_PRINT)->isEnabled());
+    EXPECT_TRUE(Commands().ButtonFor(ID_FILE_PRINT)->isEnabled());  // prints to a PDF file without a printer
     EXPECT_TRUE(Commands().ButtonFor(ID_FILE_SAVE)->isEnabled());
 
     Frame().SetWritingOverlay(&m_overlay);

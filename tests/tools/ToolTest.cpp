@@ -2,6 +2,7 @@
 // document and a window-less view.
 
 #include "ScriptedPrompts.h"
+#include "SheetPictures.h"
 #include "ToolRun.h"
 
 #include "canvas/HeadlessView.h"
@@ -13,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -85,6 +87,32 @@ protected:
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+    }
+
+    // Page count and page size in points, as pdfinfo reads them ("612 x 792").
+    static std::pair<int, QString> PdfPages(const QString& pdf)
+    {
+        QProcess pdfinfo;
+        pdfinfo.start("pdfinfo", {pdf});
+        pdfinfo.waitForFinished(20000);
+        int pages = 0;
+        QString size;
+        for (const QString& line : QString::fromUtf8(pdfinfo.readAllStandardOutput()).split('\n')) {
+            if (line.startsWith("Pages:"))
+                pages = line.section(':', 1).trimmed().toInt();
+            if (line.startsWith("Page size:"))
+                size = line.section(':', 1).section("pts", 0, 0).trimmed();
+        }
+        return {pages, size};
+    }
+
+    // The page of a note as the program renders it.
+    QImage Rendered(const QString& note)
+    {
+        CScrivaDoc opened;
+        HeadlessView view(opened, kScreen, Path("KSTPVX.ini"));
+        EXPECT_TRUE(opened.OnOpenDocument(note));
+        return view.Page().Surface().Bitmap().copy();
     }
 
     QTemporaryDir m_dir;
@@ -303,7 +331,10 @@ TEST_F(ToolTest, usage_errors_exit_2_with_the_usage_text)
     const QString note = Path("sample.Ilf");
     const QList<QStringList> wrong = {
         {}, {"frobnicate", note}, {"info"}, {"info", note, note}, {"info", note, "--bogus"}, {"render", note},
-        {"render", note, "page.bmp"}, {"render", note, "page.png", "--strokes"}, {"export", note, "page.png"},
+        {"render", note, "page.bmp"}, {"render", note, "page.png", "--strokes"}, {"export", note, "page.bmp"},
+        {"export", note, "page.jpg", "--scale", "2"}, {"export", note, "page.png", "--paper", "A4"},
+        {"export", note, "page.pdf", "--scale", "3"}, {"export", note, "page.pdf", "--paper", "A3"},
+        {"export", "--out-dir", ".", "--to", "gif", note}, {"export", note, "page.pdf", "--to", "png"},
         {"convert", note, "copy.txt"}, {"convert", note, "copy.QVN.txt"},
         {"render", note, "page.png", "--screen"}, {"render", note, "page.png", "--screen", "800"},
         {"render", note, "page.png", "--screen", "0x600"}, {"render", note, "page.png", "--screen=-800x600"},
@@ -333,6 +364,109 @@ TEST_F(ToolTest, screen_size_is_accepted_and_a_note_keeps_its_own_page)
     EXPECT_EQ(QImage(Path("a.png")).size(), QSize(1024, 1365));
     EXPECT_EQ(QImage(Path("a.png")), QImage(Path("b.png")));
     EXPECT_EQ(Contents(Path("a.jpg")), Contents(Path("b.jpg")));
+}
+
+namespace {
+
+// Sets an environment variable of this process, and so of the tool, while it lives.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* locale) : m_old(qgetenv("LC_ALL")) { qputenv("LC_ALL", locale); }
+    ~ScopedLocale() { qputenv("LC_ALL", m_old); }
+
+private:
+    QByteArray m_old;
+};
+
+}  // namespace
+
+TEST_F(ToolTest, export_pdf_prints_a_sheet_per_page_height_on_the_paper_asked_for)
+{
+    m_view.Page().AddPageLength();
+    m_view.Page().AddPageLength();
+    WriteSampleNote("long.Ilf");
+    const ToolRun letter = Tool({"export", Path("long.Ilf"), Path("letter.pdf"), "--paper", "Letter"});
+    ASSERT_EQ(letter.status, 0) << qPrintable(letter.err);
+    EXPECT_EQ(PdfPages(Path("letter.pdf")), std::make_pair(3, QString("612 x 792")));
+    ASSERT_EQ(Tool({"export", Path("long.Ilf"), Path("a4.pdf"), "--paper=a4"}).status, 0);
+    EXPECT_EQ(PdfPages(Path("a4.pdf")), std::make_pair(3, QString("595 x 842")));
+
+    // Each sheet is its band of the page the program renders, stretched over the sheet.
+    const QImage page = Rendered(Path("long.Ilf"));
+    const std::vector<QImage> sheets = RasteriseSheets(Path("letter.pdf"), Path("sheet"));
+    ASSERT_EQ(sheets.size(), 3u);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_LT(SheetDifference(sheets[k], page.copy(0, k * 1365, 1024, 1365)), 4.0) << "sheet " << k + 1;
+    EXPECT_GT(SheetDifference(sheets[0], page.copy(0, 1365, 1024, 1365)), SheetDifference(sheets[0], page.copy(0, 0, 1024, 1365)));
+
+    // Without --paper, the paper of the locale.
+    {
+        ScopedLocale us("en_US.UTF-8");
+        ASSERT_EQ(Tool({"export", Path("long.Ilf"), Path("us.pdf")}).status, 0);
+    }
+    {
+        ScopedLocale german("de_DE.UTF-8");
+        ASSERT_EQ(Tool({"export", Path("long.Ilf"), Path("de.pdf")}).status, 0);
+    }
+    EXPECT_EQ(PdfPages(Path("us.pdf")).second, "612 x 792");
+    EXPECT_EQ(PdfPages(Path("de.pdf")).second, "595 x 842");
+}
+
+TEST_F(ToolTest, export_scale_draws_the_page_again_at_the_zoom)
+{
+    // Four columns of a picture squeezed into two page pixels: the page has room for two of
+    // them, the page drawn at zoom 2 for all four.
+    QImage columns(4, 4, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x)
+        for (int y = 0; y < 4; ++y)
+            columns.setPixel(x, y, QList<QRgb>{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}[x]);
+    auto picture = std::make_unique<CPictureItem>();
+    picture->SetBitmap(columns, 4, 4);
+    picture->SetRect(CRect(700, 300, 702, 302));
+    m_doc.m_pictures.Add(std::move(picture));
+    WriteSampleNote("sample.Ilf");
+
+    ASSERT_EQ(Tool({"export", Path("sample.Ilf"), Path("one.png")}).status, 0);
+    const ToolRun run = Tool({"export", Path("sample.Ilf"), Path("two.png"), "--scale", "2"});
+    ASSERT_EQ(run.status, 0) << qPrintable(run.err);
+    const QImage one = QImage(Path("one.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage two = QImage(Path("two.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(one.size(), QSize(722, 650));  // the picture's right edge, and the content, plus 20
+    ASSERT_EQ(two.size(), QSize(1444, 1300));
+    auto pixel = [&](int x, int y) { return QRgbToColorRef(two.pixel(x, y)); };
+    // The ruled line of rows 89 and 90 is four rows thick.
+    EXPECT_EQ(pixel(1400, 177), kBack);
+    EXPECT_EQ(pixel(1400, 178), kLine);
+    EXPECT_EQ(pixel(1400, 181), kLine);
+    EXPECT_EQ(pixel(1400, 182), kBack);
+    // Every column of the picture shows.
+    EXPECT_EQ(pixel(1400, 601), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(1401, 601), RGB(0, 255, 0));
+    EXPECT_EQ(pixel(1402, 601), RGB(0, 0, 255));
+    EXPECT_EQ(pixel(1403, 601), RGB(255, 255, 255));
+    EXPECT_EQ(QRgbToColorRef(one.pixel(700, 300)), RGB(255, 0, 0));
+    EXPECT_EQ(QRgbToColorRef(one.pixel(701, 300)), RGB(0, 0, 255));
+    // The pencil stroke is there, dark blue, where the page has it.
+    const COLORREF ink = pixel(500, 430);
+    EXPECT_TRUE(GetRValue(ink) < 8 && GetGValue(ink) < 8 && GetBValue(ink) > 112) << std::hex << ink;
+
+    const ToolRun pdf = Tool({"export", Path("sample.Ilf"), Path("four.pdf"), "--scale", "4", "--paper", "A4"});
+    ASSERT_EQ(pdf.status, 0) << qPrintable(pdf.err);
+    EXPECT_EQ(PdfPages(Path("four.pdf")).first, 1);
+}
+
+TEST_F(ToolTest, export_out_dir_writes_every_note_and_goes_on_after_a_failed_one)
+{
+    WriteSampleNote("first.Ilf");
+    WriteSampleNote("second.Ilf");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("out"));
+    const ToolRun run = Tool({"export", "--out-dir", Path("out"), Path("first.Ilf"), Path("missing.Ilf"), Path("second.Ilf")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(PdfPages(Path("out/first.pdf")).first, 1);
+    EXPECT_EQ(PdfPages(Path("out/second.pdf")).first, 1);
+    const ToolRun png = Tool({"export", "--out-dir", Path("out"), "--to", "png", Path("first.Ilf")});
+    ASSERT_EQ(png.status, 0) << qPrintable(png.err);
+    EXPECT_EQ(QImage(Path("out/first.png")).size(), QSize(623, 650));
 }
 
 TEST_F(ToolTest, thumbnail_fits_the_page_with_its_lines_ink_and_pictures_in_the_asked_square)

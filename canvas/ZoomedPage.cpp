@@ -1,0 +1,80 @@
+#include "ZoomedPage.h"
+
+#include "ink/CLines.h"
+#include "ink/InkRenderer.h"
+#include "pictures/CPictureList.h"
+
+bool ZoomedPage::IsZoomAllowed(const CRect& page, int zoom)
+{
+    if (zoom != 2 && zoom != 4)
+        return false;
+    const CRect zoomed(0, 0, page.Width() * zoom, page.Height() * zoom);
+    return PageSettings::IsPageAllowed(page) && PageSettings::IsPageAllowed(zoomed);
+}
+
+bool ZoomedPage::Draw(const PageSettings& settings, const CPictureList& pictures, const CLines& lines, int zoom,
+                      DrawingSurface& surface)
+{
+    const CRect page(settings.page);
+    if (!IsZoomAllowed(page, zoom))
+        return false;
+    surface.SelectBitmap(DrawingSurface::CreateBitmap(page.Width() * zoom, page.Height() * zoom));
+    DrawRuling(surface, settings, zoom);
+    DrawPictures(surface, pictures, zoom);
+    DrawStrokes(surface, lines, zoom);
+    return true;
+}
+
+// The page colour, and each ruled line two page pixels thick (rows y − 1 and y) across the page.
+void ZoomedPage::DrawRuling(DrawingSurface& dc, const PageSettings& settings, int zoom)
+{
+    const CRect page(settings.page);
+    dc.FillSolidRect(CRect(page.left * zoom, page.top * zoom, page.right * zoom, page.bottom * zoom),
+                     settings.background);
+    if (settings.lineHeight <= 0)
+        return;
+    for (LONG y = settings.lineHeight; y < page.bottom; y += settings.lineHeight)
+        dc.FillSolidRect(CRect(0, (y - 1) * zoom, page.right * zoom, (y + 1) * zoom), settings.lineColor);
+}
+
+void ZoomedPage::DrawPictures(DrawingSurface& dc, const CPictureList& pictures, int zoom)
+{
+    for (int i = 0; i < pictures.GetCount(); ++i) {
+        const CPictureItem* picture = pictures.GetAt(i);
+        if (picture->Bitmap().isNull())
+            continue;
+        const CRect place = picture->GetRect();
+        const DrawingSurface source(picture->Bitmap());
+        dc.StretchBlt(place.left * zoom, place.top * zoom, place.Width() * zoom, place.Height() * zoom, source, 0, 0,
+                      picture->GetWidth(), picture->GetHeight(), SRCCOPY);
+    }
+}
+
+// Pencil and brush strokes through the ink renderer at the zoom; marker strokes as plain lines
+// of the zoomed width, with the stroke's raster operation.
+void ZoomedPage::DrawStrokes(DrawingSurface& dc, const CLines& lines, int zoom)
+{
+    using Segment = InkRenderer::Segment;
+    InkRenderer renderer;
+    for (int i = 0; i < lines.GetCount(); ++i) {
+        const CLine& line = *lines.GetAt(i);
+        const std::vector<StrokePoint>& points = line.Points();
+        for (size_t p = 0; p < points.size(); ++p) {
+            const StrokePoint& point = points[p];
+            if (line.IsInkRendered()) {
+                const Segment phase = p == 0 ? Segment::First : p + 1 == points.size() ? Segment::Last : Segment::Middle;
+                const StrokePoint& prev = p == 0 ? point : points[p - 1];
+                renderer.DrawSegment(&dc, prev.x, prev.y, point.x, point.y, point.width, line.GetColor(), phase,
+                                     line.GetPressureMax(), float(zoom));
+                continue;
+            }
+            if (p == 0)
+                continue;
+            const StrokePoint& prev = points[p - 1];
+            ScopedRop2 rop(dc, line.GetMaskPen() == 1 ? R2_MASKPEN : dc.GetROP2());
+            ScopedPen pen(dc, Pen{PS_SOLID, point.width * zoom, line.GetColor()});
+            dc.MoveTo(prev.x * zoom, prev.y * zoom);
+            dc.LineTo(point.x * zoom, point.y * zoom);
+        }
+    }
+}
