@@ -26,15 +26,15 @@ long g_calls = 0;
 
 Fault Wanted(long* at)
 {
-    const char* spec = getenv("INKLEAF_FAULT");
-    if (!spec)
+    const char* fault = getenv("INKLEAF_FAULT");
+    if (!fault)
         return kNone;
-    if (strncmp(spec, "kill:", 5) == 0) {
-        *at = atol(spec + 5);
+    if (strncmp(fault, "kill:", 5) == 0) {
+        *at = atol(fault + 5);
         return kKill;
     }
-    if (strncmp(spec, "nospace:", 8) == 0) {
-        *at = atol(spec + 8);
+    if (strncmp(fault, "nospace:", 8) == 0) {
+        *at = atol(fault + 8);
         return kNoSpace;
     }
     return kNone;

@@ -39,12 +39,12 @@ inline bool Run(const QString& program, const QStringList& arguments)
 inline bool AddMonitor(const QString& name, const QRect& geometry, bool primary = false,
                        const QString& output = QStringLiteral("none"))
 {
-    const QString spec = QStringLiteral("%1/%2x%3/%4+%5+%6")
+    const QString monitor = QStringLiteral("%1/%2x%3/%4+%5+%6")
                              .arg(geometry.width()).arg(geometry.width() / 4)
                              .arg(geometry.height()).arg(geometry.height() / 4)
                              .arg(geometry.x()).arg(geometry.y());
     if (!Run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), (primary ? QStringLiteral("*") : QString()) + name,
-                                        spec, output}))
+                                        monitor, output}))
         return false;
     return QTest::qWaitFor([&] {
         for (const QScreen* screen : QGuiApplication::screens())
