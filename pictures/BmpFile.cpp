@@ -53,17 +53,7 @@ Header ReadHeader(const QByteArray& block, BITMAPINFOHEADER& info)
     const uchar* p = Bytes(block);
     const DWORD size = block.size() >= 4 ? ReadDword(block, 0) : 0;
     if (size >= kInfoHeaderBytes && size <= uint64_t(block.size())) {
-        info.biSize = size;
-        info.biWidth = qFromLittleEndian<qint32>(p + 4);
-        info.biHeight = qFromLittleEndian<qint32>(p + 8);
-        info.biPlanes = qFromLittleEndian<quint16>(p + 12);
-        info.biBitCount = qFromLittleEndian<quint16>(p + 14);
-        info.biCompression = qFromLittleEndian<quint32>(p + 16);
-        info.biSizeImage = qFromLittleEndian<quint32>(p + 20);
-        info.biXPelsPerMeter = qFromLittleEndian<qint32>(p + 24);
-        info.biYPelsPerMeter = qFromLittleEndian<qint32>(p + 28);
-        info.biClrUsed = qFromLittleEndian<quint32>(p + 32);
-        info.biClrImportant = qFromLittleEndian<quint32>(p + 36);
+        info = DecodeInfoHeader(p);
         return Header::Info;
     }
     if (size == kCoreHeaderBytes && block.size() >= qsizetype(kCoreHeaderBytes)) {

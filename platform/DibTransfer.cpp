@@ -5,6 +5,7 @@
 #include "Prompts.h"
 
 #include <QImage>
+#include <QtEndian>
 
 bool GetEraseInfo(const DrawingSurface* dc, const QImage* bitmap, BITMAPINFOHEADER& info, DWORD& size)
 {
@@ -46,4 +47,21 @@ bool MemoryTransferToBuffer(const DrawingSurface* dc, const QImage* bitmap, DWOR
         }
     }
     return true;
+}
+
+BITMAPINFOHEADER DecodeInfoHeader(const unsigned char* in)
+{
+    BITMAPINFOHEADER header;
+    header.biSize = qFromLittleEndian<quint32>(in);
+    header.biWidth = qFromLittleEndian<qint32>(in + 4);
+    header.biHeight = qFromLittleEndian<qint32>(in + 8);
+    header.biPlanes = qFromLittleEndian<quint16>(in + 12);
+    header.biBitCount = qFromLittleEndian<quint16>(in + 14);
+    header.biCompression = qFromLittleEndian<quint32>(in + 16);
+    header.biSizeImage = qFromLittleEndian<quint32>(in + 20);
+    header.biXPelsPerMeter = qFromLittleEndian<qint32>(in + 24);
+    header.biYPelsPerMeter = qFromLittleEndian<qint32>(in + 28);
+    header.biClrUsed = qFromLittleEndian<quint32>(in + 32);
+    header.biClrImportant = qFromLittleEndian<quint32>(in + 36);
+    return header;
 }

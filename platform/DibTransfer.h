@@ -21,6 +21,9 @@ struct BITMAPINFOHEADER {
     DWORD biClrImportant = 0;
 };
 
+// The 40 bytes of a BITMAPINFOHEADER at in, little-endian, as BMP files and packed DIBs hold it.
+BITMAPINFOHEADER DecodeInfoHeader(const unsigned char* in);
+
 // Bytes of one 24-bit row of the given width, padded to 4.
 constexpr DWORD PackedRowBytes(LONG width)
 {

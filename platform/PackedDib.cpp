@@ -149,14 +149,7 @@ bool ReadDibHeader(const QByteArray& dib, BITMAPINFOHEADER& header)
 {
     if (dib.size() < kHeaderBytes)
         return false;
-    const uchar* in = reinterpret_cast<const uchar*>(dib.constData());
-    header.biSize = qFromLittleEndian<quint32>(in);
-    header.biWidth = qFromLittleEndian<qint32>(in + 4);
-    header.biHeight = qFromLittleEndian<qint32>(in + 8);
-    header.biPlanes = qFromLittleEndian<quint16>(in + 12);
-    header.biBitCount = qFromLittleEndian<quint16>(in + 14);
-    header.biCompression = qFromLittleEndian<quint32>(in + 16);
-    header.biSizeImage = qFromLittleEndian<quint32>(in + 20);
+    header = DecodeInfoHeader(reinterpret_cast<const uchar*>(dib.constData()));
     if (header.biSize != kHeaderBytes || header.biWidth <= 0 || header.biHeight <= 0 || header.biCompression != BI_RGB
         || (header.biBitCount != 24 && header.biBitCount != 32))
         return false;
