@@ -127,6 +127,8 @@ void CScrivaView::ParkTablet()
     // counts as lifted until packets say otherwise.
     if (m_frameMode == FrameMode::Desktop)
         EndDesktopStroke();
+    else if (m_frameMode == FrameMode::Inking)
+        EndInkingStroke();
     else
         EndStroke();
     m_bButtonDown = false;
@@ -231,6 +233,8 @@ void CScrivaView::OnWtPacket()
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
         else if (m_nTool != kToolNone && m_frameMode == FrameMode::Desktop)
             CaptureDesktopPacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        else if (m_nTool != kToolNone && m_frameMode == FrameMode::Inking)
+            CaptureInkingPacket(p.time, p.buttons, p.x, p.y, p.pressure);
         ReturnToolInHand();
     }
     g_batchCount = 0;

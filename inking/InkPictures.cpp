@@ -1,0 +1,48 @@
+#include "InkPictures.h"
+
+#include "ClipboardInkOffer.h"
+
+#include <QBuffer>
+
+namespace InkPictures {
+
+QImage Highlighter(const QImage& onWhite)
+{
+    QImage picture = onWhite.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb colour = row[x] & 0x00FFFFFF;
+            row[x] = colour == 0x00FFFFFF ? 0 : colour | QRgb(kHighlighterAlpha) << 24;
+        }
+    }
+    return picture;
+}
+
+namespace {
+
+QByteArray Write(const QImage& picture, const char* type)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, type);
+    return bytes;
+}
+
+}  // namespace
+
+QByteArray Encode(const QImage& picture, const QString& format)
+{
+    if (format == ClipboardInkOffer::kPng)
+        return Write(picture, "PNG");
+    if (format == ClipboardInkOffer::kBmp)
+        return Write(picture, "BMP");
+    if (format == ClipboardInkOffer::kHtml)
+        return "<html><body><img src=\"data:image/png;base64," + Write(picture, "PNG").toBase64() + "\" width=\""
+             + QByteArray::number(picture.width()) + "\" height=\"" + QByteArray::number(picture.height())
+             + "\"></body></html>";
+    return {};
+}
+
+}  // namespace InkPictures
