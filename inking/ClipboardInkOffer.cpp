@@ -1,5 +1,7 @@
 #include "ClipboardInkOffer.h"
 
+#include "InkPictures.h"
+
 #include <QCoreApplication>
 
 const QString ClipboardInkOffer::kPng = QStringLiteral("image/png");
@@ -11,6 +13,14 @@ ClipboardInkOffer::ClipboardInkOffer(std::function<void(const QString&)> render,
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &ClipboardInkOffer::RenderAllOnExit);
+}
+
+std::unique_ptr<ClipboardInkOffer> ClipboardInkOffer::OfPicture(const QImage& picture)
+{
+    auto offer = std::make_unique<ClipboardInkOffer>(nullptr, nullptr);
+    ClipboardInkOffer* self = offer.get();
+    offer->m_render = [self, picture](const QString& format) { self->Provide(format, InkPictures::Encode(picture, format)); };
+    return offer;
 }
 
 void ClipboardInkOffer::Withdraw()

@@ -3,11 +3,13 @@
 // programs that paste only rich text. Nothing is encoded until a reader asks: each request
 // goes to the render callback, which hands the bytes back through Provide.
 
+#include <QImage>
 #include <QMap>
 #include <QMimeData>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class ClipboardInkOffer : public QMimeData {
     Q_OBJECT
@@ -19,6 +21,8 @@ public:
     // render is called with the MIME type a reader wants, while that reader waits; renderAll
     // when the program ends while the clipboard still holds the offer.
     ClipboardInkOffer(std::function<void(const QString&)> render, std::function<void()> renderAll);
+    // An offer that makes every format from picture itself, when asked.
+    static std::unique_ptr<ClipboardInkOffer> OfPicture(const QImage& picture);
     // No more calls back: whoever answered them is going.
     void Withdraw();
 

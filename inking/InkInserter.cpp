@@ -143,6 +143,11 @@ void InkInserter::SavePreviousClipboard()
         return;
     m_holdingPrevious = true;
     m_previous.reset();
+    // Our own ink from before, left for the user to paste: it stays as cheap as it was.
+    if (OfferIsOnClipboard()) {
+        m_previous = ClipboardInkOffer::OfPicture(m_picture);
+        return;
+    }
     const QMimeData* now = QGuiApplication::clipboard()->mimeData();
     if (!now)
         return;
