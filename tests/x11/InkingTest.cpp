@@ -213,7 +213,7 @@ TEST_F(InkingX11Test, an_office_program_gets_pencil_ink_then_marker_ink_see_thro
     EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
 }
 
-TEST_F(InkingX11Test, ink_over_the_bare_desktop_stays_on_the_screen_and_cancel_throws_it_away)
+TEST_F(InkingX11Test, ink_over_the_bare_desktop_stays_escape_keeps_it_and_cancel_throws_it_away)
 {
     ASSERT_TRUE(X11Desk::Available());
     StartInkingFrame();
@@ -225,6 +225,16 @@ TEST_F(InkingX11Test, ink_over_the_bare_desktop_stays_on_the_screen_and_cancel_t
     EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
     EXPECT_TRUE(m_frame->CommandBar()->HintTip().IsActive());
     EXPECT_TRUE(m_frame->CommandBar()->HintTip().Text().startsWith(QLatin1String("No program took the ink")));
+
+    // Escape puts the frozen screen away; the writing stays for Inking or Cancel.
+    ASSERT_TRUE(X11Desk::Run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("600"),
+                                                          QStringLiteral("600"), QStringLiteral("key"),
+                                                          QStringLiteral("Escape")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !View().IsOverlayShown(); }, 3000));
+    EXPECT_TRUE(View().IsWritingOver());
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_TRUE(m_frame->isVisible());
+    EXPECT_TRUE(Button(ID_CANCEL_WRITE)->isVisible());
 
     ASSERT_TRUE(ClickOnFrame(Button(ID_CANCEL_WRITE)));
     EXPECT_FALSE(View().IsOverlayShown());
