@@ -444,6 +444,7 @@ private:
     WORD m_nCaptureSkip = 0;         // packets passed over since the selection began
     QTimer m_desktopTimer;           // a display change settles before the overlay follows
     bool m_bWriteOver = false;       // inking mode: between Start to write and Inking or Cancel
+    bool m_bStartedToWrite = false;  // a write-over has begun since the view was made
     std::unique_ptr<IInkInserter> m_inkInserter;
     bool m_bWatchingScreens = false;
 };

@@ -59,6 +59,7 @@ void CScrivaView::OnStartToWrite()
         return;
     }
     m_bWriteOver = true;
+    m_bStartedToWrite = true;
     m_bStroking = false;
     m_bPenDown = false;
     Overlay().SetCaptureMode(false);

@@ -273,6 +273,9 @@ int CScrivaView::ToolWidth(int tool) const
 void CScrivaView::SelectTool(int tool)
 {
     SetPenWidthPopupTool(0);
+    // In inking mode, once the user knows Start to write, taking up a pen starts writing.
+    if (tool >= kPencil && tool <= kMarker && m_frameMode == FrameMode::Inking && m_bStartedToWrite)
+        OnStartToWrite();
     if (m_nTool == tool)
         return;
     m_nTool = tool;

@@ -312,6 +312,24 @@ TEST_F(InkingTest, start_to_write_does_not_stack_a_second_overlay)
     EXPECT_EQ(begun.count(), 1);
 }
 
+TEST_F(InkingTest, taking_up_a_pen_starts_writing_once_start_to_write_has_been_used)
+{
+    m_view->OnBrush();
+    EXPECT_FALSE(m_view->IsWritingOver());
+    EXPECT_EQ(m_grab->grabs, 0);
+
+    StartToWrite();
+    m_view->OnInkingCancel();
+    m_view->OnEraser();
+    EXPECT_FALSE(m_view->IsWritingOver());
+    m_view->OnMarker();
+    EXPECT_TRUE(m_view->IsWritingOver());
+    EXPECT_TRUE(m_view->IsOverlayShown());
+    EXPECT_EQ(m_grab->grabs, 2);
+    m_view->OnPencil();  // already writing: nothing more
+    EXPECT_EQ(m_grab->grabs, 2);
+}
+
 TEST_F(InkingTest, cancel_drops_the_strokes_and_escape_keeps_them_for_inking)
 {
     QSignalSpy ended(m_view.get(), &CScrivaView::writeOverEnded);
