@@ -210,6 +210,12 @@ public:
     // True from the start to the end of an import, while its progress display lets events in.
     bool IsImporting() const { return m_bImporting; }
     bool WritePdf(const QString& path) override;
+    // Desktop mode's frozen screen while it is held (until Escape or another mode).
+    const DrawingSurface* FrozenScreen() override;
+    // Desktop mode: the frame minimised and the overlay hidden while the mail program has the
+    // screen, and both back afterwards as they were.
+    void BeginDesktopMail() override;
+    void EndDesktopMail() override;
     FrameMode GetFrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
@@ -248,6 +254,10 @@ private:
     // of the printer's range; a message when they could not be printed.
     void PreparePrinter(QPrinter& printer) const;
     bool PrintSheets(QPrinter& printer, bool preview);
+    // Desktop mode's one sheet: the frozen screen with the ink, the printer's full width.
+    bool PrintDesktopSheet(QPrinter& printer, bool preview);
+    // False, after telling the user, when desktop mode has no frozen screen left to print.
+    bool CanPrint();
     void ReportPrint(bool printed, const QPrinter& printer);
     bool ReplayDeviceFile(const QString& path);
     // Tells the user why an image file or a pasted picture was not placed.
@@ -397,4 +407,5 @@ private:
     WORD m_nCaptureSkip = 0;         // packets passed over since the selection began
     QTimer m_desktopTimer;           // a display change settles before the overlay follows
     bool m_bWatchingScreens = false;
+    bool m_bOverlayAsideForMail = false;  // the overlay was up when a mail put it away
 };
