@@ -4,6 +4,8 @@
 // buffer first. At zoom 0.5 the page sits in the middle of the screen between grey bands.
 
 #include "CanvasPage.h"
+#include "InkTail.h"
+#include "LatencyMeter.h"
 
 #include "document/CScrivaDoc.h"
 #include "document/DeviceFileIO.h"
@@ -16,6 +18,7 @@
 #include <QAbstractScrollArea>
 #include <QCursor>
 #include <QImage>
+#include <QRegion>
 #include <QTimer>
 
 #include <memory>
@@ -131,6 +134,13 @@ public:
     POINT ScreenToPage(LONG x, LONG y, const CRect& window) const;
     // The window as drawn so far (live ink included).
     const QImage& WindowImage() const { return m_dcWindow.Bitmap(); }
+    // Ink drawn ahead on the window up to the newest packet while a curve waits for its next
+    // one ([TABLET] TAIL, on by default).
+    void SetInkTail(bool on) { m_bInkTail = on; }
+    bool IsInkTailShown() const { return m_tail.IsShown(); }
+    // Pen-to-screen times of the packets written with ([TABLET] LATENCY=1 shows them).
+    void SetLatencyShown(bool shown) { m_bShowLatency = shown; }
+    const LatencyMeter& Latency() const { return m_latency; }
     // Renders the whole window from the page buffer at the next paint.
     void Invalidate();
 
@@ -236,6 +246,8 @@ signals:
     // A print preview opens and closes: the frame hides its bars meanwhile.
     void printPreviewBegun();
     void printPreviewEnded();
+    // A line for the frame's status bar (the pen-to-screen times).
+    void statusTextChanged(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -306,8 +318,16 @@ private:
     void DrawPageSegment(POINT from, POINT to, SHORT width, InkRenderer::Segment phase);
     void DrawMarkerSegment(const StrokeSample& sample, POINT lastPage, const CRect& window);
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
-    // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
+    // Repaints rect (screen pixels, as drawn on the window during capture): at the end of the
+    // batch of packets under way, else at the next paint.
     void UpdateScreenRect(CRect rect, const CRect& window);
+    // The same for device pixels of the window surface.
+    void UpdateWindowRect(const CRect& device);
+    // The provisional tail: taken off before the window is drawn on, drawn again after a batch.
+    void RemoveInkTail();
+    void DrawInkTail();
+    // The end of a batch of packets: what they drew reaches the screen now, and is timed.
+    void ShowBatch(const PenPacket* packets, int count);
 
     // Desktop-mode capture (CScrivaViewDesktop.cpp), screen pixels throughout.
     void TrackDesktopButtons(DWORD buttons, POINT at);
@@ -361,6 +381,13 @@ private:
     QTimer m_importTimer;
     DrawingSurface m_dcWindow;    // the client area as shown, live ink included
     bool m_windowDirty = true;    // re-render from the page buffer before the next paint
+    InkTail m_tail;               // on m_dcWindow only
+    bool m_bInkTail = true;
+    bool m_bInBatch = false;      // packets are being taken: repaints wait for the batch's end
+    QRegion m_batchDirty;         // what the batch drew, logical pixels of the viewport
+    LatencyMeter m_latency;
+    bool m_bShowLatency = false;
+    double m_lastLatencyShownMs = 0;
 
     // Tablet and pen state.
     static constexpr int kDisplaySettleMs = 1000;
