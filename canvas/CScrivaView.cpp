@@ -32,6 +32,8 @@ CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
     connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, &CScrivaView::OpenTablet);
 
     m_page.ReadSettings(SettingsFilePath());
+    m_bInkTail = ReadSetting(Settings::InkTail) != 0;
+    m_bShowLatency = ReadSetting(Settings::Latency) == 1;
     m_page.SetContent(&document.m_lines, &document.m_pictures);
     SetScrollSizesForZoom(int(m_fZoom));
     m_page.DrawRuledLines(false);
@@ -221,6 +223,7 @@ void CScrivaView::paintEvent(QPaintEvent* event)
     if (m_windowDirty) {
         OnDraw(m_dcWindow);
         m_windowDirty = false;
+        m_tail.Drop();  // drawn over with the page
     }
     // Live ink asks for the rectangles it drew in: only those are copied to the screen.
     const QRect exposed = event->rect();

@@ -4,6 +4,8 @@
 // buffer first. At zoom 0.5 the page sits in the middle of the screen between grey bands.
 
 #include "CanvasPage.h"
+#include "InkTail.h"
+#include "LatencyMeter.h"
 
 #include "document/CScrivaDoc.h"
 #include "document/DeviceFileIO.h"
@@ -17,6 +19,7 @@
 #include <QAbstractScrollArea>
 #include <QCursor>
 #include <QImage>
+#include <QRegion>
 #include <QTimer>
 
 #include <memory>
@@ -133,6 +136,13 @@ public:
     POINT ScreenToPage(LONG x, LONG y, const CRect& window) const;
     // The window as drawn so far (live ink included).
     const QImage& WindowImage() const { return m_dcWindow.Bitmap(); }
+    // Ink drawn ahead on the window up to the newest packet while a curve waits for its next
+    // one ([TABLET] TAIL, on by default).
+    void SetInkTail(bool on) { m_bInkTail = on; }
+    bool IsInkTailShown() const { return m_tail.IsShown(); }
+    // Pen-to-screen times of the packets written with ([TABLET] LATENCY=1 shows them).
+    void SetLatencyShown(bool shown) { m_bShowLatency = shown; }
+    const LatencyMeter& Latency() const { return m_latency; }
     // Renders the whole window from the page buffer at the next paint.
     void Invalidate();
 
@@ -234,6 +244,12 @@ public:
     // True from the start to the end of an import, while its progress display lets events in.
     bool IsImporting() const { return m_bImporting; }
     bool WritePdf(const QString& path) override;
+    // Desktop mode's frozen screen while it is held (until Escape or another mode).
+    const DrawingSurface* FrozenScreen() override;
+    // Desktop mode: the frame minimised and the overlay hidden while the mail program has the
+    // screen, and both back afterwards as they were.
+    void BeginDesktopMail() override;
+    void EndDesktopMail() override;
     FrameMode GetFrameMode() const override { return m_frameMode; }
     void TitleChanged(const QString& title) override { emit titleChanged(title); }
     void ParkTablet() override;
@@ -260,6 +276,8 @@ signals:
     // Something the user should know about the ink just handed over, said without stopping
     // them (the ink waits on the clipboard; nothing took it).
     void inkingNotice(const QString& text);
+    // A line for the frame's status bar (the pen-to-screen times).
+    void statusTextChanged(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -278,6 +296,10 @@ private:
     // of the printer's range; a message when they could not be printed.
     void PreparePrinter(QPrinter& printer) const;
     bool PrintSheets(QPrinter& printer, bool preview);
+    // Desktop mode's one sheet: the frozen screen with the ink, the printer's full width.
+    bool PrintDesktopSheet(QPrinter& printer, bool preview);
+    // False, after telling the user, when desktop mode has no frozen screen left to print.
+    bool CanPrint();
     void ReportPrint(bool printed, const QPrinter& printer);
     bool ReplayDeviceFile(const QString& path);
     // Tells the user why an image file or a pasted picture was not placed.
@@ -326,8 +348,16 @@ private:
     void DrawPageSegment(POINT from, POINT to, SHORT width, InkRenderer::Segment phase);
     void DrawMarkerSegment(const StrokeSample& sample, POINT lastPage, const CRect& window);
     void DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int width);
-    // Repaints rect (screen pixels, as drawn on the window during capture) at the next paint.
+    // Repaints rect (screen pixels, as drawn on the window during capture): at the end of the
+    // batch of packets under way, else at the next paint.
     void UpdateScreenRect(CRect rect, const CRect& window);
+    // The same for device pixels of the window surface.
+    void UpdateWindowRect(const CRect& device);
+    // The provisional tail: taken off before the window is drawn on, drawn again after a batch.
+    void RemoveInkTail();
+    void DrawInkTail();
+    // The end of a batch of packets: what they drew reaches the screen now, and is timed.
+    void ShowBatch(const PenPacket* packets, int count);
 
     // Desktop-mode capture (CScrivaViewDesktop.cpp), screen pixels throughout.
     void TrackDesktopButtons(DWORD buttons, POINT at);
@@ -398,6 +428,13 @@ private:
     QTimer m_importTimer;
     DrawingSurface m_dcWindow;    // the client area as shown, live ink included
     bool m_windowDirty = true;    // re-render from the page buffer before the next paint
+    InkTail m_tail;               // on m_dcWindow only
+    bool m_bInkTail = true;
+    bool m_bInBatch = false;      // packets are being taken: repaints wait for the batch's end
+    QRegion m_batchDirty;         // what the batch drew, logical pixels of the viewport
+    LatencyMeter m_latency;
+    bool m_bShowLatency = false;
+    double m_lastLatencyShownMs = 0;
 
     // Tablet and pen state.
     static constexpr int kDisplaySettleMs = 1000;
@@ -447,4 +484,5 @@ private:
     bool m_bStartedToWrite = false;  // a write-over has begun since the view was made
     std::unique_ptr<IInkInserter> m_inkInserter;
     bool m_bWatchingScreens = false;
+    bool m_bOverlayAsideForMail = false;  // the overlay was up when a mail put it away
 };

@@ -118,6 +118,7 @@ CScrivaView::StrokeSample CScrivaView::SampleOf(POINT screen, POINT page, DWORD 
 // nothing until it moves, and the eraser's trail shows on the window only.
 void CScrivaView::BeginStroke(const StrokeSample& sample, const CRect& window)
 {
+    RemoveInkTail();
     // Nothing of the previous stroke may reach this one's end segment.
     m_ptPrev = m_ptLast = sample.screen;
     m_nLastWidth = sample.width;
@@ -138,6 +139,7 @@ void CScrivaView::BeginStroke(const StrokeSample& sample, const CRect& window)
 bool CScrivaView::ExtendStroke(const StrokeSample& sample, const CRect& window)
 {
     const POINT lastPage = ScreenToPage(m_ptLast.x, m_ptLast.y, window);
+    RemoveInkTail();
     if (m_nTool == kMarker) {
         DrawMarkerSegment(sample, lastPage, window);
     } else {
@@ -159,6 +161,7 @@ void CScrivaView::EndStroke()
 {
     if (!m_bStroking)
         return;
+    RemoveInkTail();
     SetHasInk(true);
     m_bPenDown = false;
     m_bStroking = false;
@@ -227,15 +230,67 @@ void CScrivaView::DrawMarkerLine(DrawingSurface& dc, POINT from, POINT to, int w
     dc.LineTo(to.x, to.y);
 }
 
-// Live ink drawn on the window shows at the next paint, which takes only what changed; Qt
-// gathers the rectangles of a batch of packets into one paint.
+// Live ink drawn on the window shows once the batch of packets that drew it is done (one
+// repaint of what changed, at once), or at the next paint when no batch is under way.
 void CScrivaView::UpdateScreenRect(CRect rect, const CRect& window)
 {
-    if (rect.IsRectEmpty())
-        return;
     rect.OffsetRect(-window.left, -window.top);
+    UpdateWindowRect(rect);
+}
+
+void CScrivaView::UpdateWindowRect(const CRect& device)
+{
+    if (device.IsRectEmpty())
+        return;
     const double ratio = PixelRatio();
-    const QPoint topLeft(int(std::floor(rect.left / ratio)), int(std::floor(rect.top / ratio)));
-    const QPoint end(int(std::ceil(rect.right / ratio)), int(std::ceil(rect.bottom / ratio)));
-    viewport()->update(QRect(topLeft, end - QPoint(1, 1)));
+    const QPoint topLeft(int(std::floor(device.left / ratio)), int(std::floor(device.top / ratio)));
+    const QPoint end(int(std::ceil(device.right / ratio)), int(std::ceil(device.bottom / ratio)));
+    const QRect logical(topLeft, end - QPoint(1, 1));
+    if (m_bInBatch)
+        m_batchDirty += logical;
+    else
+        viewport()->update(logical);
+}
+
+void CScrivaView::RemoveInkTail()
+{
+    UpdateWindowRect(m_tail.Remove(m_dcWindow));
+}
+
+// The pencil and the brush get a tail from where their curves end to the newest packet, about
+// as wide as the ink; the marker and the eraser draw every packet at once anyway.
+void CScrivaView::DrawInkTail()
+{
+    if (!m_bInkTail || !m_bStroking || !m_pCurLine || m_frameMode != FrameMode::Letter)
+        return;
+    if (m_nTool != kPencil && m_nTool != kBrush)
+        return;
+    const LONG up = m_rendScreen.ZoomUp();
+    const LONG down = std::max<LONG>(1, m_rendScreen.ZoomDown());
+    const POINT drawn = m_rendScreen.DrawnEnd();
+    const POINT from{drawn.x * up / down, drawn.y * up / down};
+    // Ink is solid up to 1.5 widths from its centre line and fades over 255 more distance
+    // units, one pixel being Softness() units.
+    const LONG softness = std::max<LONG>(1, m_rendScreen.Softness());
+    const LONG width = std::max<LONG>(1, 2 * (3 * m_rendScreen.Width() / 2 + 128) / softness * up / down);
+    const CRect window = ScreenRect();
+    ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
+    UpdateWindowRect(m_tail.Draw(m_dcWindow, from, m_ptLast, int(width), m_pCurLine->GetColor()));
+}
+
+void CScrivaView::ShowBatch(const PenPacket* packets, int count)
+{
+    if (m_batchDirty.isEmpty())
+        return;
+    viewport()->repaint(m_batchDirty);
+    m_batchDirty = QRegion();
+    const double shown = LatencyMeter::NowMs();
+    for (int i = 0; i < count; ++i)
+        if (packets[i].pressure > 0)
+            m_latency.Add(packets[i].time, shown);
+    // The status line is itself painted: at most once a second while writing, and at pen-up.
+    if (m_bShowLatency && (!m_bStroking || shown - m_lastLatencyShownMs > 1000)) {
+        m_lastLatencyShownMs = shown;
+        emit statusTextChanged(m_latency.StatusText());
+    }
 }

@@ -221,6 +221,7 @@ void CScrivaView::OnWtPacket()
     if (count <= 0)
         return;
     g_batchCount = count;
+    m_bInBatch = true;
     for (int i = 0; i < count; ++i) {
         const PenPacket& p = packets[i];
         if (m_nViewMode == 2) {
@@ -238,6 +239,9 @@ void CScrivaView::OnWtPacket()
         ReturnToolInHand();
     }
     g_batchCount = 0;
+    DrawInkTail();
+    m_bInBatch = false;
+    ShowBatch(packets, count);
 }
 
 // The eraser end of the pen erases whatever pen tool is in hand, for one stroke at a time.

@@ -1,8 +1,10 @@
 // Printing the page: the print dialog, direct printing on the default printer, and the print
 // preview. The sheets themselves are PagePrinter's. Without any printer the dialog offers a
-// PDF file beside the note, so printing works on every machine.
+// PDF file beside the note, so printing works on every machine. In desktop mode the one sheet
+// is the frozen screen with the ink written on it.
 
 #include "CScrivaView.h"
+#include "CScreenOverlay.h"
 #include "PagePrinter.h"
 
 #include "platform/Prompts.h"
@@ -13,7 +15,9 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPainter>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QStandardPaths>
 
 namespace {
@@ -34,7 +38,16 @@ QString DefaultPdfName(const QString& notePath, const QString& title)
 
 int CScrivaView::OnPreparePrinting() const
 {
+    if (m_frameMode == FrameMode::Desktop)
+        return 1;
     return PagePrinter::MaxPage(m_page.PageRect());
+}
+
+const DrawingSurface* CScrivaView::FrozenScreen()
+{
+    if (m_frameMode != FrameMode::Desktop || m_dcDesktop.IsNull())
+        return nullptr;
+    return &m_dcDesktop;
 }
 
 void CScrivaView::PreparePrinter(QPrinter& printer) const
@@ -48,6 +61,8 @@ void CScrivaView::PreparePrinter(QPrinter& printer) const
 
 bool CScrivaView::PrintSheets(QPrinter& printer, bool preview)
 {
+    if (m_frameMode == FrameMode::Desktop)
+        return PrintDesktopSheet(printer, preview);
     // A page shorter than one unit still prints its top on one sheet.
     const int maxPage = std::max(1, OnPreparePrinting());
     int first = 1;
@@ -60,8 +75,38 @@ bool CScrivaView::PrintSheets(QPrinter& printer, bool preview)
     return sheets.Print(printer, first, last, preview);
 }
 
+// The ink goes into a copy of the frozen screen, never into the screen itself (the eraser and
+// undo restore from it). The copy lives only while the sheet is printed.
+bool CScrivaView::PrintDesktopSheet(QPrinter& printer, bool preview)
+{
+    const DrawingSurface* screen = FrozenScreen();
+    if (!screen)
+        return false;
+    const CRect desk = Overlay().ScreenRect();
+    DrawingSurface printCopy(screen->Bitmap().copy());
+    printCopy.SetViewportOrg(-desk.left, -desk.top);
+    m_document.m_lines.DrawInRect(&printCopy, desk);
+    QPainter dc;
+    if (!dc.begin(&printer))
+        return false;
+    PagePrinter::PrintScreenSheet(dc, QRect(0, 0, printer.width(), printer.height()), printCopy, preview);
+    return dc.end();
+}
+
+// Desktop mode after Escape has no frozen screen left: nothing to print, and the user is told.
+bool CScrivaView::CanPrint()
+{
+    if (m_frameMode != FrameMode::Desktop || FrozenScreen())
+        return true;
+    prompts().MessageBox(QStringLiteral("There is no frozen screen to print: Escape took it away."),
+                         QStringLiteral("Inkleaf"), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
 void CScrivaView::OnFilePrint()
 {
+    if (!CanPrint())
+        return;
     ScopedTabletPark park(this);
     QPrinter printer(QPrinter::HighResolution);
     PreparePrinter(printer);
@@ -79,6 +124,8 @@ void CScrivaView::OnFilePrintDirect()
         OnFilePrint();
         return;
     }
+    if (!CanPrint())
+        return;
     ScopedTabletPark park(this);
     QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
     PreparePrinter(printer);
@@ -87,6 +134,8 @@ void CScrivaView::OnFilePrintDirect()
 
 void CScrivaView::OnFilePrintPreview()
 {
+    if (!CanPrint())
+        return;
     ScopedTabletPark park(this);
     QPrinter printer(QPrinter::HighResolution);
     PreparePrinter(printer);
@@ -94,8 +143,21 @@ void CScrivaView::OnFilePrintPreview()
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* shown) { PrintSheets(*shown, true); });
     // The bars go while the preview is shown, and come back when it ends.
     emit printPreviewBegun();
+    // Over the frozen screen the small frame gives way to a preview as large as the screen,
+    // above the overlay; the frame comes back in its corner afterwards, and the overlay shows
+    // the ink again when the pen is given back.
+    const bool desktop = m_frameMode == FrameMode::Desktop;
+    if (desktop) {
+        window()->hide();
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (const QScreen* shown = window()->screen())
+            dialog.setGeometry(shown->availableGeometry());
+        dialog.setWindowState(Qt::WindowMaximized);
+    }
     dialog.exec();
     emit printPreviewEnded();
+    if (desktop)
+        ShowFrame();
 }
 
 bool CScrivaView::WritePdf(const QString& path)

@@ -141,6 +141,29 @@ void CScrivaView::RepaintOverlay()
         m_pScreenOverlay->RepaintFromBackBuffer();
 }
 
+// The frozen screen is kept while the overlay is away: the mail's picture is cut from it.
+void CScrivaView::BeginDesktopMail()
+{
+    window()->showMinimized();
+    m_bOverlayAsideForMail = IsOverlayShown();
+    if (m_bOverlayAsideForMail)
+        m_pScreenOverlay->hide();
+}
+
+void CScrivaView::EndDesktopMail()
+{
+    QWidget* frame = window();
+    frame->showNormal();
+    if (m_bOverlayAsideForMail && !m_dcDesktop.IsNull()) {
+        m_pScreenOverlay->ShowOnTop();
+        m_pScreenOverlay->RepaintFromBackBuffer();
+    }
+    m_bOverlayAsideForMail = false;
+    // The bars stand over the overlay, as when desktop mode began.
+    frame->raise();
+    frame->activateWindow();
+}
+
 bool CScrivaView::StartScreenCapture()
 {
     if (!m_hTabletContext)

@@ -31,8 +31,17 @@ void CScrivaDoc::OnSendMail()
 {
     if (m_sendingMail)
         return;  // one message at a time
-    ScopedTabletPark park(m_pView);
-    SendMail();
+    // In desktop mode the mail program gets the screen: the frame and the overlay step aside
+    // first, and the pen is given back before they return.
+    const bool desktop = m_pView && m_pView->GetFrameMode() == FrameMode::Desktop;
+    if (desktop)
+        m_pView->BeginDesktopMail();
+    {
+        ScopedTabletPark park(m_pView);
+        SendMail();
+    }
+    if (desktop)
+        m_pView->EndDesktopMail();
 }
 
 void CScrivaDoc::SendMail()

@@ -65,6 +65,10 @@ public:
     // The frozen picture of the screen that desktop mode writes on, screen pixels (its viewport
     // origin puts the desktop's top-left corner on the bitmap's); null when there is none.
     virtual const DrawingSurface* FrozenScreen() { return nullptr; }
+    // Desktop mode: the window and the overlay step aside while the mail program has the
+    // screen, and come back after.
+    virtual void BeginDesktopMail() {}
+    virtual void EndDesktopMail() {}
     // The mode of the frame that shows the view.
     virtual FrameMode GetFrameMode() const = 0;
     // The document's title changed (the frame shows it).

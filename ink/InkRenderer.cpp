@@ -127,6 +127,7 @@ void InkRenderer::StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width)
     m_started = 0;
     m_curMask = m_emptyMask;
     m_ptEnd = {x1, y1};
+    m_ptDrawn = m_ptEnd;
     m_width = m_widthEnd = width;
     StampDisc(dc, x1, y1, width);
     m_ptCorner = {0, 0};
@@ -225,6 +226,7 @@ void InkRenderer::DrawCurve(DrawingSurface* dc)
     }
     SampleCurve(dc, angleC, angleS);
     ++m_curvesDrawn;
+    m_ptDrawn = m_ptEnd;
 
     m_curveDrawn = 1;
     m_steps = Chebyshev(m_ptLast.x - m_ptEnd.x, m_ptLast.y - m_ptEnd.y);

@@ -71,6 +71,9 @@ public:
     LONG ZoomUp() const { return m_zoomUp; }
     LONG ZoomDown() const { return m_zoomDown; }
     LONG WidthEnd() const { return m_widthEnd; }
+    // Where the ink drawn so far ends (dc pixels before the zoom): the first point's disc, then
+    // the end of the last curve. The points taken since wait for the next curve.
+    POINT DrawnEnd() const { return m_ptDrawn; }
     void SetWidth(LONG width) { m_width = width; }
     void SetSoftness(LONG softness) { m_softness = softness; }
     void SetNewMask(const NibMask& mask) { m_newMask = mask; }
@@ -110,6 +113,7 @@ private:
     POINT m_ptEnd;
     POINT m_ptLast;
     POINT m_ptCorner;
+    POINT m_ptDrawn{};
     POINT m_fxStart;  // 1/256 pixel
     POINT m_fxEnd;    // 1/256 pixel
     SHORT m_red = 255;

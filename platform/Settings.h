@@ -54,6 +54,11 @@ inline constexpr IntSetting AboutLogoForPaint{"SETTING", "KESTROLOGO", 0};
 
 // 1: without a tablet the mouse writes like a pen at half pressure; off unless the user asks.
 inline constexpr IntSetting MousePen{"TABLET", "MOUSEPEN", 0};
+// 1: the ink reaches the pen at once, drawn ahead on the window up to the newest packet until
+// the next packet completes its curve; 0: the ink shows as each curve is complete.
+inline constexpr IntSetting InkTail{"TABLET", "TAIL", 1};
+// 1: the status line shows how long the pen's packets take to reach the screen.
+inline constexpr IntSetting Latency{"TABLET", "LATENCY", 0};
 
 // Inking mode: the window classes (WM_CLASS instance or class, any case, separated by commas)
 // of office programs, which take pencil ink and marker ink as two pictures.

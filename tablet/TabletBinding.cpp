@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPointingDevice>
 #include <QTabletEvent>
+#include <QThread>
 #include <QWindow>
 
 #include <cmath>
@@ -132,14 +133,39 @@ int TabletBinding::WTPacketsGet(HCTX context, int count, PenPacket* packets, boo
 
 void TabletBinding::QueuePacket(const PenPacket& packet, bool eraser)
 {
+    if (Enqueue(packet, eraser))
+        QCoreApplication::postEvent(m_window, new WtPacketEvent(++m_serial, m_context));
+}
+
+bool TabletBinding::Enqueue(const PenPacket& packet, bool eraser)
+{
     m_cursor = {packet.x, packet.y};
     m_haveCursor = true;
     if (!m_context || !m_enabled || !m_window)
-        return;
+        return false;
     if (m_queue.size() >= kMaxQueued)
         m_queue.pop_front();
     m_queue.push_back({packet, eraser});
-    QCoreApplication::postEvent(m_window, new WtPacketEvent(++m_serial, m_context));
+    return true;
+}
+
+// A packet of the pen's (or the mouse pen's) own input is taken by the window at once, in
+// order with the input, with no trip through the event queue: its ink reaches the screen
+// before the next input event is read. From inside the window's own handling of packets (a
+// message box's event loop there) or from another thread the window is told by a posted
+// event, as for packets queued by others.
+void TabletBinding::TakeInputPacket(const PenPacket& packet, bool eraser)
+{
+    if (!Enqueue(packet, eraser))
+        return;
+    if (m_telling || QThread::currentThread() != m_window->thread()) {
+        QCoreApplication::postEvent(m_window, new WtPacketEvent(++m_serial, m_context));
+        return;
+    }
+    m_telling = true;
+    WtPacketEvent event(++m_serial, m_context);
+    QCoreApplication::sendEvent(m_window, &event);
+    m_telling = false;
 }
 
 POINT TabletBinding::CursorPos() const
@@ -166,7 +192,7 @@ bool TabletBinding::FromTabletEvent(QEvent* event)
     // A barrel button goes up while the tip may still press.
     if (event->type() == QEvent::TabletRelease && button == kTipButton)
         packet.pressure = 0;
-    QueuePacket(packet, tablet->pointerType() == QPointingDevice::PointerType::Eraser);
+    TakeInputPacket(packet, tablet->pointerType() == QPointingDevice::PointerType::Eraser);
     return false;  // the window still gets it, and Qt still moves the mouse with it
 }
 
@@ -191,7 +217,7 @@ bool TabletBinding::FromMouseEvent(QObject* watched, QEvent* event)
         packet.buttons = MakeButtons(0, TBN_UP);
     }
     packet.pressure = m_mouseDown ? DWORD(m_axisMaximum / 2) : 0;
-    QueuePacket(packet);
+    TakeInputPacket(packet);
     return false;
 }
 

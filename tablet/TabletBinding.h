@@ -61,7 +61,8 @@ constexpr DWORD PK_X = 0x0080;
 constexpr DWORD PK_Y = 0x0100;
 constexpr DWORD PK_NORMAL_PRESSURE = 0x0400;
 
-// Posted to the context's window for every packet queued (serial number, context).
+// Tells the context's window of a packet queued (serial number, context): sent at once for the
+// pen's own input, posted for packets queued by others.
 class WtPacketEvent : public QEvent {
 public:
     static QEvent::Type EventType();
@@ -107,8 +108,9 @@ public:
     int WTPacketsGet(HCTX context, int count, PenPacket* packets, bool* erasers = nullptr);
     bool IsOpen(HCTX context) const { return context != 0 && context == m_context; }
 
-    // Queues a packet for the open context and tells its window. Pen events, the mouse pen and
-    // tests enter here. The pen drives the cursor position as well.
+    // Queues a packet for the open context and posts its window word of it; the window takes it
+    // when the event loop comes to that. (Pen events and the mouse pen are taken at once.) The
+    // pen drives the cursor position as well.
     void QueuePacket(const PenPacket& packet, bool eraser = false);
     // Where the pen (or mouse) was last, screen pixels.
     POINT CursorPos() const;
@@ -143,6 +145,10 @@ private:
     bool IsPassedOn(QObject* watched, const TabletSample& sample) const;
     bool FromTabletEvent(QEvent* event);
     bool FromMouseEvent(QObject* watched, QEvent* event);
+    // Queues a packet; false when no context takes it.
+    bool Enqueue(const PenPacket& packet, bool eraser);
+    // A packet made from an input event: the window takes it at once when it can.
+    void TakeInputPacket(const PenPacket& packet, bool eraser = false);
 
     bool m_bTabletLoaded = false;
     bool m_watching = false;
@@ -157,6 +163,7 @@ private:
     DWORD m_serial = 0;
     TabletSample m_lastTablet;           // the last tablet event taken
     QPointer<QObject> m_lastTabletTaker; // the widget it was taken at, or a parent it went on to
+    bool m_telling = false;  // the window is taking packets now
     bool m_haveCursor = false;
     POINT m_cursor;
 };

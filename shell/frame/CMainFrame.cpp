@@ -54,6 +54,11 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
         ShowIdleButtons();
     });
     connect(m_view, &CScrivaView::inkingNotice, this, [this](const QString& text) { m_commandBar->ShowNotice(text); });
+    // The pen-to-screen times, when the settings ask for them; the small frames have no room.
+    connect(m_view, &CScrivaView::statusTextChanged, this, [this](const QString& text) {
+        if (m_nMode == FrameMode::Letter)
+            statusBar()->showMessage(text);
+    });
     // A tablet that comes after start-up takes back the notice that there was none.
     connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });
     // A new screen size changes the tablet's output area: the context is opened anew.

@@ -51,11 +51,6 @@ bool CMainFrame::IsCommandEnabled(UINT id) const
     case ID_DESKTOP_MODE:
     case ID_START_WRITE:
     case IDC_CAPTURE_SCREEN: return m_overlay != nullptr;
-    // Desktop mode prints and mails the frozen screen, which the view does not hand over yet.
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
-    case ID_FILE_PRINT_PREVIEW:
-    case ID_SEND_MAIL: return m_nMode != FrameMode::Desktop;
     default: return true;
     }
 }

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPaintEvent>
+#include <QRegularExpression>
 #include <QPointingDevice>
 #include <QSignalSpy>
 #include <QTabletEvent>
@@ -628,4 +629,81 @@ TEST_F(CaptureTest, a_tap_draws_its_dot_and_nothing_else)
     const QRect windowDot(600 - screen.left - 6, 500 - screen.top - 6, 13, 13);
     EXPECT_GT(DifferingPixels(window, m_view->WindowImage()), 0);
     EXPECT_EQ(DifferingPixels(window, m_view->WindowImage(), windowDot), 0);
+}
+
+// The renderer draws a curve only when the packet after its control point comes; the window
+// shows ink up to the newest packet meanwhile, and the note is exactly as it is without that.
+TEST_F(CaptureTest, the_window_shows_ink_up_to_the_newest_packet_and_the_note_stays_as_without_it)
+{
+    QCoreApplication::processEvents();
+    std::vector<POINT> wave;
+    for (int i = 0; i <= 40; ++i)
+        wave.push_back({300 + 6 * i, 300 + (i % 8 < 4 ? 3 * (i % 8) : 3 * (8 - i % 8))});
+    struct Written {
+        QImage page;
+        QImage window;
+        std::vector<StrokePoint> points;
+        int tipsInked = 0;
+    };
+    const auto write = [&](bool tail) {
+        m_doc.OnNewDocument();
+        m_view->Invalidate();
+        m_view->SetInkTail(tail);
+        const QImage blank = m_view->viewport()->grab().toImage();
+        const CRect screen = m_view->ScreenRect();
+        Written written;
+        for (size_t i = 0; i < wave.size(); ++i) {
+            Packet(wave[i].x, wave[i].y, 700, i == 0 ? MakeButtons(0, TBN_DOWN) : 0);
+            // The window as the screen gets it, before the next packet: ink at the pen's tip?
+            const QImage shown = m_view->viewport()->grab().toImage();
+            const QRect tip(wave[i].x - screen.left - 1, wave[i].y - screen.top - 1, 3, 3);
+            written.tipsInked += DifferingPixels(shown.copy(tip), blank.copy(tip)) > 0;
+        }
+        Packet(wave.back().x, wave.back().y, 0, MakeButtons(0, TBN_UP));
+        EXPECT_FALSE(m_view->IsInkTailShown());
+        written.page = m_view->Page().Surface().Bitmap().copy();
+        written.window = m_view->viewport()->grab().toImage();
+        const CLine& line = *m_doc.m_lines.GetAt(m_doc.m_lines.GetCount() - 1);
+        for (int i = 0; i < line.GetPointCount(); ++i)
+            written.points.push_back(line.GetPoint(i));
+        return written;
+    };
+    const Written without = write(false);
+    const Written with = write(true);
+    // Every packet shows at once; without the tail most wait for the next one.
+    EXPECT_EQ(with.tipsInked, int(wave.size()));
+    EXPECT_LT(without.tipsInked, int(wave.size()) / 2);
+    // The page buffer, the stroke and, once the pen is up, the window: the same bytes.
+    EXPECT_TRUE(with.page == without.page);
+    EXPECT_EQ(DifferingPixels(with.window, without.window), 0);
+    ASSERT_EQ(with.points.size(), without.points.size());
+    for (size_t i = 0; i < with.points.size(); ++i) {
+        EXPECT_EQ(with.points[i].x, without.points[i].x);
+        EXPECT_EQ(with.points[i].y, without.points[i].y);
+        EXPECT_EQ(with.points[i].width, without.points[i].width);
+        EXPECT_EQ(with.points[i].pressure, without.points[i].pressure);
+    }
+}
+
+TEST_F(CaptureTest, with_the_latency_shown_the_status_line_gets_the_pen_to_screen_times)
+{
+    QCoreApplication::processEvents();  // the window is shown before the pen comes
+    m_view->SetLatencyShown(true);
+    QSignalSpy status(m_view.get(), &CScrivaView::statusTextChanged);
+    // Stamps of the monotonic clock, as the window system's: two seconds old.
+    m_time = DWORD(LatencyMeter::NowMs()) - 2000;
+    Stroke(Line({300, 200}, {500, 260}, 20));
+    EXPECT_EQ(m_view->Latency().Count(), 21u);  // every packet that pressed on the page
+    EXPECT_GE(m_view->Latency().Median(), 1880.0);
+    EXPECT_LE(m_view->Latency().Percentile95(), 2500.0);
+    ASSERT_GE(status.count(), 1);
+    const QString text = status.last().at(0).toString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^Pen to screen: median 19\d\d\.\d ms, p95 \d+\.\d ms \(21 packets\)$)"))
+                    .match(text)
+                    .hasMatch())
+        << text.toStdString();
+    // Stamps of another clock are not taken for times.
+    m_time = 1000;
+    Stroke(Line({300, 300}, {500, 360}, 20));
+    EXPECT_EQ(m_view->Latency().Count(), 21u);
 }
