@@ -23,7 +23,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -184,6 +187,35 @@ TEST_F(RecoveryJournalTest, a_running_instances_journal_is_never_found_and_an_en
     EXPECT_TRUE(QFile::exists(aside));
     found.clear();
     EXPECT_TRUE(LeftJournal::Find(Folder(), "letter").empty());
+}
+
+TEST_F(RecoveryJournalTest, a_snapshot_left_half_written_by_an_ended_instance_is_removed_at_start)
+{
+    // A kill during the very first snapshot leaves only its ".new" file, one during a later
+    // rewrite leaves it beside the journal; neither is ever renamed over anything again.
+    Write(100, 100);
+    const QString journal = m_journal->Path();
+    const QString crashed = Folder() + "/letter-999-00000000000000ab.journal.new";
+    const QString beside = journal + ".new";
+    const QString writing = Folder() + "/letter-998-00000000000000cd.journal.new";
+    for (const QString& path : {crashed, beside, writing}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(JournalFormat::Signature() + "half a snapshot");
+    }
+    // A running instance is still writing this one, and holds its lock.
+    const int held = ::open(QFile::encodeName(writing).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    m_journal.reset();
+
+    std::vector<LeftJournal> found = LeftJournal::Find(Folder(), "letter");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Path(), journal);
+    EXPECT_FALSE(QFile::exists(crashed));
+    EXPECT_FALSE(QFile::exists(beside));
+    EXPECT_TRUE(QFile::exists(writing));
+    ::close(held);
 }
 
 TEST_F(RecoveryJournalTest, saving_new_and_opening_remove_the_journal)
