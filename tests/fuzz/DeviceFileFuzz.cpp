@@ -14,12 +14,13 @@ namespace {
 struct Canvas {
     Canvas()
     {
-        ScreenMetrics::SetFixedScreen(QSize(1024, 768));
+        // A small screen, so a page is quick to draw: a fuzzer replays thousands of files.
+        ScreenMetrics::SetFixedScreen(QSize(160, 120));
         // The mouse pen binds the tablet without a device, so the view takes a pressure axis.
         TabletBinding::Instance().SetMousePen(true);
         TabletBinding::Instance().LoadTabletInterface(true);
         view = new CScrivaView(doc);
-        view->setGeometry(0, 0, 1024, 768);
+        view->setGeometry(0, 0, 160, 120);
         view->show();
         QCoreApplication::processEvents();
     }

@@ -14,7 +14,7 @@ namespace {
 
 // Pages larger than this are read but not drawn: a note may ask for a page of 2^28 pixels,
 // which the program draws, but a fuzzer doing so at every input would get nowhere.
-constexpr qint64 kLargestDrawnPage = qint64(1) << 22;
+constexpr qint64 kLargestDrawnPage = qint64(1) << 18;
 
 bool Load(CScrivaDoc& doc, QByteArray bytes)
 {
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static CScrivaDoc doc;
-    static HeadlessView view(doc, CRect(0, 0, 1024, 768), FuzzFolder() + QStringLiteral("/KSTPVX.ini"));
+    static HeadlessView view(doc, CRect(0, 0, 128, 96), FuzzFolder() + QStringLiteral("/KSTPVX.ini"));
     doc.OnNewDocument();
     if (!Load(doc, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))))
         return 0;

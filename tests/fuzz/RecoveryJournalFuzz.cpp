@@ -14,7 +14,7 @@
 namespace {
 
 // Pages larger than this are not restored (restoring draws the page, up to 2^28 pixels).
-constexpr qint64 kLargestDrawnPage = qint64(1) << 22;
+constexpr qint64 kLargestDrawnPage = qint64(1) << 18;
 
 // The journal with the checksum of each whole record set to match its type and payload.
 QByteArray WithChecksumsMade(QByteArray bytes)
@@ -40,7 +40,7 @@ bool SmallPage(const QByteArray& head)
 void Restore(const QByteArray& bytes)
 {
     static CScrivaDoc doc;
-    static HeadlessView view(doc, CRect(0, 0, 1024, 768), FuzzFolder() + QStringLiteral("/KSTPVX.ini"));
+    static HeadlessView view(doc, CRect(0, 0, 128, 96), FuzzFolder() + QStringLiteral("/KSTPVX.ini"));
     const std::optional<JournalState> state = JournalFormat::Parse(bytes);
     if (!state)
         return;
