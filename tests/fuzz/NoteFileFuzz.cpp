@@ -9,12 +9,24 @@
 #include "platform/Archive.h"
 
 #include <QBuffer>
+#include <QtEndian>
 
 namespace {
 
-// Pages larger than this are read but not drawn: a note may ask for a page of 2^28 pixels,
-// which the program draws, but a fuzzer doing so at every input would get nowhere.
+// A note may ask for a page of up to 2^28 pixels, which the program allocates and draws; a
+// fuzzer doing so at every input would get nowhere. Pages up to kLargestDrawnPage are drawn,
+// and notes asking for more than kLargestLoadedPage are not loaded at all (the page's own
+// check is plain arithmetic: the strokes and pictures after it are what is fuzzed here).
 constexpr qint64 kLargestDrawnPage = qint64(1) << 18;
+constexpr qint64 kLargestLoadedPage = qint64(1) << 22;
+
+qint64 PagePixels(const uint8_t* data, size_t size)
+{
+    if (size < 28)
+        return 0;
+    const auto at = [data](int i) { return qint64(qFromLittleEndian<qint32>(data + 12 + 4 * i)); };
+    return (at(2) - at(0)) * (at(3) - at(1));
+}
 
 bool Load(CScrivaDoc& doc, QByteArray bytes)
 {
@@ -53,6 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static CScrivaDoc doc;
     static HeadlessView view(doc, CRect(0, 0, 128, 96), FuzzFolder() + QStringLiteral("/KSTPVX.ini"));
+    if (PagePixels(data, size) > kLargestLoadedPage)
+        return 0;
     doc.OnNewDocument();
     if (!Load(doc, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))))
         return 0;
