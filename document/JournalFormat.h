@@ -60,9 +60,10 @@ public:
 
     static quint32 Crc32(const char* data, qsizetype size, quint32 crc = 0);
 
+    // Cuts a note's bytes into page settings, strokes and pictures; false when malformed.
+    static bool SplitNote(JournalState& state, const QByteArray& note);
+
 private:
     // Applies one record; false when its payload does not make sense.
     static bool Apply(JournalState& state, char type, const QByteArray& payload);
-    // Cuts a note's bytes into page settings, strokes and pictures; false when malformed.
-    static bool SplitNote(JournalState& state, const QByteArray& note);
 };

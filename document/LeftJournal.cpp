@@ -34,10 +34,26 @@ int LockIfLeft(const QString& path)
     return fd;
 }
 
+// Removes the ".new" files of kind that no running instance is writing: a snapshot cut short
+// by a crash, which is never renamed over a journal again (the journal beside it, if any,
+// holds every record).
+void RemoveDeadSnapshots(const QString& folder, const QString& kind)
+{
+    const QFileInfoList files = QDir(folder).entryInfoList({kind + QStringLiteral("-*.journal.new")}, QDir::Files);
+    for (const QFileInfo& file : files) {
+        const int fd = LockIfLeft(file.filePath());
+        if (fd < 0)
+            continue;
+        ::unlink(QFile::encodeName(file.filePath()).constData());
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 std::vector<LeftJournal> LeftJournal::Find(const QString& folder, const QString& kind)
 {
+    RemoveDeadSnapshots(folder, kind);
     const QFileInfoList files = QDir(folder).entryInfoList({kind + QStringLiteral("-*.journal")}, QDir::Files,
                                                            QDir::Time);  // newest first
     std::vector<LeftJournal> found;

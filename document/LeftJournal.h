@@ -15,7 +15,8 @@
 class LeftJournal {
 public:
     // Journals of kind in folder whose instance has ended, the most recently written first.
-    // Journals of running instances are left out.
+    // Journals of running instances are left out. Snapshots that an ended instance left
+    // half written beside them are removed.
     static std::vector<LeftJournal> Find(const QString& folder, const QString& kind);
 
     LeftJournal(LeftJournal&& other) noexcept;

@@ -12,17 +12,30 @@
 // The file is created at the first change and starts with a snapshot of the whole note; when
 // the records appended after it outgrow the snapshot, the journal is rewritten as a fresh
 // snapshot (beside it, then renamed over it), so it stays a small multiple of the note's size.
+// The rewrite builds that snapshot from the journal's own copy of the note's records, away
+// from the interface thread, so the pen never waits for it: records appended meanwhile go to
+// the old file as usual and are copied after the new snapshot just before it takes the name.
 // Write errors are not reported: the journal then starts afresh at the next change.
+
+#include "JournalFormat.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+#include <mutex>
+#include <thread>
+
 class RecoveryJournal {
 public:
+    // Runs one rewrite of the journal. By default each runs on a thread of its own; a runner
+    // given instead must have run it before the journal's next Snapshot, Remove or end.
+    using RewriteRunner = std::function<void(std::function<void()> rewrite)>;
+
     // A journal of this kind ("letter" or "inking") in folder, which is created (mode 0700)
     // at the first write.
-    RecoveryJournal(const QString& folder, const QString& kind);
-    // Closes the file and leaves it for the next start to find.
+    RecoveryJournal(const QString& folder, const QString& kind, RewriteRunner runner = {});
+    // Waits for a rewrite under way, closes the file and leaves it for the next start to find.
     ~RecoveryJournal();
     RecoveryJournal(const RecoveryJournal&) = delete;
     RecoveryJournal& operator=(const RecoveryJournal&) = delete;
@@ -34,10 +47,9 @@ public:
     QString Kind() const { return m_kind; }
     // The journal file; empty while there is none.
     QString Path() const { return m_path; }
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const;
 
-    // Whether the next change must be a snapshot: there is no journal yet, or the records
-    // since the last snapshot have outgrown it.
+    // Whether the next change must be a snapshot: there is no journal yet, or a write failed.
     bool WantsSnapshot() const;
     // Replaces the journal by one snapshot of the note (its bytes as a note file holds them).
     // False when it could not be written.
@@ -54,12 +66,29 @@ private:
     void Close();
     // A new file name of this instance.
     QString NewPath() const;
+    // Writes the journal's first records into target.new, locked; its descriptor, or -1.
+    int WriteNewFile(const QString& target, const QByteArray& snapshot) const;
+    // Starts a rewrite when the records have outgrown the snapshot; waits for the one under way
+    // only when the records have grown far past it meanwhile.
+    void RewriteIfDue();
+    // The rewrite itself: a snapshot of note, then the records appended since it began.
+    void Rewrite(const JournalState& note);
+    void FinishRewrite();
 
     QString m_folder;
     QString m_kind;
+    RewriteRunner m_runner;
     QString m_path;
+    JournalState m_note;         // the note as the journal holds it, for rewrites
+    bool m_noteKnown = false;    // m_note follows the file
+    std::thread m_rewriter;      // the default runner's thread
+
+    // Shared with the rewrite.
+    mutable std::mutex m_mutex;
     int m_fd = -1;               // holds the lock
     bool m_broken = false;       // a write failed: records after it would be lost
     qint64 m_snapshotBytes = 0;  // the last snapshot record
     qint64 m_appendedBytes = 0;  // records after it
+    bool m_rewriting = false;
+    QByteArray m_sinceRewrite;   // records appended while a rewrite runs
 };

@@ -277,6 +277,15 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS)
     POINT prev = m_fxStart;
     POINT prevPixel = {m_fxStart.x >> 8, m_fxStart.y >> 8};
     int discsLeft = 3;
+    // The surface in this renderer's pixels, grown by two nibs: a sample further out touches
+    // nothing on it, nor does the coverage it hands on to the next sample. A curve through a
+    // point far off the page (a damaged note) then costs no stamping out there.
+    const POINT org = dc->GetViewportOrg();
+    constexpr LONG kMargin = 2 * kNibReach + 4;
+    const qint64 nearLeft = qint64(-org.x) * m_zoomDown / m_zoomUp - kMargin;
+    const qint64 nearTop = qint64(-org.y) * m_zoomDown / m_zoomUp - kMargin;
+    const qint64 nearRight = (qint64(dc->DeviceWidth()) - org.x) * m_zoomDown / m_zoomUp + kMargin;
+    const qint64 nearBottom = (qint64(dc->DeviceHeight()) - org.y) * m_zoomDown / m_zoomUp + kMargin;
     for (LONG i = 1; i < n; ++i) {
         const float t = float(i) / float(n - 1);
         const POINT s = Bezier(m_fxStart, control, m_fxEnd, t);
@@ -286,6 +295,14 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS)
             continue;
         m_width = m_widthStart + ((m_widthEnd - m_widthStart) * i) / n;
         PushHistory(s, {x, y}, m_width);
+        if (x < nearLeft || x > nearRight || y < nearTop || y > nearBottom) {
+            if (m_curveDrawn == 0 && discsLeft > 0)
+                --discsLeft;
+            m_softness = 100 + ((255 - m_width) * 200) / 255;
+            prev = s;
+            prevPixel = {x, y};
+            continue;
+        }
         if (m_curveDrawn == 0 && discsLeft > 0) {
             --discsLeft;
             StampDisc(dc, x, y, m_width);

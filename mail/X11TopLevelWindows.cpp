@@ -128,7 +128,9 @@ TopLevelWindow Describe(Display* display, Window root, Window window)
 
 std::vector<TopLevelWindow> X11TopLevelWindows()
 {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // The application may be a plain QCoreApplication (no display at all): ask, never assume.
+    const auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    const auto* x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display)
         return {};

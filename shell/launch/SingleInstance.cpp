@@ -275,20 +275,28 @@ void WindowChannel::Accept()
 void WindowChannel::Serve(QLocalSocket* socket, QByteArray& pending)
 {
     pending += socket->readAll();
+    QByteArray answers;
+    const bool fits = AnswerRequests(pending, answers);
+    socket->write(answers);
+    if (!fits) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    socket->flush();
+}
+
+bool WindowChannel::AnswerRequests(QByteArray& pending, QByteArray& answers)
+{
     qsizetype end;
     while ((end = pending.indexOf('\n')) >= 0) {
         if (end >= LineLimit(pending))
             break;
         const QByteArray request = pending.left(end).trimmed();
         pending.remove(0, end + 1);
-        socket->write(Answer(request) + '\n');
+        answers += Answer(request) + '\n';
     }
-    if (pending.size() >= LineLimit(pending)) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
-    socket->flush();
+    return pending.size() < LineLimit(pending);
 }
 
 QByteArray WindowChannel::Answer(const QByteArray& request)

@@ -157,6 +157,11 @@ public:
     // The socket file; empty when not listening.
     QString Path() const { return m_path; }
 
+    // Answers every whole request line at the start of pending, taking it out, and appends
+    // the answers to answers, a line each. False when pending holds a line longer than a
+    // request may be: the connection must then end.
+    bool AnswerRequests(QByteArray& pending, QByteArray& answers);
+
 private:
     void Accept();
     void Serve(QLocalSocket* socket, QByteArray& pending);

@@ -23,7 +23,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -186,6 +191,35 @@ TEST_F(RecoveryJournalTest, a_running_instances_journal_is_never_found_and_an_en
     EXPECT_TRUE(LeftJournal::Find(Folder(), "letter").empty());
 }
 
+TEST_F(RecoveryJournalTest, a_snapshot_left_half_written_by_an_ended_instance_is_removed_at_start)
+{
+    // A kill during the very first snapshot leaves only its ".new" file, one during a later
+    // rewrite leaves it beside the journal; neither is ever renamed over anything again.
+    Write(100, 100);
+    const QString journal = m_journal->Path();
+    const QString crashed = Folder() + "/letter-999-00000000000000ab.journal.new";
+    const QString beside = journal + ".new";
+    const QString writing = Folder() + "/letter-998-00000000000000cd.journal.new";
+    for (const QString& path : {crashed, beside, writing}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(JournalFormat::Signature() + "half a snapshot");
+    }
+    // A running instance is still writing this one, and holds its lock.
+    const int held = ::open(QFile::encodeName(writing).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    m_journal.reset();
+
+    std::vector<LeftJournal> found = LeftJournal::Find(Folder(), "letter");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Path(), journal);
+    EXPECT_FALSE(QFile::exists(crashed));
+    EXPECT_FALSE(QFile::exists(beside));
+    EXPECT_TRUE(QFile::exists(writing));
+    ::close(held);
+}
+
 TEST_F(RecoveryJournalTest, saving_new_and_opening_remove_the_journal)
 {
     Write(100, 100);
@@ -223,6 +257,53 @@ TEST_F(RecoveryJournalTest, a_long_session_keeps_the_journal_a_small_multiple_of
     const QByteArray live = LiveNote();
     ASSERT_GT(live.size(), 100000);
     EXPECT_LT(largest, 4 * live.size());
+    m_journal.reset();
+    EXPECT_EQ(FoundNote(), live);
+}
+
+TEST_F(RecoveryJournalTest, the_rewrite_runs_apart_from_the_pen_and_keeps_what_is_written_meanwhile)
+{
+    // The rewrite is held back here until the test lets it run, as a busy thread would be.
+    std::vector<std::function<void()>> rewrites;
+    m_doc.SetJournal(nullptr);
+    m_journal = std::make_unique<RecoveryJournal>(Folder(), "letter",
+                                                  [&rewrites](std::function<void()> rewrite) {
+                                                      rewrites.push_back(std::move(rewrite));
+                                                  });
+    m_doc.SetJournal(m_journal.get());
+    Write(100, 100, 40);
+    int strokes = 1;
+    while (rewrites.empty() && strokes < 1000) {
+        Write(10 + strokes % 300, 10 + (strokes * 7) % 1200, 40);
+        ++strokes;
+    }
+    ASSERT_EQ(rewrites.size(), 1u);
+    // The pen did not wait for it: the journal still holds a record for each stroke.
+    const std::optional<JournalState> grown = JournalFormat::Parse(Contents(m_journal->Path()));
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->records, 2 + strokes - 1);
+
+    // Written, undone and redone while the rewrite runs.
+    Write(500, 500, 40);
+    Write(520, 520, 40);
+    m_doc.m_lines.Undo();
+    m_doc.JournalUndoneStroke();
+    Write(540, 540, 40);
+    m_doc.m_lines.Undo();
+    m_doc.JournalUndoneStroke();
+    m_doc.m_lines.Redo(&m_view.PageSurface());
+    m_doc.JournalStroke();
+    EXPECT_EQ(rewrites.size(), 1u);
+    rewrites.front()();
+
+    // One snapshot now, followed by the six records written meanwhile, in their order.
+    const std::optional<JournalState> rewritten = JournalFormat::Parse(Contents(m_journal->Path()));
+    ASSERT_TRUE(rewritten);
+    EXPECT_EQ(rewritten->records, 8);
+    EXPECT_EQ(rewritten->Note(), LiveNote());
+    Write(560, 560, 40);
+    const QByteArray live = LiveNote();
+    m_doc.SetJournal(nullptr);
     m_journal.reset();
     EXPECT_EQ(FoundNote(), live);
 }

@@ -209,6 +209,23 @@ TEST(InkRendererStroke, a_line_of_points_leaves_unbroken_ink_along_it_and_nothin
     }
 }
 
+TEST(InkRendererStroke, a_point_far_off_the_surface_costs_no_samples_there_and_the_ink_near_it_stays)
+{
+    // A damaged note: one point of a short stroke lies 650,000 pixels below the page. The
+    // curves through it cannot show; sampling them pixel by pixel took seconds per point.
+    const std::vector<POINT> far = {{20, 30}, {27, 655390}, {34, 34}, {41, 39}, {48, 35}, {55, 33}};
+    DrawingSurface dc = WhiteSurface(64, 48);
+    InkRenderer r;
+    DrawStroke(r, dc, far, 160);
+    EXPECT_LT(r.SamplesStamped(), 2000u);
+    // The ink going down to it and coming back up is drawn as ever.
+    for (int y = 34; y < 48; ++y) {
+        EXPECT_NE(dc.GetPixel(20, y), kWhite) << y;
+        EXPECT_NE(dc.GetPixel(54, y), kWhite) << y;
+        EXPECT_EQ(dc.GetPixel(37, y), kWhite) << y;
+    }
+}
+
 TEST(InkRendererStroke, double_zoom_turns_every_page_pixel_into_four)
 {
     DrawingSurface page = WhiteSurface(100, 60);
