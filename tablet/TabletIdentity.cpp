@@ -139,7 +139,9 @@ QList<QPair<QString, QString>> Pens(const QString& root)
 QString X11DeviceNode(qint64 id)
 {
 #if QT_CONFIG(xcb)
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // The application may be a plain QCoreApplication (inkleaf-tool, no display): ask, never assume.
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    auto* x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display || id <= 0)
         return QString();
