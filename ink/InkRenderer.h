@@ -54,6 +54,10 @@ public:
     // Recomputes m_newMask for the step from pixel (px, py) to (x, y); (dxf, dyf) is the step in
     // 1/256 pixel.
     void UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf);
+    // The nib's direction scales for a step of a across and b down (both ≥ 0, 1/256 pixel):
+    // kx = LONG(cos θ × softness) and ky = LONG(sin θ × softness), θ = atan2(a, b), taken from
+    // a square root where that truncates alike and from the trigonometry otherwise.
+    static void DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky);
     // The angle at p2 between p1 and p3 in whole degrees, 0..180; 180 is a straight line.
     LONG TurnAngle(POINT p1, POINT p2, POINT p3) const;
     // The point at t on the quadratic curve p0, p1, p2.
@@ -98,6 +102,13 @@ private:
     void SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS);
     void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
+    void MarkRoundCoverage(LONG d0, LONG ky, LONG reach);
+    static LONG NibDistance(LONG dx, LONG dy, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky);
+    template <bool UnitZoom>
+    void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky,
+                  LONG reach);
+    void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky,
+                         LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
 
     NibMask m_prevMask{};

@@ -87,6 +87,10 @@ public:
         DeviceRow(LONG(dy))[dx] = ColorRefToQRgb(color);
     }
 
+    // Device row dy (0 <= dy < DeviceHeight) for reading and writing in place, for loops that
+    // blend many pixels: the caller keeps within DeviceClipRect and writes opaque pixels.
+    QRgb* DeviceScanLine(LONG dy) { return DeviceRow(dy); }
+
     void FillSolidRect(const RECT& rect, COLORREF color);
     // Fills the rectangle with the selected brush, combined by a ternary raster operation.
     void PatBlt(LONG x, LONG y, LONG width, LONG height, DWORD rop);
