@@ -71,6 +71,17 @@ struct OffsetDistances {
 };
 const OffsetDistances g_distance;
 
+// Distance of offset (dx, dy) from the ink's centre line: round nibs measure from the centre,
+// directed ones across the direction of motion, (stepX, stepY) the direction's scales.
+template <bool Round>
+LONG NibDistance(LONG dx, LONG dy, LONG d0, LONG stepX, LONG stepY, LONG ky)
+{
+    if constexpr (Round)
+        return LONG(g_distance.value[dy + InkRenderer::kNibReach][dx + InkRenderer::kNibReach] * ky) + d0;
+    else
+        return dx * stepX - dy * stepY + d0;
+}
+
 struct Templates {
     InkRenderer::NibMask mask[5];
     Templates()
@@ -441,10 +452,16 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
         StampNibReduced(dc, x, y, d0, round, sx * kx, sy * ky, ky, reach);
         return;
     }
-    if (m_zoomUp == 1)
-        BlendNib<true>(dc, x, y, d0, round, sx * kx, sy * ky, ky, reach);
+    const LONG stepX = sx * kx;
+    const LONG stepY = sy * ky;
+    if (m_zoomUp == 1 && round)
+        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, ky, reach);
+    else if (m_zoomUp == 1)
+        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, ky, reach);
+    else if (round)
+        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, ky, reach);
     else
-        BlendNib<false>(dc, x, y, d0, round, sx * kx, sy * ky, ky, reach);
+        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, ky, reach);
 }
 
 // A round nib covers the offsets of m_newMask whose ink reaches far enough; the centre is left
@@ -457,27 +474,17 @@ void InkRenderer::MarkRoundCoverage(LONG d0, LONG ky, LONG reach)
             const int bit = kNibReach - dx;
             if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
                 continue;
-            const LONG d = LONG(g_distance.value[dy + kNibReach][dx + kNibReach] * ky) + d0;
+            const LONG d = NibDistance<true>(dx, dy, d0, 0, 0, ky);
             if (std::abs(d) < m_width + 255)
                 m_curMask[size_t(dy + kNibReach)] |= 1u << bit;
         }
     }
 }
 
-// Distance of offset (dx, dy) from the ink's centre line: round nibs measure from the centre,
-// directed ones across the direction of motion.
-LONG InkRenderer::NibDistance(LONG dx, LONG dy, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky)
-{
-    if (round)
-        return LONG(g_distance.value[dy + kNibReach][dx + kNibReach] * ky) + d0;
-    return dx * stepX - dy * stepY + d0;
-}
-
 // Each pixel of a nib is blended once, so the order within a nib does not matter; what stays
 // in order is one nib after the other, which is all the blending of a pixel depends on.
-template <bool UnitZoom>
-void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool round, LONG stepX, LONG stepY,
-                           LONG ky, LONG reach)
+template <bool UnitZoom, bool Round>
+void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG ky, LONG reach)
 {
     // Page pixel (x, y) is the square of m_zoomUp device pixels from (left, top); a square is
     // drawn when its first pixel is inside the clip.
@@ -486,6 +493,8 @@ void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool rou
     const int64_t zoom = UnitZoom ? 1 : m_zoomUp;
     const int64_t left = int64_t(x) * zoom + org.x;
     const int64_t top = int64_t(y) * zoom + org.y;
+    if (top + (reach + 1) * zoom <= clip.top || top - reach * zoom >= clip.bottom)
+        return;  // the nib is on rows of another band
     DWORD columns = 0;
     for (LONG dx = -reach; dx <= reach; ++dx) {
         const int64_t column = left + dx * zoom;
@@ -505,7 +514,7 @@ void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool rou
             const int bit = std::countr_zero(bits);
             bits &= bits - 1;
             const LONG dx = kNibReach - bit;
-            const LONG a = std::abs(NibDistance(dx, dy, d0, round, stepX, stepY, ky)) + aOffset;
+            const LONG a = std::abs(NibDistance<Round>(dx, dy, d0, stepX, stepY, ky)) + aOffset;
             const LONG column = LONG(left + dx * zoom);
             const QRgb value = ink.Over(line[column], a);
             if constexpr (UnitZoom) {
@@ -531,7 +540,9 @@ void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, b
             const int bit = kNibReach - dx;
             if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
                 continue;
-            PlotPixel(dc, x + dx, y + dy, NibDistance(dx, dy, d0, round, stepX, stepY, ky));
+            const LONG d = round ? NibDistance<true>(dx, dy, d0, stepX, stepY, ky)
+                                 : NibDistance<false>(dx, dy, d0, stepX, stepY, ky);
+            PlotPixel(dc, x + dx, y + dy, d);
         }
     }
 }

@@ -103,10 +103,8 @@ private:
     void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
     void MarkRoundCoverage(LONG d0, LONG ky, LONG reach);
-    static LONG NibDistance(LONG dx, LONG dy, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky);
-    template <bool UnitZoom>
-    void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky,
-                  LONG reach);
+    template <bool UnitZoom, bool Round>
+    void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG ky, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky,
                          LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
