@@ -18,7 +18,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -181,6 +183,32 @@ void BM_RenderPage(benchmark::State& state)
     }
 }
 
+// The 1,000 brush strokes' page written as PNG at a writer quality (Qt's PNG writer turns it
+// into a zlib level, 9 at 0 down to 0 at 90 and above): the time against the file's size.
+void BM_WritePagePng(benchmark::State& state)
+{
+    Workspace work;
+    CScrivaDoc doc;
+    HeadlessView view(doc, kBrushWriting.screen, work.Settings());
+    WriteWords(doc.m_lines, 1000, kNotePoints, kBrushWriting);
+    view.DrawRuledLines(true);
+    const QImage& page = view.Page().Surface().Bitmap();
+    QByteArray bytes;
+    for (auto _ : state) {
+        bytes.clear();
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        writer.setQuality(int(state.range(0)));
+        if (!writer.write(page)) {
+            state.SkipWithError("the picture was not written");
+            break;
+        }
+    }
+    state.counters["quality"] = double(state.range(0));
+    state.counters["file_MB"] = double(bytes.size()) / 1e6;
+}
+
 int WriteNoteCommand(int argc, char** argv)
 {
     const int strokes = argc == 5 ? std::atoi(argv[3]) : 0;
@@ -200,6 +228,7 @@ int WriteNoteCommand(int argc, char** argv)
 BENCHMARK(BM_SaveNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_OpenNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_WritePagePng)->Arg(0)->Arg(70)->Arg(85)->Arg(90)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
 BENCHMARK(BM_RenderPage)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv)
