@@ -71,13 +71,14 @@ struct OffsetDistances {
 };
 const OffsetDistances g_distance;
 
-// Distance of offset (dx, dy) from the ink's centre line: round nibs measure from the centre,
-// directed ones across the direction of motion, (stepX, stepY) the direction's scales.
+// Distance of offset (dx, dy) from the ink's centre line: round nibs measure from the centre
+// (roundDistances, from RoundDistances), directed ones across the direction of motion, (stepX,
+// stepY) the direction's scales.
 template <bool Round>
-LONG NibDistance(LONG dx, LONG dy, LONG d0, LONG stepX, LONG stepY, LONG ky)
+LONG NibDistance(LONG dx, LONG dy, LONG d0, LONG stepX, LONG stepY, const LONG* roundDistances)
 {
     if constexpr (Round)
-        return LONG(g_distance.value[dy + InkRenderer::kNibReach][dx + InkRenderer::kNibReach] * ky) + d0;
+        return roundDistances[(dy + InkRenderer::kNibReach) * InkRenderer::kNibSize + dx + InkRenderer::kNibReach] + d0;
     else
         return dx * stepX - dy * stepY + d0;
 }
@@ -445,28 +446,41 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     reach = std::min<LONG>(reach, kNibReach);
     Touch(x, y, reach);
 
-    const bool round = sx == 0 && sy == 0;
+    const LONG* round = sx == 0 && sy == 0 ? RoundDistances(ky) : nullptr;
     if (round)
-        MarkRoundCoverage(d0, ky, reach);
-    if (m_zoomDown > 1) {
-        StampNibReduced(dc, x, y, d0, round, sx * kx, sy * ky, ky, reach);
-        return;
-    }
+        MarkRoundCoverage(d0, round, reach);
     const LONG stepX = sx * kx;
     const LONG stepY = sy * ky;
-    if (m_zoomUp == 1 && round)
-        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, ky, reach);
+    if (m_zoomDown > 1)
+        StampNibReduced(dc, x, y, d0, stepX, stepY, round, reach);
+    else if (m_zoomUp == 1 && round)
+        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, round, reach);
     else if (m_zoomUp == 1)
-        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, ky, reach);
+        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, round, reach);
     else if (round)
-        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, ky, reach);
+        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, round, reach);
     else
-        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, ky, reach);
+        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, round, reach);
+}
+
+// The round nib's distances at scale ky, [dy + 6][dx + 6] in one row: each offset's distance
+// from the centre times ky, truncated. Worked out again only when ky changes, which a run of
+// discs of one width does not.
+const LONG* InkRenderer::RoundDistances(LONG ky)
+{
+    if (!m_roundReady || ky != m_roundScale) {
+        for (int r = 0; r < kNibSize; ++r)
+            for (int c = 0; c < kNibSize; ++c)
+                m_roundDistances[size_t(r * kNibSize + c)] = LONG(g_distance.value[r][c] * ky);
+        m_roundScale = ky;
+        m_roundReady = true;
+    }
+    return m_roundDistances.data();
 }
 
 // A round nib covers the offsets of m_newMask whose ink reaches far enough; the centre is left
 // as it is.
-void InkRenderer::MarkRoundCoverage(LONG d0, LONG ky, LONG reach)
+void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, LONG reach)
 {
     for (LONG dy = -reach; dy <= reach; ++dy) {
         const DWORD row = m_newMask[size_t(dy + kNibReach)];
@@ -474,7 +488,7 @@ void InkRenderer::MarkRoundCoverage(LONG d0, LONG ky, LONG reach)
             const int bit = kNibReach - dx;
             if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
                 continue;
-            const LONG d = NibDistance<true>(dx, dy, d0, 0, 0, ky);
+            const LONG d = NibDistance<true>(dx, dy, d0, 0, 0, round);
             if (std::abs(d) < m_width + 255)
                 m_curMask[size_t(dy + kNibReach)] |= 1u << bit;
         }
@@ -484,7 +498,8 @@ void InkRenderer::MarkRoundCoverage(LONG d0, LONG ky, LONG reach)
 // Each pixel of a nib is blended once, so the order within a nib does not matter; what stays
 // in order is one nib after the other, which is all the blending of a pixel depends on.
 template <bool UnitZoom, bool Round>
-void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG ky, LONG reach)
+void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
+                           LONG reach)
 {
     // Page pixel (x, y) is the square of m_zoomUp device pixels from (left, top); a square is
     // drawn when its first pixel is inside the clip.
@@ -514,7 +529,7 @@ void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG ste
             const int bit = std::countr_zero(bits);
             bits &= bits - 1;
             const LONG dx = kNibReach - bit;
-            const LONG a = std::abs(NibDistance<Round>(dx, dy, d0, stepX, stepY, ky)) + aOffset;
+            const LONG a = std::abs(NibDistance<Round>(dx, dy, d0, stepX, stepY, round)) + aOffset;
             const LONG column = LONG(left + dx * zoom);
             const QRgb value = ink.Over(line[column], a);
             if constexpr (UnitZoom) {
@@ -530,8 +545,8 @@ void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG ste
 }
 
 // At a reduced zoom only some page pixels show: each goes through PlotPixel.
-void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool round, LONG stepX, LONG stepY,
-                                  LONG ky, LONG reach)
+void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY,
+                                  const LONG* round, LONG reach)
 {
     PlotPixel(dc, x, y, d0);
     for (LONG dy = -reach; dy <= reach; ++dy) {
@@ -540,8 +555,8 @@ void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, b
             const int bit = kNibReach - dx;
             if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
                 continue;
-            const LONG d = round ? NibDistance<true>(dx, dy, d0, stepX, stepY, ky)
-                                 : NibDistance<false>(dx, dy, d0, stepX, stepY, ky);
+            const LONG d = round ? NibDistance<true>(dx, dy, d0, stepX, stepY, round)
+                                 : NibDistance<false>(dx, dy, d0, stepX, stepY, round);
             PlotPixel(dc, x + dx, y + dy, d);
         }
     }

@@ -102,10 +102,13 @@ private:
     void SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS);
     void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
-    void MarkRoundCoverage(LONG d0, LONG ky, LONG reach);
+    const LONG* RoundDistances(LONG ky);
+    void MarkRoundCoverage(LONG d0, const LONG* round, LONG reach);
+    // round: RoundDistances for a round nib, null for a directed one of scales (stepX, stepY).
     template <bool UnitZoom, bool Round>
-    void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG ky, LONG reach);
-    void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, bool round, LONG stepX, LONG stepY, LONG ky,
+    void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
+                  LONG reach);
+    void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
 
@@ -147,4 +150,7 @@ private:
     DWORD m_curvesDrawn = 0;
     DWORD m_samplesStamped = 0;
     CRect m_touched;  // dc pixels
+    std::array<LONG, kNibSize * kNibSize> m_roundDistances{};
+    LONG m_roundScale = 0;  // the ky m_roundDistances holds, once m_roundReady
+    bool m_roundReady = false;
 };
