@@ -85,6 +85,8 @@ void CanvasPage::DrawRuledLines(bool withContent, int bands)
         DrawLine(0, m_rcPage.right, y);
     if (!withContent)
         return;
+    if (m_bandDrawn)
+        m_bandDrawn(m_rcPage);  // the ruled page can be shown while the content is drawn
     const auto draw = [this](DrawingSurface& part, const CRect& band) {
         if (m_pictures)
             m_pictures->DrawAll(&part);
@@ -115,7 +117,7 @@ void CanvasPage::RedrawPageRect(const RECT& rect, int bands)
         if (m_lines)
             m_lines->DrawInRect(&part, band);
     };
-    PageBands::Draw(m_dcPage, r, bands > 0 ? bands : PageBands::BandCount(r), 1, draw, m_bandDrawn);
+    PageBands::Draw(m_dcPage, r, bands > 0 ? bands : PageBands::BandCount(r), 1, draw);
 }
 
 bool CanvasPage::IncreaseLineHeight()

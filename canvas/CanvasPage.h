@@ -51,8 +51,9 @@ public:
     // Paints rect grown by 5 on every side, with pictures and strokes, and nothing outside it;
     // a large rectangle in bands as the whole page.
     void RedrawPageRect(const RECT& rect, int bands = 0);
-    // Told of each band of content drawn (page pixels) while DrawRuledLines or RedrawPageRect
-    // runs, on the thread that called them, so that a window can show the page as it fills.
+    // Told of each part of the page ready to show (page pixels) while DrawRuledLines draws the
+    // page with content, on the thread that called it: the whole ruled page first, then each
+    // band of content as it is done, so that a window can show the page as it fills.
     void SetBandDrawnHandler(PageBands::BandDrawn handler) { m_bandDrawn = std::move(handler); }
 
     // Line spacing in steps of 10 between 40 and the page height. Return whether it changed;

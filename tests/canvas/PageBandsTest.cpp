@@ -143,6 +143,34 @@ TEST_F(PageBandsTest, the_page_in_bands_is_the_page_drawn_on_one_thread)
         EXPECT_EQ(DifferingPixels(Drawn(bands), one), 0) << bands << " bands";
 }
 
+// What a window showing the page as it fills is told: the ruled page, then each band as soon as
+// its rows hold their final pixels, until the whole page is there.
+TEST_F(PageBandsTest, each_band_is_shown_as_soon_as_its_rows_are_final)
+{
+    const QImage final = Drawn(1);
+    page.DrawRuledLines(false);
+    const QImage bare = page.Surface().Bitmap().copy();
+    std::vector<CRect> told;
+    long long wrongRows = 0;
+    page.SetBandDrawnHandler([&](const CRect& part) {
+        told.push_back(part);
+        const QImage& now = page.Surface().Bitmap();
+        const QImage& want = told.size() == 1 ? bare : final;
+        for (LONG y = part.top; y < part.bottom; ++y)
+            wrongRows += std::memcmp(now.constScanLine(y), want.constScanLine(y), size_t(now.width()) * 4) != 0;
+    });
+    page.DrawRuledLines(true, 5);
+    page.SetBandDrawnHandler({});
+    ASSERT_EQ(told.size(), 6u);
+    EXPECT_EQ(told.front(), page.PageRect());
+    std::sort(told.begin() + 1, told.end(), [](const CRect& a, const CRect& b) { return a.top < b.top; });
+    EXPECT_EQ(told[1].top, 0);
+    EXPECT_EQ(told.back().bottom, page.PageHeight());
+    for (size_t i = 1; i + 1 < told.size(); ++i)
+        EXPECT_EQ(told[i].bottom, told[i + 1].top);
+    EXPECT_EQ(wrongRows, 0);
+}
+
 TEST_F(PageBandsTest, a_redrawn_rectangle_in_bands_is_the_rectangle_drawn_on_one_thread)
 {
     const CRect area(30, 45, 610, 800);
