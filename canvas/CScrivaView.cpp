@@ -71,6 +71,9 @@ bool CScrivaView::OnCommand(UINT id)
     case ID_FILE_PRINT_PREVIEW: OnFilePrintPreview(); return true;
     case ID_EDIT_COPY: OnEditCopy(); return true;
     case ID_EDIT_PASTE: OnEditPaste(); return true;
+    case ID_START_WRITE: OnStartToWrite(); return true;
+    case ID_INKING: OnInking(); return true;
+    case ID_CANCEL_WRITE: OnInkingCancel(); return true;
     case IDC_PENCIL_THICKNESS:
     case IDC_BRUSH_THICKNESS:
     case IDC_MARKER_THICKNESS: {

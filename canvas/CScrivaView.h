@@ -8,6 +8,7 @@
 #include "document/CScrivaDoc.h"
 #include "document/DeviceFileIO.h"
 #include "ink/InkRenderer.h"
+#include "inking/IInkInserter.h"
 #include "pictures/CPictureItem.h"
 #include "pictures/IPageView.h"
 #include "platform/ScreenGrab.h"
@@ -19,11 +20,12 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class CScreenOverlay;
 class QPrinter;
 
-class CScrivaView : public QAbstractScrollArea, public IDocumentView, public IPageView {
+class CScrivaView : public QAbstractScrollArea, public IDocumentView, public IPageView, public IInkOwner {
     Q_OBJECT
 public:
     // Tools: what the pen does.
@@ -174,6 +176,28 @@ public:
     // One packet in desktop mode (CScrivaViewDesktop.cpp), screen pixels: ink on the overlay.
     // False when it repeats the last point or is passed over.
     bool CaptureDesktopPacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure);
+
+    // Inking mode (CScrivaViewInking.cpp): the pen writes over other programs on the frozen
+    // screen, and Inking puts what it wrote into the program under it.
+    // "Start to write": freezes the screen under the overlay. Nothing while a write-over is
+    // open or any overlay is up, or outside inking mode.
+    void OnStartToWrite();
+    // "Inking": the overlay goes and the strokes go into the program under them, through the
+    // inserter. They are dropped once it took them; otherwise the overlay comes back with them.
+    void OnInking();
+    // "Cancel": the overlay goes and the strokes with it.
+    void OnInkingCancel();
+    bool IsWritingOver() const { return m_bWriteOver; }
+    // Who puts the ink into other programs; the clipboard and the paste keystroke unless set.
+    void SetInkInserter(std::unique_ptr<IInkInserter> inserter);
+    IInkInserter& InkInserter();
+    // One packet in inking mode, screen pixels: plain pen lines on the overlay. False when it
+    // is passed over.
+    bool CaptureInkingPacket(DWORD time, DWORD buttons, LONG x, LONG y, DWORD pressure);
+    // IInkOwner: the clipboard asks for the ink we offered.
+    void OnRenderFormat(const QString& format) override;
+    void OnRenderAllFormats() override;
+
     void OnSetLineColor();
     void AddPageLength();
     void OnMinimize();
@@ -234,6 +258,12 @@ signals:
     // A print preview opens and closes: the frame hides its bars meanwhile.
     void printPreviewBegun();
     void printPreviewEnded();
+    // A write-over begins (the bars show Inking and Cancel) and ends (Start to write again).
+    void writeOverBegun();
+    void writeOverEnded();
+    // Something the user should know about the ink just handed over, said without stopping
+    // them (the ink waits on the clipboard; nothing took it).
+    void inkingNotice(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -319,6 +349,23 @@ private:
     void UndoOnOverlay();
     void RedoOnOverlay();
 
+    // Inking-mode capture and insertion (CScrivaViewInking.cpp).
+    bool IsInkingPenElsewhere() const;
+    StrokeSample InkingSample(POINT screen, DWORD pressure) const;
+    void BeginInkingStroke(const StrokeSample& sample);
+    void ExtendInkingStroke(const StrokeSample& sample);
+    void EndInkingStroke();
+    // A plain pen line on both overlay surfaces, as the tool draws it.
+    void DrawInkingLine(POINT from, POINT to, SHORT width, COLORREF color);
+    // A white bitmap of ink's size with the strokes that pass (all when marker is unset)
+    // drawn shifted by minus its corner.
+    DrawingSurface InkBitmap(const CRect& ink, std::optional<bool> marker) const;
+    // The steps of OnInking; each returns what became of the ink.
+    InkHandOver InsertOffice(const CRect& rcOther, const CRect& rcMarker);
+    InkHandOver InsertGeneric(const CRect& rcAll);
+    void EndWriteOver();
+    void KeepWriteOver(const QString& why);
+
     // Screen capture and the overlay (CScrivaViewScreen.cpp).
     // Takes the screen into m_dcDesktop and covers it with the overlay; false, after the
     // message, when it cannot be taken.
@@ -400,5 +447,8 @@ private:
     DWORD m_dwLastSelectTime = 0;    // packet time of the band's last redraw
     WORD m_nCaptureSkip = 0;         // packets passed over since the selection began
     QTimer m_desktopTimer;           // a display change settles before the overlay follows
+    bool m_bWriteOver = false;       // inking mode: between Start to write and Inking or Cancel
+    bool m_bStartedToWrite = false;  // a write-over has begun since the view was made
+    std::unique_ptr<IInkInserter> m_inkInserter;
     bool m_bWatchingScreens = false;
 };

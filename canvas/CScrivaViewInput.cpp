@@ -127,6 +127,8 @@ void CScrivaView::ParkTablet()
     // counts as lifted until packets say otherwise.
     if (m_frameMode == FrameMode::Desktop)
         EndDesktopStroke();
+    else if (m_frameMode == FrameMode::Inking)
+        EndInkingStroke();
     else
         EndStroke();
     m_bButtonDown = false;
@@ -231,6 +233,8 @@ void CScrivaView::OnWtPacket()
             CapturePagePacket(p.time, p.buttons, p.x, p.y, p.pressure);
         else if (m_nTool != kToolNone && m_frameMode == FrameMode::Desktop)
             CaptureDesktopPacket(p.time, p.buttons, p.x, p.y, p.pressure);
+        else if (m_nTool != kToolNone && m_frameMode == FrameMode::Inking)
+            CaptureInkingPacket(p.time, p.buttons, p.x, p.y, p.pressure);
         ReturnToolInHand();
     }
     g_batchCount = 0;
@@ -269,6 +273,9 @@ int CScrivaView::ToolWidth(int tool) const
 void CScrivaView::SelectTool(int tool)
 {
     SetPenWidthPopupTool(0);
+    // In inking mode, once the user knows Start to write, taking up a pen starts writing.
+    if (tool >= kPencil && tool <= kMarker && m_frameMode == FrameMode::Inking && m_bStartedToWrite)
+        OnStartToWrite();
     if (m_nTool == tool)
         return;
     m_nTool = tool;

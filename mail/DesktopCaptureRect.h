@@ -19,6 +19,9 @@ struct TopLevelWindow {
     bool visible = true;      // mapped and shown
     bool desktopOrDock = false;  // the desktop's own background window, a panel or a dock
     bool own = false;         // one of this program's windows (the frame, the overlay)
+    unsigned long id = 0;     // the window system's handle (an X window), 0 when unknown
+    QString windowInstance;   // WM_CLASS: the instance name and
+    QString windowClass;      // the class name; empty when it has none
 };
 
 // desk: the whole screen; inkBounds: the union of the strokes' bounds (screen pixels, as

@@ -111,6 +111,14 @@ TopLevelWindow Describe(Display* display, Window root, Window window)
     const Property icccmState(display, window, wmState, wmState);
     described.iconic = HasAtom(states, Intern(display, "_NET_WM_STATE_HIDDEN"))
                     || (icccmState.Count() > 0 && icccmState.Long(0) == IconicState);
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint)) {
+        described.windowInstance = QString::fromLatin1(hint.res_name ? hint.res_name : "");
+        described.windowClass = QString::fromLatin1(hint.res_class ? hint.res_class : "");
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    described.id = window;
     const Property pid(display, window, Intern(display, "_NET_WM_PID"), XA_CARDINAL);
     described.own = pid.Count() > 0 && long(pid.Long(0)) == long(::getpid());
     return described;

@@ -55,6 +55,14 @@ inline constexpr IntSetting AboutLogoForPaint{"SETTING", "KESTROLOGO", 0};
 // 1: without a tablet the mouse writes like a pen at half pressure; off unless the user asks.
 inline constexpr IntSetting MousePen{"TABLET", "MOUSEPEN", 0};
 
+// Inking mode: the window classes (WM_CLASS instance or class, any case, separated by commas)
+// of office programs, which take pencil ink and marker ink as two pictures.
+inline constexpr TextSetting OfficePrograms{
+    "INKING", "OFFICE",
+    "libreoffice,soffice,libreoffice-writer,libreoffice-calc,libreoffice-impress,libreoffice-draw,abiword,gnumeric,"
+    "calligrawords,calligrasheets,calligrastage,onlyoffice,desktopeditors",
+    1024};
+
 // The tablet driver's description file, read only.
 inline constexpr TextSetting TabletManagerName{"Name", "ManagerName", "Tablet", 128};
 

@@ -45,6 +45,7 @@ CCommandBar::CCommandBar(QWidget* parent) : QWidget(parent), m_bCompact(Resource
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_hintTimer.setInterval(kHintDelay);
     connect(&m_hintTimer, &QTimer::timeout, this, &CCommandBar::OnHintTimer);
+    connect(&m_noticeTimer, &QTimer::timeout, this, [this] { m_tipHint.Activate(false); });
 
     m_tipHint.Create(this);
     m_tipHint.AddTool(this, true);
@@ -166,7 +167,7 @@ void CCommandBar::LayoutForMode(FrameMode mode)
 
 void CCommandBar::ShowWriteOverButtons()
 {
-    if (m_bShowHint)
+    if (m_bShowHint || m_noticeTimer.isActive())
         HideHint();
     m_bShowHint = false;
     m_btn[kStartWrite]->hide();
@@ -203,9 +204,25 @@ void CCommandBar::UpdateHint()
         m_hintTimer.start();
 }
 
+// The hint is not wanted once a write-over has begun, so its balloon is free for notices.
+void CCommandBar::ShowNotice(const QString& text)
+{
+    m_hintTimer.stop();
+    const CHoverBitmapButton* button = m_btn[kStartWrite]->isVisible() ? m_btn[kStartWrite] : m_btn[kInking];
+    const QRect place = button->geometry();
+    const QPoint above = mapToGlobal(QPoint(place.left() + place.width() / 2, place.top()));
+    const QPoint below(above.x(), window()->mapToGlobal(QPoint(0, window()->height())).y());
+    m_tipHint.SetText(text);
+    m_tipHint.TrackOutside(above, below);
+    m_tipHint.Activate(true);
+    m_noticeTimer.setSingleShot(true);
+    m_noticeTimer.start(kNoticeMs);  // after the balloon: HideHint stops it
+}
+
 void CCommandBar::HideHint()
 {
     m_hintTimer.stop();
+    m_noticeTimer.stop();
     m_tipHint.Activate(false);
 }
 

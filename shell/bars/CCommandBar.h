@@ -74,6 +74,10 @@ public:
     // a layout the balloon appears kHintDelay ms later.
     void UpdateHint();
     void HideHint();
+    // Says text in the balloon over the inking button that shows, for kNoticeMs or until the
+    // next write-over begins.
+    static constexpr int kNoticeMs = 10000;
+    void ShowNotice(const QString& text);
     // The balloon, for the frame and tests.
     CBalloonTip& HintTip() { return m_tipHint; }
     bool HintWanted() const { return m_bShowHint; }
@@ -112,6 +116,7 @@ private:
     bool m_bLayoutPending = false; // from a layout to the next size change
     bool m_bHintBlocked = false;   // a modal dialog put the showing balloon away
     QTimer m_hintTimer;            // shows the balloon once, kHintDelay ms after a layout
+    QTimer m_noticeTimer;          // puts a notice away
     FrameDrag m_drag;              // the left button drags the frame
     CBalloonTip m_tipHint;
     FrameMode m_nMode = FrameMode::Letter;

@@ -45,6 +45,15 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
     connect(m_view, &CScrivaView::importFinished, this, &CMainFrame::RunWaitingRequests);
     connect(m_view, &CScrivaView::printPreviewBegun, this, [this] { ShowBars(false); });
     connect(m_view, &CScrivaView::printPreviewEnded, this, [this] { ShowBars(true); });
+    connect(m_view, &CScrivaView::writeOverBegun, this, [this] {
+        m_paletteBar->HidePenWidthPopup();
+        ShowWriteOverButtons();
+    });
+    connect(m_view, &CScrivaView::writeOverEnded, this, [this] {
+        m_paletteBar->HidePenWidthPopup();
+        ShowIdleButtons();
+    });
+    connect(m_view, &CScrivaView::inkingNotice, this, [this](const QString& text) { m_commandBar->ShowNotice(text); });
     // A tablet that comes after start-up takes back the notice that there was none.
     connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });
     // A new screen size changes the tablet's output area: the context is opened anew.

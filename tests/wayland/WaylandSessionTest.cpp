@@ -6,10 +6,14 @@
 #include "QtPrinting.h"
 #include "TestApplication.h"
 
+#include "inking/InkInserter.h"
+#include "platform/DrawingSurface.h"
 #include "platform/ScreenGrab.h"
 #include "platform/WindowSystem.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QMimeData>
 #include <QPainter>
 #include <QProcess>
 #include <QRasterWindow>
@@ -141,4 +145,45 @@ TEST_F(WaylandSessionTest, the_screen_picture_comes_from_the_portal_though_the_p
     ASSERT_TRUE(grab.Ok()) << grab.error.toStdString();
     EXPECT_EQ(grab.image.size(), QSize(64, 48));
     EXPECT_EQ(grab.image.pixel(0, 0), 0xFF336699);
+}
+
+namespace {
+
+// Answers the clipboard's requests with the inserter's rendering, as the view does.
+class InkOwner : public IInkOwner {
+public:
+    explicit InkOwner(InkInserter& inserter) : m_inserter(inserter) {}
+    void OnRenderFormat(const QString& format) override
+    {
+        m_inserter.RenderFormat(*this, format);
+        m_inserter.RenderFormatHtmlTimeOut(*this);
+    }
+    void OnRenderAllFormats() override { m_inserter.RenderFormat(*this, QString()); }
+
+private:
+    InkInserter& m_inserter;
+};
+
+}  // namespace
+
+// Only XWayland's windows can be typed into; where none stands under the ink, a native Wayland
+// window may: the ink waits on the clipboard for the user's Ctrl+V instead of being refused.
+TEST_F(WaylandSessionTest, ink_where_no_x_window_stands_waits_on_the_clipboard)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    InkInserter inserter;
+    InkOwner owner(inserter);
+    DrawingSurface ink(DrawingSurface::CreateBitmap(40, 30));
+    ink.FillSolidRect(CRect(0, 0, 40, 30), RGB(255, 255, 255));
+    ink.FillSolidRect(CRect(10, 10, 30, 20), RGB(0, 0, 128));
+    const CRect where(400, 300, 440, 330);
+    EXPECT_FALSE(inserter.OfficeBegin(owner, where));
+    EXPECT_EQ(inserter.Insert(owner, where, ink), InkHandOver::OnClipboard);
+
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(offered, nullptr);
+    const QImage pasted = QImage::fromData(offered->data(QStringLiteral("image/png")), "PNG");
+    ASSERT_EQ(pasted.size(), QSize(40, 30));
+    EXPECT_EQ(pasted.pixel(20, 15), qRgb(0, 0, 128));
+    EXPECT_EQ(pasted.pixel(5, 5), qRgb(255, 255, 255));
 }
