@@ -209,6 +209,21 @@ void BM_WritePagePng(benchmark::State& state)
     state.counters["file_MB"] = double(bytes.size()) / 1e6;
 }
 
+// The page of 1,000 brush strokes of 200 points (1920 × 2560) drawn with its content in the
+// given number of bands: 1 on one thread, 2 on two.
+void BM_DrawBrushPage(benchmark::State& state)
+{
+    Workspace work;
+    CScrivaDoc doc;
+    HeadlessView view(doc, kBrushWriting.screen, work.Settings());
+    WriteWords(doc.m_lines, 1000, kNotePoints, kBrushWriting);
+    for (auto _ : state) {
+        view.Page().DrawRuledLines(true, int(state.range(0)));
+        benchmark::ClobberMemory();
+    }
+    state.counters["bands"] = double(state.range(0));
+}
+
 int WriteNoteCommand(int argc, char** argv)
 {
     const int strokes = argc == 5 ? std::atoi(argv[3]) : 0;
@@ -229,6 +244,7 @@ BENCHMARK(BM_SaveNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetition
 BENCHMARK(BM_OpenNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadNote)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_WritePagePng)->Arg(0)->Arg(70)->Arg(85)->Arg(90)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+BENCHMARK(BM_DrawBrushPage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_RenderPage)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv)
