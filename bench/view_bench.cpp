@@ -1,7 +1,11 @@
 // A full repaint of a 1920 × 1080 window from the page buffer at each zoom: the work the view
-// does on every paint.
+// does on every paint; and, with
+//   view_bench --open NOTE [benchmark options]
+// File Open of NOTE in a shown window until its page is drawn with all its ink (write a large
+// note with document_bench --write-note).
 
 #include "canvas/CScrivaView.h"
+#include "canvas/PageBands.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
 
@@ -9,6 +13,8 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+
+#include <cstring>
 
 namespace {
 
@@ -31,6 +37,31 @@ void BM_Repaint(benchmark::State& state)
     state.counters["page_h"] = view.Page().PageHeight();
 }
 
+QString g_note;  // --open
+
+// Opens the note into the document and the shown window already there, as File Open does, and
+// takes the window's picture once the page is drawn.
+void BM_OpenNote(benchmark::State& state)
+{
+    CScrivaDoc document;
+    CScrivaView view(document);
+    view.resize(1920, 1000);
+    view.show();
+    document.OnNewDocument();
+    QImage window = DrawingSurface::CreateBitmap(1920, 1000);
+    view.OnDraw(window);  // the window has a picture to draw into
+    QApplication::processEvents();
+    for (auto _ : state) {
+        if (!document.OnOpenDocument(g_note)) {
+            state.SkipWithError("the note did not open");
+            break;
+        }
+        QApplication::processEvents();  // the last paint
+    }
+    state.counters["strokes"] = document.m_lines.GetCount();
+    state.counters["bands"] = PageBands::BandCount(view.Page().PageRect());
+}
+
 }  // namespace
 
 BENCHMARK(BM_Repaint)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
@@ -42,6 +73,13 @@ int main(int argc, char** argv)
     QTemporaryDir settings;
     OverrideSettingsFolder(settings.path());
     ScreenMetrics::SetFixedScreen(QSize(1920, 1080));
+    if (argc > 2 && std::strcmp(argv[1], "--open") == 0) {
+        g_note = QString::fromLocal8Bit(argv[2]);
+        BENCHMARK(BM_OpenNote)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+        argv[2] = argv[0];
+        argc -= 2;
+        argv += 2;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <cmath>
+
 namespace {
 constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
 constexpr LONG kUndoSlack = 7;
@@ -35,6 +37,7 @@ CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
     m_bInkTail = ReadSetting(Settings::InkTail) != 0;
     m_bShowLatency = ReadSetting(Settings::Latency) == 1;
     m_page.SetContent(&document.m_lines, &document.m_pictures);
+    m_page.SetBandDrawnHandler([this](const CRect& part) { ShowPagePart(part); });
     SetScrollSizesForZoom(int(m_fZoom));
     m_page.DrawRuledLines(false);
     document.SetView(this);
@@ -206,6 +209,39 @@ void CScrivaView::Invalidate()
 {
     m_windowDirty = true;
     viewport()->update();
+}
+
+void CScrivaView::ShowPagePart(const CRect& part)
+{
+    if (!viewport()->isVisible() || m_dcWindow.IsNull())
+        return;
+    const double ratio = PixelRatio();
+    if (part == m_page.PageRect()) {
+        // The ruled page, before any band is drawn on it: the whole window at once.
+        OnDraw(m_dcWindow);
+        m_windowDirty = false;
+        viewport()->repaint();
+        return;
+    }
+    // The window's device pixels over part, a row short at each edge: a window row there may
+    // take its pixels from a neighbouring band, still being drawn. The whole window is drawn
+    // again once the page is done.
+    const QPoint scroll = ScrollPosition();
+    const double zoom = m_fZoom;
+    const double left = m_fZoom >= 1.0f ? 0 : m_nPageMarginX;
+    const CRect window(LONG(std::ceil((left + part.left * zoom - scroll.x()) * ratio)),
+                       LONG(std::ceil((part.top * zoom - scroll.y()) * ratio)) + 1,
+                       LONG(std::floor((left + part.right * zoom - scroll.x()) * ratio)),
+                       LONG(std::floor((part.bottom * zoom - scroll.y()) * ratio)) - 1);
+    CRect shown;
+    if (!shown.IntersectRect(window, CRect(0, 0, m_dcWindow.DeviceWidth(), m_dcWindow.DeviceHeight())))
+        return;
+    {
+        ScopedClipRect clip(m_dcWindow, shown);
+        OnDraw(m_dcWindow);
+    }
+    viewport()->repaint(QRect(int(shown.left / ratio), int(shown.top / ratio), int(std::ceil(shown.Width() / ratio)),
+                              int(std::ceil(shown.Height() / ratio))));
 }
 
 // The window keeps what was drawn on it (live ink) until it is invalidated; only then is it

@@ -145,6 +145,10 @@ public:
     const LatencyMeter& Latency() const { return m_latency; }
     // Renders the whole window from the page buffer at the next paint.
     void Invalidate();
+    // While the page is drawn: shows part (page pixels) on the window at once, the ruled page
+    // first, then each band of ink as it is done. Only the window's rows over part are drawn
+    // again from the page, so rows still being drawn are never read.
+    void ShowPagePart(const CRect& part);
 
     // The screen overlay (CScrivaViewScreen.cpp): the full-screen window over the frozen
     // screen that a screen capture selects on and desktop mode writes on. The frozen screen

@@ -77,7 +77,7 @@ void CanvasPage::DrawLine(LONG x0, LONG x1, LONG y)
     m_dcPage.LineTo(x1, y);
 }
 
-void CanvasPage::DrawRuledLines(bool withContent)
+void CanvasPage::DrawRuledLines(bool withContent, int bands)
 {
     WaitCursor wait;
     m_dcPage.FillSolidRect(m_rcPage, m_crBack);
@@ -85,13 +85,18 @@ void CanvasPage::DrawRuledLines(bool withContent)
         DrawLine(0, m_rcPage.right, y);
     if (!withContent)
         return;
-    if (m_pictures)
-        m_pictures->DrawAll(&m_dcPage);
-    if (m_lines)
-        m_lines->DrawAll(&m_dcPage);
+    if (m_bandDrawn)
+        m_bandDrawn(m_rcPage);  // the ruled page can be shown while the content is drawn
+    const auto draw = [this](DrawingSurface& part, const CRect& band) {
+        if (m_pictures)
+            m_pictures->DrawAll(&part);
+        if (m_lines)
+            m_lines->DrawInRect(&part, band);
+    };
+    PageBands::Draw(m_dcPage, m_rcPage, bands > 0 ? bands : PageBands::BandCount(m_rcPage), 1, draw, m_bandDrawn);
 }
 
-void CanvasPage::RedrawPageRect(const RECT& rect)
+void CanvasPage::RedrawPageRect(const RECT& rect, int bands)
 {
     WaitCursor wait;
     CRect r(rect);
@@ -106,10 +111,13 @@ void CanvasPage::RedrawPageRect(const RECT& rect)
         DrawLine(r.left, r.right - 1, y);
         m_dcPage.SetPixel(r.left, y - 1, m_crLine);
     }
-    if (m_pictures)
-        m_pictures->DrawInRect(&m_dcPage, r);
-    if (m_lines)
-        m_lines->DrawInRect(&m_dcPage, r);
+    const auto draw = [this](DrawingSurface& part, const CRect& band) {
+        if (m_pictures)
+            m_pictures->DrawInRect(&part, band);
+        if (m_lines)
+            m_lines->DrawInRect(&part, band);
+    };
+    PageBands::Draw(m_dcPage, r, bands > 0 ? bands : PageBands::BandCount(r), 1, draw);
 }
 
 bool CanvasPage::IncreaseLineHeight()

@@ -3,6 +3,8 @@
 // scale 1, and the ruling. Background and ruled lines go in first, then the pictures in
 // stacking order, then the strokes. Windows only ever show this buffer, scaled.
 
+#include "PageBands.h"
+
 #include "platform/DrawingSurface.h"
 
 #include "document/IDocumentView.h"
@@ -43,10 +45,16 @@ public:
     DrawingSurface& Surface() { return m_dcPage; }
     const DrawingSurface& Surface() const { return m_dcPage; }
 
-    // Paints the whole page; with content also the pictures and strokes.
-    void DrawRuledLines(bool withContent);
-    // Paints rect grown by 5 on every side, with pictures and strokes, and nothing outside it.
-    void RedrawPageRect(const RECT& rect);
+    // Paints the whole page; with content also the pictures and strokes, in bands (0: as many
+    // as PageBands::BandCount gives for the page) drawn side by side on the processors.
+    void DrawRuledLines(bool withContent, int bands = 0);
+    // Paints rect grown by 5 on every side, with pictures and strokes, and nothing outside it;
+    // a large rectangle in bands as the whole page.
+    void RedrawPageRect(const RECT& rect, int bands = 0);
+    // Told of each part of the page ready to show (page pixels) while DrawRuledLines draws the
+    // page with content, on the thread that called it: the whole ruled page first, then each
+    // band of content as it is done, so that a window can show the page as it fills.
+    void SetBandDrawnHandler(PageBands::BandDrawn handler) { m_bandDrawn = std::move(handler); }
 
     // Line spacing in steps of 10 between 40 and the page height. Return whether it changed;
     // a change repaints the page without content.
@@ -68,4 +76,5 @@ private:
     DrawingSurface m_dcPage;
     CLines* m_lines = nullptr;
     CPictureList* m_pictures = nullptr;
+    PageBands::BandDrawn m_bandDrawn;
 };

@@ -25,23 +25,29 @@ void PagePrinter::OnPrint(QPainter& dc, const QRect& drawArea, int sheet, bool p
     // 1. The band of this sheet, top-down page pixels.
     const LONG width = m_source.DeviceWidth();
     const LONG top = LONG(sheet - 1) * m_unit;
-    // 2. The band copied into a bitmap of its own, and 3. converted. Only the band is
-    // converted: the sheet shows the same pixels, and a long page costs no more per sheet.
     const LONG rows = std::clamp<LONG>(m_source.DeviceHeight() - top, 0, m_unit);
-    QByteArray dib;
-    if (rows > 0 && width > 0) {
-        DrawingSurface band(DrawingSurface::CreateBitmap(width, rows));
-        band.BitBlt(0, 0, width, rows, m_source, 0, top, SRCCOPY);
-        dib = BitmapToDib(band, 0, BI_RGB);
-    }
-    // 4. A preview keeps whole pixels. 5. The band fills the drawable area; below a short
-    // last band the sheet stays blank, as the page ends there.
+    // 2. A preview keeps whole pixels.
     const int previous = preview ? SetStretchBltMode(dc, COLORONCOLOR) : 0;
-    StretchDib(dc, drawArea.x(), drawArea.y(), drawArea.width(), drawArea.height(), 0, rows - m_unit, width, m_unit,
-               SRCCOPY, dib);
+    if (rows > 0 && width > 0) {
+        // 3. The band's rows as the page holds them, without a copy: the same 32-bit pixels a
+        // copy converted to a DIB and back would give. 4. The band fills the drawable area;
+        // below a short last band the sheet stays blank, as the page ends there.
+        const QImage& page = m_source.Bitmap();
+        const QImage band(page.constScanLine(top), width, rows, page.bytesPerLine(), QImage::Format_RGB32);
+        const double sx = double(drawArea.width()) / width;
+        const double sy = double(drawArea.height()) / m_unit;
+        dc.save();
+        dc.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        dc.drawImage(QRectF(drawArea.x(), drawArea.y(), width * sx, rows * sy), band);
+        dc.restore();
+    } else {
+        // Nothing of the page is left for this sheet: what a band that cannot be converted
+        // leaves.
+        StretchDib(dc, drawArea.x(), drawArea.y(), drawArea.width(), drawArea.height(), 0, rows - m_unit, width,
+                   m_unit, SRCCOPY, QByteArray());
+    }
     if (preview)
         SetStretchBltMode(dc, previous);
-    // 6. The DIB and the band go with this scope.
 }
 
 void PagePrinter::PrintScreenSheet(QPainter& dc, const QRect& drawArea, const DrawingSurface& screen, bool preview)

@@ -1,5 +1,7 @@
 #include "ZoomedPage.h"
 
+#include "PageBands.h"
+
 #include "ink/CLines.h"
 #include "ink/InkRenderer.h"
 #include "pictures/CPictureList.h"
@@ -13,15 +15,20 @@ bool ZoomedPage::IsZoomAllowed(const CRect& page, int zoom)
 }
 
 bool ZoomedPage::Draw(const PageSettings& settings, const CPictureList& pictures, const CLines& lines, int zoom,
-                      DrawingSurface& surface)
+                      DrawingSurface& surface, int bands)
 {
     const CRect page(settings.page);
     if (!IsZoomAllowed(page, zoom))
         return false;
     surface.SelectBitmap(DrawingSurface::CreateBitmap(page.Width() * zoom, page.Height() * zoom));
     DrawRuling(surface, settings, zoom);
-    DrawPictures(surface, pictures, zoom);
-    DrawStrokes(surface, lines, zoom);
+    const CRect whole(0, 0, surface.DeviceWidth(), surface.DeviceHeight());
+    // Band edges fall between page pixels, so that each zoomed pixel is drawn by one band.
+    PageBands::Draw(surface, whole, bands > 0 ? bands : PageBands::BandCount(whole), zoom,
+                    [&](DrawingSurface& part, const CRect& band) {
+                        DrawPictures(part, pictures, zoom);
+                        DrawStrokes(part, lines, zoom, band);
+                    });
     return true;
 }
 
@@ -52,12 +59,20 @@ void ZoomedPage::DrawPictures(DrawingSurface& dc, const CPictureList& pictures, 
 
 // Pencil and brush strokes through the ink renderer at the zoom; marker strokes as plain lines
 // of the zoomed width, with the stroke's raster operation.
-void ZoomedPage::DrawStrokes(DrawingSurface& dc, const CLines& lines, int zoom)
+void ZoomedPage::DrawStrokes(DrawingSurface& dc, const CLines& lines, int zoom, const CRect& band)
 {
     using Segment = InkRenderer::Segment;
+    // A stroke's ink stays within its bounds grown by the nib's reach and a pixel for rounding.
+    constexpr LONG kSlack = InkRenderer::kNibReach + 1;
     InkRenderer renderer;
     for (int i = 0; i < lines.GetCount(); ++i) {
         const CLine& line = *lines.GetAt(i);
+        const CRect bounds = line.GetBounds();
+        // Rows of dc, in 64 bits: a damaged stroke may lie far beyond the page.
+        const int64_t top = (int64_t(bounds.top) - kSlack) * zoom;
+        const int64_t bottom = (int64_t(bounds.bottom) + kSlack + 1) * zoom;
+        if (bottom <= band.top || top >= band.bottom)
+            continue;
         const std::vector<StrokePoint>& points = line.Points();
         for (size_t p = 0; p < points.size(); ++p) {
             const StrokePoint& point = points[p];

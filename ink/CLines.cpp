@@ -6,7 +6,9 @@
 #include "platform/DrawingSurface.h"
 
 namespace {
-constexpr LONG kNibBeyondSlack = InkRenderer::kNibReach - CLine::kVisibilitySlack;
+// The nib's reach around a curve sample, and one pixel more for a sample's rounding on a curve
+// that runs along the edge of the points' bounds.
+constexpr LONG kNibBeyondSlack = InkRenderer::kNibReach + 1 - CLine::kVisibilitySlack;
 static_assert(kNibBeyondSlack >= 0);
 }  // namespace
 

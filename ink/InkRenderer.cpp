@@ -2,7 +2,9 @@
 
 #include "platform/DrawingSurface.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -29,6 +31,34 @@ bool WithinOnePixel(LONG x, LONG y, POINT p)
     return std::abs(x - p.x) < 2 && std::abs(y - p.y) < 2;
 }
 
+// The ink laid over a pixel with weight a for the old colour: 0 gives the ink alone, 255 the
+// old colour all but alone, 256 and more the old pixel exactly, with no test per pixel. Red and
+// blue blend in one multiply, as no channel's sum reaches 2^16 and carries into the next.
+class InkBlend {
+public:
+    InkBlend(LONG red, LONG green, LONG blue) : m_rb(uint32_t(red) << 16 | uint32_t(blue)), m_g(uint32_t(green) << 8) {}
+
+    QRgb Over(QRgb old, LONG a) const
+    {
+        const uint32_t keep = uint32_t(std::clamp<LONG>(a, 0, 256));
+        const uint32_t ink = 255 - std::min<uint32_t>(keep, 255);
+        return 0xFF000000u | ((((old & 0xFF00FFu) * keep + m_rb * ink) >> 8) & 0xFF00FFu)
+            | ((((old & 0xFF00u) * keep + m_g * ink) >> 8) & 0xFF00u);
+    }
+
+private:
+    uint32_t m_rb;  // the ink's red and blue where a QRgb holds them
+    uint32_t m_g;   // and its green
+};
+
+// Whether v lies clear of the integers, so that truncating it gives the same as truncating any
+// value within a billionth of it.
+bool ClearOfIntegers(double v)
+{
+    const double fraction = v - std::floor(v);
+    return fraction > 1e-9 && fraction < 1 - 1e-9;
+}
+
 // Distance of each nib offset from the centre, indexed [dy + 6][dx + 6].
 struct OffsetDistances {
     double value[InkRenderer::kNibSize][InkRenderer::kNibSize];
@@ -40,6 +70,18 @@ struct OffsetDistances {
     }
 };
 const OffsetDistances g_distance;
+
+// Distance of offset (dx, dy) from the ink's centre line: round nibs measure from the centre
+// (roundDistances, from RoundDistances), directed ones across the direction of motion, (stepX,
+// stepY) the direction's scales.
+template <bool Round>
+LONG NibDistance(LONG dx, LONG dy, LONG d0, LONG stepX, LONG stepY, const LONG* roundDistances)
+{
+    if constexpr (Round)
+        return roundDistances[(dy + InkRenderer::kNibReach) * InkRenderer::kNibSize + dx + InkRenderer::kNibReach] + d0;
+    else
+        return dx * stepX - dy * stepY + d0;
+}
 
 struct Templates {
     InkRenderer::NibMask mask[5];
@@ -328,15 +370,7 @@ void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, L
     const LONG sx = stepX < 0 ? -1 : 1;
     const LONG sy = stepY < 0 ? -1 : 1;
     LONG kx, ky;
-    if (a <= b) {
-        const double theta = std::atan2(double(a), double(b));
-        kx = LONG(std::cos(theta) * m_softness);
-        ky = LONG(std::sin(theta) * m_softness);
-    } else {
-        const double theta = std::atan2(double(b), double(a));
-        kx = LONG(std::sin(theta) * m_softness);
-        ky = LONG(std::cos(theta) * m_softness);
-    }
+    DirectionScales(a, b, m_softness, kx, ky);
     const LONG d0 = ((s.y & 0xFF) * ky * sy - (s.x & 0xFF) * kx * sx) >> 8;
 
     const LONG reach = 255 / m_softness + 3;
@@ -358,6 +392,40 @@ void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, L
     }
 }
 
+void InkRenderer::DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky)
+{
+    // Along an axis the angle is 0: cos 0 and sin 0 are exactly 1 and 0.
+    if (a == 0) {
+        kx = softness;
+        ky = 0;
+        return;
+    }
+    if (b == 0) {
+        kx = 0;
+        ky = softness;
+        return;
+    }
+    // cos θ = b / h and sin θ = a / h, within a few units in the last place of the library's
+    // functions: where neither product is near an integer, both truncate alike.
+    const double h = std::sqrt(double(a) * double(a) + double(b) * double(b));
+    const double fx = double(softness) * (double(b) / h);
+    const double fy = double(softness) * (double(a) / h);
+    if (ClearOfIntegers(fx) && ClearOfIntegers(fy)) {
+        kx = LONG(fx);
+        ky = LONG(fy);
+        return;
+    }
+    if (a <= b) {
+        const double theta = std::atan2(double(a), double(b));
+        kx = LONG(std::cos(theta) * softness);
+        ky = LONG(std::sin(theta) * softness);
+    } else {
+        const double theta = std::atan2(double(b), double(a));
+        kx = LONG(std::sin(theta) * softness);
+        ky = LONG(std::cos(theta) * softness);
+    }
+}
+
 void InkRenderer::PlotPixel(DrawingSurface* dc, LONG x, LONG y, LONG d)
 {
     if (m_zoomDown > 1 && ((x + 1) % m_zoomDown == 0 || (y + 1) % m_zoomDown == 0))
@@ -370,9 +438,7 @@ void InkRenderer::PlotPixel(DrawingSurface* dc, LONG x, LONG y, LONG d)
     const COLORREF old = dc->GetPixel(x * m_zoomUp / m_zoomDown, y * m_zoomUp / m_zoomDown);
     if (old == CLR_INVALID)
         return;  // outside the surface: the write below would land nowhere as well
-    const auto blend = [a](LONG oldChannel, LONG ink) { return BYTE(((oldChannel * a + ink * (255 - a)) >> 8) & 0xFF); };
-    const COLORREF color = RGB(blend(GetRValue(old), m_red), blend(GetGValue(old), m_green),
-                               blend(GetBValue(old), m_blue));
+    const COLORREF color = QRgbToColorRef(InkBlend(m_red, m_green, m_blue).Over(ColorRefToQRgb(old), a));
     if (m_zoomUp > 1)
         dc->FillSolidRect(CRect(m_zoomUp * x, m_zoomUp * y, m_zoomUp * x + m_zoomUp, m_zoomUp * y + m_zoomUp), color);
     else
@@ -399,24 +465,117 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     reach = std::min<LONG>(reach, kNibReach);
     Touch(x, y, reach);
 
-    PlotPixel(dc, x, y, d0);
-    const bool round = sx == 0 && sy == 0;
+    const LONG* round = sx == 0 && sy == 0 ? RoundDistances(ky) : nullptr;
+    if (round)
+        MarkRoundCoverage(d0, round, reach);
+    const LONG stepX = sx * kx;
+    const LONG stepY = sy * ky;
+    if (m_zoomDown > 1)
+        StampNibReduced(dc, x, y, d0, stepX, stepY, round, reach);
+    else if (m_zoomUp == 1 && round)
+        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, round, reach);
+    else if (m_zoomUp == 1)
+        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, round, reach);
+    else if (round)
+        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, round, reach);
+    else
+        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, round, reach);
+}
+
+// The round nib's distances at scale ky, [dy + 6][dx + 6] in one row: each offset's distance
+// from the centre times ky, truncated. Worked out again only when ky changes, which a run of
+// discs of one width does not.
+const LONG* InkRenderer::RoundDistances(LONG ky)
+{
+    if (!m_roundReady || ky != m_roundScale) {
+        for (int r = 0; r < kNibSize; ++r)
+            for (int c = 0; c < kNibSize; ++c)
+                m_roundDistances[size_t(r * kNibSize + c)] = LONG(g_distance.value[r][c] * ky);
+        m_roundScale = ky;
+        m_roundReady = true;
+    }
+    return m_roundDistances.data();
+}
+
+// A round nib covers the offsets of m_newMask whose ink reaches far enough; the centre is left
+// as it is.
+void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, LONG reach)
+{
     for (LONG dy = -reach; dy <= reach; ++dy) {
         const DWORD row = m_newMask[size_t(dy + kNibReach)];
-        if (row == 0)
-            continue;
         for (LONG dx = -reach; dx <= reach; ++dx) {
             const int bit = kNibReach - dx;
             if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
                 continue;
-            LONG d;
-            if (round) {
-                d = LONG(g_distance.value[dy + kNibReach][dx + kNibReach] * ky) + d0;
-                if (std::abs(d) < m_width + 255)
-                    m_curMask[size_t(dy + kNibReach)] |= 1u << bit;
+            const LONG d = NibDistance<true>(dx, dy, d0, 0, 0, round);
+            if (std::abs(d) < m_width + 255)
+                m_curMask[size_t(dy + kNibReach)] |= 1u << bit;
+        }
+    }
+}
+
+// Each pixel of a nib is blended once, so the order within a nib does not matter; what stays
+// in order is one nib after the other, which is all the blending of a pixel depends on.
+template <bool UnitZoom, bool Round>
+void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
+                           LONG reach)
+{
+    // Page pixel (x, y) is the square of m_zoomUp device pixels from (left, top); a square is
+    // drawn when its first pixel is inside the clip.
+    const CRect& clip = dc->DeviceClipRect();
+    const POINT org = dc->GetViewportOrg();
+    const int64_t zoom = UnitZoom ? 1 : m_zoomUp;
+    const int64_t left = int64_t(x) * zoom + org.x;
+    const int64_t top = int64_t(y) * zoom + org.y;
+    if (top + (reach + 1) * zoom <= clip.top || top - reach * zoom >= clip.bottom)
+        return;  // the nib is on rows of another band
+    DWORD columns = 0;
+    for (LONG dx = -reach; dx <= reach; ++dx) {
+        const int64_t column = left + dx * zoom;
+        if (column >= clip.left && column < clip.right)
+            columns |= 1u << (kNibReach - dx);
+    }
+    const InkBlend ink(m_red, m_green, m_blue);
+    const LONG aOffset = (-3 * m_width) / 2;
+    for (LONG dy = -reach; dy <= reach; ++dy) {
+        const int64_t rowTop = top + dy * zoom;
+        DWORD bits = m_newMask[size_t(dy + kNibReach)] | (dy == 0 ? 1u << kNibReach : 0u);
+        bits &= columns;
+        if (bits == 0 || rowTop < clip.top || rowTop >= clip.bottom)
+            continue;
+        QRgb* line = dc->DeviceScanLine(LONG(rowTop));
+        while (bits != 0) {
+            const int bit = std::countr_zero(bits);
+            bits &= bits - 1;
+            const LONG dx = kNibReach - bit;
+            const LONG a = std::abs(NibDistance<Round>(dx, dy, d0, stepX, stepY, round)) + aOffset;
+            const LONG column = LONG(left + dx * zoom);
+            const QRgb value = ink.Over(line[column], a);
+            if constexpr (UnitZoom) {
+                line[column] = value;
             } else {
-                d = dx * sx * kx - dy * sy * ky + d0;
+                const LONG right = LONG(std::min<int64_t>(column + zoom, clip.right));
+                const LONG bottom = LONG(std::min<int64_t>(rowTop + zoom, clip.bottom));
+                for (LONG r = LONG(rowTop); r < bottom; ++r)
+                    std::fill(dc->DeviceScanLine(r) + column, dc->DeviceScanLine(r) + right, value);
             }
+        }
+    }
+}
+
+// At a reduced zoom only some page pixels show: each goes through PlotPixel.
+void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY,
+                                  const LONG* round, LONG reach)
+{
+    PlotPixel(dc, x, y, d0);
+    for (LONG dy = -reach; dy <= reach; ++dy) {
+        const DWORD row = m_newMask[size_t(dy + kNibReach)];
+        for (LONG dx = -reach; dx <= reach; ++dx) {
+            const int bit = kNibReach - dx;
+            if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
+                continue;
+            const LONG d = round ? NibDistance<true>(dx, dy, d0, stepX, stepY, round)
+                                 : NibDistance<false>(dx, dy, d0, stepX, stepY, round);
             PlotPixel(dc, x + dx, y + dy, d);
         }
     }

@@ -54,6 +54,10 @@ public:
     // Recomputes m_newMask for the step from pixel (px, py) to (x, y); (dxf, dyf) is the step in
     // 1/256 pixel.
     void UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf);
+    // The nib's direction scales for a step of a across and b down (both ≥ 0, 1/256 pixel):
+    // kx = LONG(cos θ × softness) and ky = LONG(sin θ × softness), θ = atan2(a, b), taken from
+    // a square root where that truncates alike and from the trigonometry otherwise.
+    static void DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky);
     // The angle at p2 between p1 and p3 in whole degrees, 0..180; 180 is a straight line.
     LONG TurnAngle(POINT p1, POINT p2, POINT p3) const;
     // The point at t on the quadratic curve p0, p1, p2.
@@ -101,6 +105,14 @@ private:
     void SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS);
     void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
+    const LONG* RoundDistances(LONG ky);
+    void MarkRoundCoverage(LONG d0, const LONG* round, LONG reach);
+    // round: RoundDistances for a round nib, null for a directed one of scales (stepX, stepY).
+    template <bool UnitZoom, bool Round>
+    void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
+                  LONG reach);
+    void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
+                         LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
 
     NibMask m_prevMask{};
@@ -142,4 +154,7 @@ private:
     DWORD m_curvesDrawn = 0;
     DWORD m_samplesStamped = 0;
     CRect m_touched;  // dc pixels
+    std::array<LONG, kNibSize * kNibSize> m_roundDistances{};
+    LONG m_roundScale = 0;  // the ky m_roundDistances holds, once m_roundReady
+    bool m_roundReady = false;
 };

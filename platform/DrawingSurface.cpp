@@ -73,6 +73,23 @@ void DrawingSurface::MakeWritable()
     m_writable = true;
 }
 
+DrawingSurface DrawingSurface::SharedPart(const RECT& device)
+{
+    if (IsNull())
+        return DrawingSurface();
+    if (!m_writable)
+        MakeWritable();  // detaches here, once, and not in a part
+    DrawingSurface part(QImage(m_bits, m_width, m_height, m_bpl, QImage::Format_RGB32));
+    if (!part.m_clip.IntersectRect(m_clip, device))
+        part.m_clip = CRect();
+    part.m_org = m_org;
+    part.m_pos = m_pos;
+    part.m_rop2 = m_rop2;
+    part.m_pen = m_pen;
+    part.m_brush = m_brush;
+    return part;
+}
+
 POINT DrawingSurface::SetViewportOrg(LONG x, LONG y)
 {
     const POINT old = m_org;

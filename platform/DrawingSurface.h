@@ -87,6 +87,17 @@ public:
         DeviceRow(LONG(dy))[dx] = ColorRefToQRgb(color);
     }
 
+    // A surface over this one's pixels, not a copy, with its viewport origin, pen, brush and
+    // raster operation and the clip narrowed to device (device pixels): what is drawn on it is
+    // drawn here. Parts over rows of their own can be drawn on from several threads at once.
+    // A part must not outlive this surface's bitmap, and this surface must not be drawn on
+    // while its parts are.
+    DrawingSurface SharedPart(const RECT& device);
+
+    // Device row dy (0 <= dy < DeviceHeight) for reading and writing in place, for loops that
+    // blend many pixels: the caller keeps within DeviceClipRect and writes opaque pixels.
+    QRgb* DeviceScanLine(LONG dy) { return DeviceRow(dy); }
+
     void FillSolidRect(const RECT& rect, COLORREF color);
     // Fills the rectangle with the selected brush, combined by a ternary raster operation.
     void PatBlt(LONG x, LONG y, LONG width, LONG height, DWORD rop);

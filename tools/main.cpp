@@ -90,10 +90,10 @@ QString WriteImage(const QImage& image, const QString& path, const PageSettings&
     if (!file.Open())
         return file.ErrorString();
     QImageWriter writer(&file.Device(), "png");
-    // Qt's PNG writer turns quality into a zlib level (100 none, 0 the most). A page of flat
-    // colours compresses about as well at this lighter level, in much less time than the
-    // default.
-    writer.setQuality(70);
+    // Qt's PNG writer turns quality into a zlib level, (100 - quality) × 9 / 91: 85 gives the
+    // fastest level, 1. A page of flat colours and ink comes out about 3 % larger than at
+    // level 2, and about 5 times smaller than stored without compression (level 0).
+    writer.setQuality(85);
     if (!writer.write(image)) {
         file.Cancel();
         return writer.errorString();

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 namespace {
 
 using Segment = InkRenderer::Segment;
@@ -280,6 +283,51 @@ TEST(InkRendererGeometry, bezier_truncates_and_keeps_equal_coordinates_exact)
         const POINT p = InkRenderer::Bezier({7777, 3}, {7777, 900}, {7777, 17}, t);
         EXPECT_EQ(p.x, 7777) << t;
     }
+}
+
+// The nib's direction scales as the angle's cosine and sine give them, truncated.
+void TrigonometricScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky)
+{
+    if (a <= b) {
+        const double theta = std::atan2(double(a), double(b));
+        kx = LONG(std::cos(theta) * softness);
+        ky = LONG(std::sin(theta) * softness);
+    } else {
+        const double theta = std::atan2(double(b), double(a));
+        kx = LONG(std::sin(theta) * softness);
+        ky = LONG(std::cos(theta) * softness);
+    }
+}
+
+// Every step of up to a pixel each way at every softness a width gives, then steps
+// of any length from a fixed seed: a single scale off by one would move ink by a pixel.
+TEST(InkRendererGeometry, direction_scales_truncate_exactly_as_the_trigonometry)
+{
+    long long mismatches = 0;
+    const auto check = [&](LONG a, LONG b, LONG softness) {
+        LONG kx = -1, ky = -1, wantX = -2, wantY = -2;
+        InkRenderer::DirectionScales(a, b, softness, kx, ky);
+        TrigonometricScales(a, b, softness, wantX, wantY);
+        if (kx != wantX || ky != wantY) {
+            if (++mismatches <= 5)
+                ADD_FAILURE() << "step " << a << ", " << b << " softness " << softness << ": " << kx << ", " << ky
+                              << " instead of " << wantX << ", " << wantY;
+        }
+    };
+    for (LONG softness = 100; softness <= 300; ++softness)
+        for (LONG a = 0; a <= 256; ++a)
+            for (LONG b = 0; b <= 256; ++b)
+                check(a, b, softness);
+    std::mt19937 random(18);
+    std::uniform_int_distribution<LONG> step(0, 1 << 24);
+    std::uniform_int_distribution<LONG> softness(100, 300);
+    for (int i = 0; i < 2000000; ++i)
+        check(step(random), step(random), softness(random));
+    EXPECT_EQ(mismatches, 0);
+    LONG kx = 0, ky = 0;
+    InkRenderer::DirectionScales(3, 4, 200, kx, ky);  // a 3-4-5 step: cos 0.8, sin 0.6
+    EXPECT_EQ(kx, 160);
+    EXPECT_EQ(ky, 120);
 }
 
 TEST(InkRendererMasks, step_right_shifts_previous_coverage_to_the_high_bits)
