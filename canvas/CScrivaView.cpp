@@ -12,12 +12,26 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
 constexpr LONG kUndoSlack = 7;
 constexpr LONG kRedoSlack = 5;
+
+// Fills window outside inner (device pixels) with color.
+void FillAround(DrawingSurface& window, const CRect& inner, COLORREF color)
+{
+    const LONG cw = window.DeviceWidth();
+    const LONG ch = window.DeviceHeight();
+    const LONG top = std::clamp<LONG>(inner.top, 0, ch);
+    const LONG bottom = std::clamp<LONG>(inner.bottom, top, ch);
+    window.FillSolidRect(CRect(0, 0, cw, top), color);
+    window.FillSolidRect(CRect(0, bottom, cw, ch), color);
+    window.FillSolidRect(CRect(0, top, std::clamp<LONG>(inner.left, 0, cw), bottom), color);
+    window.FillSolidRect(CRect(std::clamp<LONG>(inner.right, 0, cw), top, cw, bottom), color);
+}
 }  // namespace
 
 CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
@@ -191,13 +205,13 @@ void CScrivaView::OnDraw(DrawingSurface& window)
     } else {
         const QSize screen = ScreenMetrics::ScreenSize();
         const LONG s = screen.width();
-        const LONG t = screen.height();
         m_nPageMarginX = int(s / 2.0 - s * m_fZoom * 0.5);
-        window.FillSolidRect(CRect(0, 0, cw, ch), kMarginGrey);  // also below a short page
+        // Grey all round the page (the bands beside it, and below a short page); the page's own
+        // pixels are written once, by the stretch.
+        const CRect shown(m_nPageMarginX - scroll.x(), -scroll.y(), m_nPageMarginX - scroll.x() + LONG(w * m_fZoom),
+                          LONG(h * m_fZoom) - scroll.y());
+        FillAround(window, shown, kMarginGrey);
         ScopedViewportOrg scrolled(window, -scroll.x(), -scroll.y());
-        window.FillSolidRect(CRect(0, 0, m_nPageMarginX, t), kMarginGrey);
-        const LONG right = LONG(s * m_fZoom + m_nPageMarginX);
-        window.FillSolidRect(CRect(right, 0, right + s, t), kMarginGrey);
         window.StretchBlt(m_nPageMarginX, 0, LONG(w * m_fZoom), LONG(h * m_fZoom), page, 0, 0, w, h, SRCCOPY);
     }
     // The selected picture's frame is the window's: exports, prints and mail never show it.

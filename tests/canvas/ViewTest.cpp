@@ -74,6 +74,13 @@ TEST_F(ViewTest, half_zoom_centres_the_page_between_grey_bands)
     EXPECT_EQ(At(window, 400, 45), kLine);  // page row 90 lands on window row 45
     EXPECT_EQ(m_view->WindowToPage({256, 0}), (POINT{0, 0}));
     EXPECT_EQ(m_view->WindowToPage({300, 100}), (POINT{88, 200}));
+    // Below the page's 682 rows at half size the window is grey too.
+    QImage tall = DrawingSurface::CreateBitmap(800, 760);
+    tall.fill(Qt::black);
+    m_view->OnDraw(tall);
+    EXPECT_EQ(At(tall, 400, 681), kBack);
+    EXPECT_EQ(At(tall, 400, 682), kGrey);
+    EXPECT_EQ(At(tall, 100, 759), kGrey);
 }
 
 TEST_F(ViewTest, zoom_steps_between_half_and_four_and_sizes_the_scrolling)
