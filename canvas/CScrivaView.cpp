@@ -275,8 +275,9 @@ CRect CScrivaView::WindowPixelsOver(const CRect& part, bool inset) const
 QRect CScrivaView::LogicalRect(const CRect& device) const
 {
     const double ratio = PixelRatio();
-    return QRect(int(device.left / ratio), int(device.top / ratio), int(std::ceil(device.Width() / ratio)),
-                 int(std::ceil(device.Height() / ratio)));
+    const QPoint topLeft(int(std::floor(device.left / ratio)), int(std::floor(device.top / ratio)));
+    const QPoint end(int(std::ceil(device.right / ratio)), int(std::ceil(device.bottom / ratio)));
+    return QRect(topLeft, end - QPoint(1, 1));
 }
 
 void CScrivaView::ShowRestOfPage()
