@@ -12,12 +12,26 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr COLORREF kMarginGrey = RGB(200, 200, 200);
 constexpr LONG kUndoSlack = 7;
 constexpr LONG kRedoSlack = 5;
+
+// Fills window outside inner (device pixels) with color.
+void FillAround(DrawingSurface& window, const CRect& inner, COLORREF color)
+{
+    const LONG cw = window.DeviceWidth();
+    const LONG ch = window.DeviceHeight();
+    const LONG top = std::clamp<LONG>(inner.top, 0, ch);
+    const LONG bottom = std::clamp<LONG>(inner.bottom, top, ch);
+    window.FillSolidRect(CRect(0, 0, cw, top), color);
+    window.FillSolidRect(CRect(0, bottom, cw, ch), color);
+    window.FillSolidRect(CRect(0, top, std::clamp<LONG>(inner.left, 0, cw), bottom), color);
+    window.FillSolidRect(CRect(std::clamp<LONG>(inner.right, 0, cw), top, cw, bottom), color);
+}
 }  // namespace
 
 CScrivaView::CScrivaView(CScrivaDoc& document, QWidget* parent)
@@ -191,13 +205,13 @@ void CScrivaView::OnDraw(DrawingSurface& window)
     } else {
         const QSize screen = ScreenMetrics::ScreenSize();
         const LONG s = screen.width();
-        const LONG t = screen.height();
         m_nPageMarginX = int(s / 2.0 - s * m_fZoom * 0.5);
-        window.FillSolidRect(CRect(0, 0, cw, ch), kMarginGrey);  // also below a short page
+        // Grey all round the page (the bands beside it, and below a short page); the page's own
+        // pixels are written once, by the stretch.
+        const CRect shown(m_nPageMarginX - scroll.x(), -scroll.y(), m_nPageMarginX - scroll.x() + LONG(w * m_fZoom),
+                          LONG(h * m_fZoom) - scroll.y());
+        FillAround(window, shown, kMarginGrey);
         ScopedViewportOrg scrolled(window, -scroll.x(), -scroll.y());
-        window.FillSolidRect(CRect(0, 0, m_nPageMarginX, t), kMarginGrey);
-        const LONG right = LONG(s * m_fZoom + m_nPageMarginX);
-        window.FillSolidRect(CRect(right, 0, right + s, t), kMarginGrey);
         window.StretchBlt(m_nPageMarginX, 0, LONG(w * m_fZoom), LONG(h * m_fZoom), page, 0, 0, w, h, SRCCOPY);
     }
     // The selected picture's frame is the window's: exports, prints and mail never show it.
@@ -215,33 +229,70 @@ void CScrivaView::ShowPagePart(const CRect& part)
 {
     if (!viewport()->isVisible() || m_dcWindow.IsNull())
         return;
-    const double ratio = PixelRatio();
-    if (part == m_page.PageRect()) {
+    const CRect client(0, 0, m_dcWindow.DeviceWidth(), m_dcWindow.DeviceHeight());
+    if (m_pageFill == PageFill::RuledPage || (m_pageFill == PageFill::None && part == m_page.PageRect())) {
         // The ruled page, before any band is drawn on it: the whole window at once.
         OnDraw(m_dcWindow);
         m_windowDirty = false;
+        m_tail.Drop();  // drawn over with the page
         viewport()->repaint();
+        if (m_pageFill == PageFill::RuledPage) {
+            m_pageFill = PageFill::Bands;
+            CRect page;
+            page.IntersectRect(WindowPixelsOver(m_page.PageRect(), false), client);
+            m_pageUnshown = QRegion(page.left, page.top, page.Width(), page.Height());
+        }
         return;
     }
-    // The window's device pixels over part, a row short at each edge: a window row there may
-    // take its pixels from a neighbouring band, still being drawn. The whole window is drawn
-    // again once the page is done.
-    const QPoint scroll = ScrollPosition();
-    const double zoom = m_fZoom;
-    const double left = m_fZoom >= 1.0f ? 0 : m_nPageMarginX;
-    const CRect window(LONG(std::ceil((left + part.left * zoom - scroll.x()) * ratio)),
-                       LONG(std::ceil((part.top * zoom - scroll.y()) * ratio)) + 1,
-                       LONG(std::floor((left + part.right * zoom - scroll.x()) * ratio)),
-                       LONG(std::floor((part.bottom * zoom - scroll.y()) * ratio)) - 1);
+    // A window row at a band's edge may take its pixels from the neighbouring band, still
+    // being drawn: those rows are shown once the page is done.
     CRect shown;
-    if (!shown.IntersectRect(window, CRect(0, 0, m_dcWindow.DeviceWidth(), m_dcWindow.DeviceHeight())))
+    if (!shown.IntersectRect(WindowPixelsOver(part, true), client))
         return;
     {
         ScopedClipRect clip(m_dcWindow, shown);
         OnDraw(m_dcWindow);
     }
-    viewport()->repaint(QRect(int(shown.left / ratio), int(shown.top / ratio), int(std::ceil(shown.Width() / ratio)),
-                              int(std::ceil(shown.Height() / ratio))));
+    m_pageUnshown -= QRegion(shown.left, shown.top, shown.Width(), shown.Height());
+    viewport()->repaint(LogicalRect(shown));
+}
+
+CRect CScrivaView::WindowPixelsOver(const CRect& part, bool inset) const
+{
+    const double ratio = PixelRatio();
+    const QPoint scroll = ScrollPosition();
+    const double zoom = m_fZoom;
+    const double left = m_fZoom >= 1.0f ? 0 : m_nPageMarginX;
+    const double x0 = (left + part.left * zoom - scroll.x()) * ratio;
+    const double x1 = (left + part.right * zoom - scroll.x()) * ratio;
+    const double y0 = (part.top * zoom - scroll.y()) * ratio;
+    const double y1 = (part.bottom * zoom - scroll.y()) * ratio;
+    if (inset)
+        return CRect(LONG(std::ceil(x0)), LONG(std::ceil(y0)) + 1, LONG(std::floor(x1)), LONG(std::floor(y1)) - 1);
+    return CRect(LONG(std::floor(x0)), LONG(std::floor(y0)), LONG(std::ceil(x1)), LONG(std::ceil(y1)));
+}
+
+QRect CScrivaView::LogicalRect(const CRect& device) const
+{
+    const double ratio = PixelRatio();
+    const QPoint topLeft(int(std::floor(device.left / ratio)), int(std::floor(device.top / ratio)));
+    const QPoint end(int(std::ceil(device.right / ratio)), int(std::ceil(device.bottom / ratio)));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+void CScrivaView::ShowRestOfPage()
+{
+    m_pageFill = PageFill::None;
+    QRegion logical;
+    for (const QRect& rest : m_pageUnshown) {
+        const CRect device(rest.left(), rest.top(), rest.right() + 1, rest.bottom() + 1);
+        ScopedClipRect clip(m_dcWindow, device);
+        OnDraw(m_dcWindow);
+        logical += LogicalRect(device);
+    }
+    m_pageUnshown = QRegion();
+    if (!logical.isEmpty())
+        viewport()->repaint(logical);
 }
 
 // The window keeps what was drawn on it (live ink) until it is invalidated; only then is it
@@ -303,8 +354,28 @@ void CScrivaView::SetPageSettings(const PageSettings& settings)
 
 void CScrivaView::DrawRuledLines(bool withContent)
 {
-    m_page.DrawRuledLines(withContent);
-    Invalidate();
+    if (!withContent) {
+        m_page.DrawRuledLines(false);
+        Invalidate();
+        return;
+    }
+    // With a shown window the page goes up as it fills, and only what the bands left out is
+    // drawn at the end: the whole window is drawn once, not again after the page.
+    m_pageFill = PageFill::RuledPage;
+    m_pageUnshown = QRegion();
+    try {
+        m_page.DrawRuledLines(true);
+    } catch (...) {
+        m_pageFill = PageFill::None;
+        Invalidate();
+        throw;
+    }
+    if (m_pageFill == PageFill::Bands) {
+        ShowRestOfPage();
+    } else {
+        m_pageFill = PageFill::None;
+        Invalidate();  // nothing was shown: the next paint draws the window
+    }
 }
 
 void CScrivaView::RedrawPageRect(const RECT& rect)

@@ -357,6 +357,14 @@ private:
     void UpdateScreenRect(CRect rect, const CRect& window);
     // The same for device pixels of the window surface.
     void UpdateWindowRect(const CRect& device);
+    // The window's device pixels over part of the page (page pixels); inset, a row short at
+    // the top and bottom and only whole columns, else every pixel part reaches.
+    CRect WindowPixelsOver(const CRect& part, bool inset) const;
+    // Logical pixels of the viewport that cover device (window device pixels).
+    QRect LogicalRect(const CRect& device) const;
+    // The end of a page shown as it filled: the window's pixels over the page that no band
+    // showed (the rows between the bands) are drawn and shown now.
+    void ShowRestOfPage();
     // The provisional tail: taken off before the window is drawn on, drawn again after a batch.
     void RemoveInkTail();
     void DrawInkTail();
@@ -433,6 +441,11 @@ private:
     DrawingSurface m_dcWindow;    // the client area as shown, live ink included
     bool m_windowDirty = true;    // re-render from the page buffer before the next paint
     InkTail m_tail;               // on m_dcWindow only
+    // A page drawn with its content (DrawRuledLines) is shown as it fills: the ruled page, then
+    // band by band; m_pageUnshown holds the window's device pixels over the page still waiting.
+    enum class PageFill { None, RuledPage, Bands };
+    PageFill m_pageFill = PageFill::None;
+    QRegion m_pageUnshown;
     bool m_bInkTail = true;
     bool m_bInBatch = false;      // packets are being taken: repaints wait for the batch's end
     QRegion m_batchDirty;         // what the batch drew, logical pixels of the viewport

@@ -6,7 +6,13 @@ namespace {
 constexpr size_t kBufferSize = 64 * 1024;
 }
 
-CArchive::CArchive(QIODevice* device, Mode mode) : m_device(device), m_mode(mode), m_buffer(kBufferSize) {}
+CArchive::CArchive(QIODevice* device, Mode mode) : m_device(device), m_mode(mode), m_buffer(kBufferSize)
+{
+    // Counts are checked against the bytes left once per stroke, and a file answers its size
+    // with a system call each time: it is asked once.
+    if (m_mode == load && m_device && !m_device->isSequential())
+        m_deviceSize = m_device->size();
+}
 
 CArchive::~CArchive()
 {
@@ -33,7 +39,9 @@ qint64 CArchive::BytesLeft() const
 {
     if (m_mode != load)
         return 0;
-    const qint64 onDevice = m_device ? std::max<qint64>(0, m_device->bytesAvailable()) : 0;
+    qint64 onDevice = 0;
+    if (m_device)
+        onDevice = std::max<qint64>(0, m_deviceSize >= 0 ? m_deviceSize - m_device->pos() : m_device->bytesAvailable());
     return qint64(m_end - m_pos) + onDevice;
 }
 
@@ -86,4 +94,19 @@ void CArchive::Read(void* data, size_t size)
         bytes += chunk;
         size -= chunk;
     }
+}
+
+const char* CArchive::ReadBlock(size_t size)
+{
+    if (m_mode != load)
+        throw CArchiveException(CArchiveException::writeOnly, "reading from a storing archive");
+    if (m_end - m_pos >= size) {
+        const char* block = m_buffer.data() + m_pos;
+        m_pos += size;
+        return block;
+    }
+    CheckCount(qint64(size), 1);
+    m_block.resize(size);
+    Read(m_block.data(), size);
+    return m_block.data();
 }

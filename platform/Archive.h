@@ -53,6 +53,10 @@ public:
 
     void Write(const void* data, size_t size);
     void Read(void* data, size_t size);
+    // The next size bytes in one piece, for records read in bulk: a pointer into the read-ahead
+    // buffer, or into a copy when they run past its end. Valid until the next read. Raises the
+    // end-of-file error, before allocating anything, when fewer bytes remain.
+    const char* ReadBlock(size_t size);
 
     template <typename T>
     CArchive& operator<<(T value)
@@ -88,6 +92,8 @@ private:
     QIODevice* m_device;
     Mode m_mode;
     std::vector<char> m_buffer;
+    std::vector<char> m_block;  // a block that ran past the end of m_buffer
     size_t m_pos = 0;  // next byte to read, or bytes buffered for writing
     size_t m_end = 0;  // end of the bytes read ahead
+    qint64 m_deviceSize = -1;  // a loaded file's or buffer's size; -1 for a sequential device
 };

@@ -546,20 +546,25 @@ void DrawingSurface::StretchBlt(LONG x, LONG y, LONG width, LONG height, const D
     std::vector<int64_t> columns(size_t(std::max<LONG>(0, target.Width())));
     for (LONG dx = target.left; dx < target.right; ++dx)
         columns[size_t(dx - target.left)] = sx0 + int64_t(Wide(dx - dx0) * srcWidth / width);
+    // The columns never go back, so those inside the source are one run: the loops below
+    // check nothing per pixel (a window is painted this way at every paint).
+    size_t first = 0, end = columns.size();
+    while (first < end && columns[first] < 0)
+        ++first;
+    while (end > first && columns[end - 1] >= src.m_width)
+        --end;
     for (LONG dy = target.top; dy < target.bottom; ++dy) {
         const int64_t sRow = sy0 + int64_t(Wide(dy - dy0) * srcHeight / height);
         if (sRow < 0 || sRow >= src.m_height)
             continue;
         const QRgb* s = src.ConstDeviceRow(LONG(sRow));
-        QRgb* d = DeviceRow(dy);
-        for (LONG dx = target.left; dx < target.right; ++dx) {
-            const int64_t sCol = columns[size_t(dx - target.left)];
-            if (sCol < 0 || sCol >= src.m_width)
-                continue;
-            if (rop == SRCCOPY)
-                d[dx] = s[sCol];
-            else
-                d[dx] = ColorRefToQRgb(combineTernary(rop, m_brush, QRgbToColorRef(s[sCol]), QRgbToColorRef(d[dx])));
+        QRgb* d = DeviceRow(dy) + target.left;
+        if (rop == SRCCOPY) {
+            for (size_t i = first; i < end; ++i)
+                d[i] = s[columns[i]];
+            continue;
         }
+        for (size_t i = first; i < end; ++i)
+            d[i] = ColorRefToQRgb(combineTernary(rop, m_brush, QRgbToColorRef(s[columns[i]]), QRgbToColorRef(d[i])));
     }
 }

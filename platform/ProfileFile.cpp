@@ -145,26 +145,33 @@ int GetPrivateProfileInt(const QString& section, const QString& key, int default
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file)
 {
+    return WritePrivateProfileStrings(section, {{key, value}}, file);
+}
+
+bool WritePrivateProfileStrings(const QString& section, const QList<std::pair<QString, QString>>& entries,
+                                const QString& file)
+{
     std::optional<QStringList> read = ReadLines(file);
     if (!read)
         return false;
     QStringList& lines = *read;
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();  // the final line break
-    const QString entry = key + QLatin1Char('=') + value;
-    const Location at = Find(lines, section, key);
-    if (at.keyLine >= 0) {
-        // The key keeps the spelling it has in the file.
-        QString& line = lines[at.keyLine];
-        line = line.left(line.indexOf(QLatin1Char('=')) + 1) + value;
-    } else if (at.sectionLine >= 0) {
-        lines.insert(at.sectionEnd, entry);
-    } else {
-        if (!lines.isEmpty() && !lines.back().trimmed().isEmpty())
-            lines.append(QString());
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(entry);
+    for (const auto& [key, value] : entries) {
+        const QString entry = key + QLatin1Char('=') + value;
+        const Location at = Find(lines, section, key);
+        if (at.keyLine >= 0) {
+            // The key keeps the spelling it has in the file.
+            QString& line = lines[at.keyLine];
+            line = line.left(line.indexOf(QLatin1Char('=')) + 1) + value;
+        } else if (at.sectionLine >= 0) {
+            lines.insert(at.sectionEnd, entry);
+        } else {
+            if (!lines.isEmpty() && !lines.back().trimmed().isEmpty())
+                lines.append(QString());
+            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+            lines.append(entry);
+        }
     }
-
     return SafeFile::Write(file, lines.join(QLatin1Char('\n')).toUtf8() + '\n');
 }

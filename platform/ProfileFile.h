@@ -8,7 +8,10 @@
 // write, through a temporary file, so a failed write never leaves half a file. Only a regular
 // file is read; anything else in its place reads as missing and is never written over.
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The value's text, cut to bufferSize - 1 characters; defaultValue when missing.
 QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue,
@@ -23,3 +26,7 @@ int GetPrivateProfileInt(const QString& section, const QString& key, int default
 // writing one key would lose every other.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file);
+// The same for several keys of one section (key, value), in one rewrite of the file: each
+// rewrite waits for the disk.
+bool WritePrivateProfileStrings(const QString& section, const QList<std::pair<QString, QString>>& entries,
+                                const QString& file);

@@ -34,6 +34,8 @@ QString RecentFileList::DefaultFile()
 void RecentFileList::Add(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!m_files.isEmpty() && m_files.first() == absolute)
+        return;  // already first: the file stays as it is
     m_files.removeAll(absolute);
     m_files.prepend(absolute);
     while (m_files.size() > kSize)
@@ -41,9 +43,12 @@ void RecentFileList::Add(const QString& path)
     Write();
 }
 
+// One rewrite of the file for the whole list: each waits for the disk, after every open.
 void RecentFileList::Write() const
 {
     QDir().mkpath(QFileInfo(m_file).absolutePath());
+    QList<std::pair<QString, QString>> entries;
     for (int i = 0; i < kSize; ++i)
-        WritePrivateProfileString(kSection, KeyOf(i), i < m_files.size() ? m_files[i] : QString(), m_file);
+        entries.append({KeyOf(i), i < m_files.size() ? m_files[i] : QString()});
+    WritePrivateProfileStrings(kSection, entries, m_file);
 }

@@ -10,10 +10,13 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/Settings.h"
 
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -71,6 +74,13 @@ TEST_F(ViewTest, half_zoom_centres_the_page_between_grey_bands)
     EXPECT_EQ(At(window, 400, 45), kLine);  // page row 90 lands on window row 45
     EXPECT_EQ(m_view->WindowToPage({256, 0}), (POINT{0, 0}));
     EXPECT_EQ(m_view->WindowToPage({300, 100}), (POINT{88, 200}));
+    // Below the page's 682 rows at half size the window is grey too.
+    QImage tall = DrawingSurface::CreateBitmap(800, 760);
+    tall.fill(Qt::black);
+    m_view->OnDraw(tall);
+    EXPECT_EQ(At(tall, 400, 681), kBack);
+    EXPECT_EQ(At(tall, 400, 682), kGrey);
+    EXPECT_EQ(At(tall, 100, 759), kGrey);
 }
 
 TEST_F(ViewTest, zoom_steps_between_half_and_four_and_sizes_the_scrolling)
@@ -185,4 +195,49 @@ TEST_F(ViewTest, line_colour_comes_from_the_colour_chooser)
     m_view->OnCommand(IDC_LINE_COLOR);
     EXPECT_EQ(m_view->Page().Surface().GetPixel(10, 90), RGB(255, 0, 0));
     EXPECT_EQ(m_prompts.ColorDialogs(), 2);
+}
+
+// File Open in a shown window: the ruled page goes up at once and the ink band by band, and the
+// window is painted whole only that once; afterwards it shows exactly what a full redraw of the
+// window gives, the rows between the bands included.
+TEST_F(ViewTest, an_opened_note_paints_the_whole_window_once_and_ends_as_a_full_redraw)
+{
+    // Strokes down the whole page, across every band edge, and across it near the top and bottom.
+    for (LONG x = 40; x < 1000; x += 90)
+        AddStroke({x, 0}, {x + 30, 1364});
+    AddStroke({0, 2}, {1023, 4});
+    AddStroke({0, 1362}, {1023, 1360});
+    const QString note = m_dir.filePath(QStringLiteral("tall.Ilf"));
+    ASSERT_TRUE(m_doc.OnSaveDocument(note));
+    m_doc.OnNewDocument();
+    m_view->show();
+    QCoreApplication::processEvents();
+
+    struct PaintLog : QObject {
+        std::vector<QRect> rects;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+            return false;
+        }
+    } paints;
+    m_view->viewport()->installEventFilter(&paints);
+    m_prompts.QueueFileName(note);
+    m_doc.OnFileOpen();
+    QCoreApplication::processEvents();
+    m_view->viewport()->removeEventFilter(&paints);
+
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 13);
+    const QRect whole = m_view->viewport()->rect();
+    EXPECT_EQ(std::count(paints.rects.begin(), paints.rects.end(), whole), 1);
+    const QImage shown = m_view->WindowImage().copy();
+    QImage redrawn = DrawingSurface::CreateBitmap(shown.width(), shown.height());
+    m_view->OnDraw(redrawn);
+    EXPECT_EQ(shown, redrawn);
+    // The first stroke crosses window row 300 (page row 600) near page x 53, window x 282.
+    int inked = 0;
+    for (int x = 272; x < 292; ++x)
+        inked += At(shown, x, 300) != kBack;
+    EXPECT_GT(inked, 0);
 }

@@ -157,6 +157,25 @@ TEST(Archive, large_writes_span_the_internal_buffer)
     EXPECT_EQ(ar.BytesLeft(), 0);
 }
 
+TEST(Archive, blocks_read_in_bulk_span_the_internal_buffer_and_stop_at_the_end)
+{
+    const QByteArray bytes = Pattern(200'000);
+    Source in(bytes);
+    CArchive ar(&in.device, CArchive::load);
+    // 999-byte blocks: several of them run across a 64 KiB boundary of the read-ahead buffer.
+    constexpr int kBlock = 999;
+    int at = 0;
+    for (; at + kBlock <= bytes.size(); at += kBlock)
+        ASSERT_EQ(QByteArray(ar.ReadBlock(kBlock), kBlock), bytes.mid(at, kBlock)) << at;
+    const qint64 left = bytes.size() - at;
+    ASSERT_EQ(ar.BytesLeft(), left);
+    // A block longer than the rest is refused whole, and the rest can still be read.
+    EXPECT_EQ(CauseOf([&] { ar.ReadBlock(size_t(left) + 1); }), CArchiveException::endOfFile);
+    EXPECT_EQ(CauseOf([&] { ar.ReadBlock(size_t(1) << 40); }), CArchiveException::endOfFile);
+    EXPECT_EQ(QByteArray(ar.ReadBlock(size_t(left)), int(left)), bytes.mid(at));
+    EXPECT_EQ(ar.BytesLeft(), 0);
+}
+
 TEST(Archive, storing_reaches_the_device_on_close_or_destruction)
 {
     QBuffer buffer;

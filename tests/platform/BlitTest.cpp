@@ -100,6 +100,27 @@ TEST(StretchBlt, halving_keeps_every_other_source_pixel_unblended)
     EXPECT_EQ(DevicePixel(dst, 1, 1), SourceColor(2, 2));
 }
 
+// A source rectangle reaching past the source on every side (a window wider and taller than the
+// page): target pixels over the source get it, the others keep what they had.
+TEST(StretchBlt, target_pixels_beyond_the_source_are_left_alone)
+{
+    const DrawingSurface src = SourceSurface(4, 3);
+    constexpr COLORREF kUnder = RGB(0xF0, 0x3C, 0xAA);
+    for (DWORD rop : {DWORD(SRCCOPY), DWORD(SRCAND)}) {
+        SCOPED_TRACE(rop == SRCCOPY ? "copy" : "and");
+        DrawingSurface dst = FilledSurface(12, 8, kUnder);
+        // Twice the size from (-1, -1): target columns 0, 1, 10, 11 and rows 0, 1 lie beyond it.
+        dst.StretchBlt(0, 0, 12, 8, src, -1, -1, 6, 4, rop);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 12; ++x) {
+                const int sx = x / 2 - 1, sy = y / 2 - 1;
+                const bool inside = sx >= 0 && sx < 4 && sy >= 0 && sy < 3;
+                const COLORREF source = inside ? SourceColor(sx, sy) : kUnder;
+                EXPECT_EQ(DevicePixel(dst, x, y), rop == SRCCOPY ? source : source & kUnder) << x << ", " << y;
+            }
+    }
+}
+
 // The surface's 16 × 16 bitmap lives inside a larger buffer with a one-pixel guard frame, rows
 // padded by the guard column, so a write one pixel beyond any edge, or wrapping around a row
 // end, lands on a guard pixel.

@@ -91,6 +91,12 @@ TEST_F(ProfileFileTest, first_write_creates_file_and_section_and_last_write_wins
     EXPECT_TRUE(WritePrivateProfileString("COLOR", "pencolor", "-3", Path()));
     EXPECT_EQ(ReadText(), "[COLOR]\nPENCOLOR=-3\nBKCOLOR=1\n\n[LineHeight]\nLINEHEIGHT=90\n");
     EXPECT_EQ(GetPrivateProfileInt("COLOR", "PENCOLOR", 0, Path()), -3);
+
+    // Several keys at once: the same file as one key after another.
+    EXPECT_TRUE(WritePrivateProfileStrings("color", {{"LINECOLOR", "7"}, {"pencolor", "8"}}, Path()));
+    EXPECT_TRUE(WritePrivateProfileStrings("Recent", {{"File1", "/a"}, {"File2", ""}}, Path()));
+    EXPECT_EQ(ReadText(),
+              "[COLOR]\nPENCOLOR=8\nBKCOLOR=1\nLINECOLOR=7\n\n[LineHeight]\nLINEHEIGHT=90\n\n[Recent]\nFile1=/a\nFile2=\n");
 }
 
 TEST_F(ProfileFileTest, writing_keeps_other_lines_and_keys_with_trailing_blanks)

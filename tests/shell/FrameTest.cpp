@@ -14,6 +14,7 @@
 #include "shell/launch/SingleInstance.h"
 #include "shell/widgets/WindowShape.h"
 
+#include <QFile>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QLocalSocket>
@@ -191,6 +192,14 @@ TEST(RecentFiles, four_newest_first_without_repeats)
     }
     RecentFileList reread(file);
     EXPECT_EQ(reread.Files(), (QStringList{"/n/e.Ilf", "/n/d.Ilf", "/n/a.Ilf", "/n/c.Ilf"}));
+
+    // The note already first (saved again, opened again) leaves the file alone: every write
+    // of it waits for the disk.
+    QFile::remove(file);
+    reread.Add("/n/e.Ilf");
+    EXPECT_FALSE(QFile::exists(file));
+    reread.Add("/n/c.Ilf");
+    EXPECT_EQ(RecentFileList(file).Files(), (QStringList{"/n/c.Ilf", "/n/e.Ilf", "/n/d.Ilf", "/n/a.Ilf"}));
 }
 
 TEST(WindowShape, the_window_keeps_the_pixels_that_are_not_white)
