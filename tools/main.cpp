@@ -122,7 +122,7 @@ int Info(const ToolCommand& command, const CountingPrompts& prompts)
 int Render(const ToolCommand& command, const CountingPrompts& prompts)
 {
     CScrivaDoc doc;
-    HeadlessView view(doc, command.screen, SettingsFilePath());
+    HeadlessView view(doc, command.screen, SettingsFilePath(), HeadlessView::Start::OpeningNote);
     if (!OpenNote(doc, command.files[0], prompts, "render"))
         return kFailed;
     const QString problem = WriteImage(view.Page().Surface().Bitmap(), command.files[1], view.GetPageSettings());
@@ -178,7 +178,7 @@ int ExportFile(const QString& input, const QString& output, const ToolCommand& c
         }
         return WriteZoomedExport(doc, zoomed, view.GetPageSettings(), output, command);
     }
-    HeadlessView view(doc, command.screen, SettingsFilePath());
+    HeadlessView view(doc, command.screen, SettingsFilePath(), HeadlessView::Start::OpeningNote);
     if (!OpenNote(doc, input, prompts, "export"))
         return kFailed;
     if (!IsJpegName(output))
