@@ -3,18 +3,24 @@
 #include "platform/SafeFile.h"
 
 #include <QColorSpace>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QThread>
 
 #include <png.h>
 #include <zlib.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -164,16 +170,66 @@ void EncodeStrip(const Encoding& encoding, bool lastStrip, Strip& strip)
     deflateEnd(&stream);
 }
 
-// Encodes every strip, on as many threads as there are cores and strips.
-void EncodeStrips(const Encoding& encoding, std::vector<Strip>& strips)
+// Strips done by the threads, for the one that writes them in order.
+class FinishedStrips {
+public:
+    explicit FinishedStrips(size_t count) : m_done(count, false) {}
+
+    void Finish(size_t i)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done[i] = true;
+        }
+        m_changed.notify_all();
+    }
+    bool IsFinished(size_t i)
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_done[i];
+    }
+    void WaitFor(size_t i)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return bool(m_done[i]); });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<bool> m_done;
+};
+
+// Encodes every strip on as many threads as there are cores and strips. This thread encodes
+// too, and between its strips hands each finished strip to write, in order, then frees it, so
+// the file grows while the rest are compressed. After a failed write the remaining strips are
+// skipped. Returns false when a strip could not be encoded or write failed.
+bool EncodeStrips(const Encoding& encoding, std::vector<Strip>& strips, const std::function<bool(Strip&)>& write)
 {
+    const size_t count = strips.size();
+    FinishedStrips finished(count);
     std::atomic<size_t> next{0};
-    const auto work = [&] {
-        for (size_t i = next++; i < strips.size(); i = next++)
-            EncodeStrip(encoding, i + 1 == strips.size(), strips[i]);
+    std::atomic<bool> stop{false};
+    const auto encodeOne = [&](size_t i) {
+        if (!stop)
+            EncodeStrip(encoding, i + 1 == count, strips[i]);
+        finished.Finish(i);
     };
-    const size_t threads = std::min(strips.size(), size_t(std::max(1, QThread::idealThreadCount())));
+    const auto work = [&] {
+        for (size_t i = next++; i < count; i = next++)
+            encodeOne(i);
+    };
+    const size_t threads = std::min(count, size_t(std::max(1, QThread::idealThreadCount())));
     std::vector<std::thread> helpers;
+    // The helpers are joined however this returns: they compress the caller's strips.
+    struct JoinAll {
+        std::vector<std::thread>& threads;
+        ~JoinAll()
+        {
+            for (std::thread& thread : threads)
+                thread.join();
+        }
+    } joinAll{helpers};
     for (size_t t = 1; t < threads; ++t) {
         try {
             helpers.emplace_back(work);
@@ -181,9 +237,21 @@ void EncodeStrips(const Encoding& encoding, std::vector<Strip>& strips)
             break;  // no more threads: the ones there share the strips
         }
     }
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
+    bool ok = true;
+    for (size_t written = 0; written < count;) {
+        if (finished.IsFinished(written)) {
+            Strip& strip = strips[written++];
+            ok = ok && strip.ok && write(strip);
+            stop = !ok;
+            strip.deflated.reset();
+            continue;
+        }
+        if (const size_t i = next++; i < count)
+            encodeOne(i);
+        else
+            finished.WaitFor(written);
+    }
+    return ok;
 }
 
 // The zlib stream's two header bytes for level and strategy, as zlib itself writes them.
@@ -198,16 +266,22 @@ void PutZlibHeader(int level, int strategy, Strip& first)
     first.used = 2;
 }
 
-// Ends the zlib stream with the Adler-32 of all strips' filtered rows, big-endian.
-void PutZlibTrailer(std::vector<Strip>& strips)
+// Ends the zlib stream in the last strip with the Adler-32 of all strips' filtered rows,
+// big-endian.
+void PutZlibTrailer(uLong adler, Strip& last)
 {
-    uLong adler = strips.front().adler;
-    for (size_t i = 1; i < strips.size(); ++i)
-        adler = adler32_combine(adler, strips[i].adler, z_off_t(strips[i].filteredBytes));
-    Strip& last = strips.back();
     Reserve(last, 4);
     for (int shift = 24; shift >= 0; shift -= 8)
         last.deflated[last.used++] = (unsigned char)(adler >> shift);
+}
+
+// Starts the disk on what the file holds so far, so that the sync before it replaces its
+// target has little left to wait for.
+void StartWriteback(QIODevice& device)
+{
+    auto* file = qobject_cast<QFileDevice*>(&device);
+    if (file && file->handle() >= 0 && file->flush())
+        ::sync_file_range(file->handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 // Where libpng's output goes, and why it stopped.
@@ -311,17 +385,23 @@ bool WriteHeaderChunks(png_structp png, png_infop info, const Header& header)
     return true;
 }
 
-// The zlib stream in IDAT chunks, and the end of the file.
-bool WriteDataChunks(png_structp png, const std::vector<Strip>& strips)
+// Part of the zlib stream in IDAT chunks. False after libpng could not write them.
+bool WriteDataChunks(png_structp png, const Strip& strip)
 {
     static const png_byte kIdat[5] = "IDAT";
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    for (size_t at = 0; at < strip.used; at += kIdatBytes)
+        png_write_chunk(png, kIdat, strip.deflated.get() + at, std::min(kIdatBytes, strip.used - at));
+    return true;
+}
+
+// The end of the file.
+bool WriteEndChunk(png_structp png)
+{
     static const png_byte kIend[5] = "IEND";
     if (setjmp(png_jmpbuf(png)))
         return false;
-    for (const Strip& strip : strips) {
-        for (size_t at = 0; at < strip.used; at += kIdatBytes)
-            png_write_chunk(png, kIdat, strip.deflated.get() + at, std::min(kIdatBytes, strip.used - at));
-    }
     png_write_chunk(png, kIend, nullptr, 0);
     return true;
 }
@@ -397,7 +477,7 @@ bool PngWriter::Write(QIODevice& device)
     if (!WriteHeaderChunks(png.Png(), png.Info(), header))
         return Fail(output.deviceError.isEmpty() ? QString::fromLatin1(output.pngError) : output.deviceError);
 
-    // 2. The strips, compressed side by side into one zlib stream.
+    // 2. The strips, compressed side by side into one zlib stream and written in order.
     const int stripRows = StripRows(m_image.width(), encoding.bytesPerPixel);
     const qint64 rowBytes = qint64(m_image.width()) * encoding.bytesPerPixel + 1;
     std::vector<Strip> strips;
@@ -409,14 +489,25 @@ bool PngWriter::Write(QIODevice& device)
         strip.filteredBytes = rowBytes * strip.rows;
     }
     PutZlibHeader(encoding.level, encoding.strategy, strips.front());
-    EncodeStrips(encoding, strips);
-    if (!std::all_of(strips.begin(), strips.end(), [](const Strip& strip) { return strip.ok; }))
-        return Fail(QStringLiteral("out of memory"));
-    PutZlibTrailer(strips);
+    uLong adler = 1;  // of the strips written so far
+    const auto writeStrip = [&](Strip& strip) {
+        adler = &strip == &strips.front() ? strip.adler
+                                          : adler32_combine(adler, strip.adler, z_off_t(strip.filteredBytes));
+        if (&strip == &strips.back())
+            PutZlibTrailer(adler, strip);
+        if (!WriteDataChunks(png.Png(), strip))
+            return false;
+        StartWriteback(device);
+        return true;
+    };
+    const bool written = EncodeStrips(encoding, strips, writeStrip);
 
-    // 3. The image data and the end.
-    if (!WriteDataChunks(png.Png(), strips))
-        return Fail(output.deviceError.isEmpty() ? QString::fromLatin1(output.pngError) : output.deviceError);
+    // 3. The end.
+    if (!written || !WriteEndChunk(png.Png())) {
+        if (!output.deviceError.isEmpty())
+            return Fail(output.deviceError);
+        return Fail(output.pngError[0] ? QString::fromLatin1(output.pngError) : QStringLiteral("out of memory"));
+    }
     return true;
 }
 
