@@ -40,9 +40,9 @@ struct Strip {
     // last); left uninitialised, so only the pages written to are ever touched.
     std::unique_ptr<unsigned char[]> deflated;
     size_t capacity = 0;
-    size_t used = 0;  // bytes of deflated that hold output
-    uLong adler = 1;                      // Adler-32 of the filtered rows
-    qint64 filteredBytes = 0;
+    size_t used = 0;           // bytes of deflated that hold output
+    uLong adler = 1;           // Adler-32 of the filtered rows
+    qint64 filteredBytes = 0;  // the rows with their filter bytes, as zlib takes them
     bool ok = false;
 };
 
