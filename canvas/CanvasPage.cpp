@@ -18,9 +18,10 @@ CRect CanvasPage::NewPageRect(const CRect& desktop)
     return page;
 }
 
-CanvasPage::CanvasPage(const CRect& desktop) : m_desktop(desktop), m_rcPage(NewPageRect(desktop))
+CanvasPage::CanvasPage(const CRect& desktop, Buffer buffer) : m_desktop(desktop), m_rcPage(NewPageRect(desktop))
 {
-    CreatePageBuffer();
+    if (buffer == Buffer::Now)
+        CreatePageBuffer();
 }
 
 void CanvasPage::ReadSettings(const QString& settingsFile)
@@ -41,7 +42,7 @@ void CanvasPage::SetPageRect(const RECT& rect)
 {
     const bool resized = CRect(rect).Width() != m_rcPage.Width() || CRect(rect).Height() != m_rcPage.Height();
     m_rcPage = rect;
-    if (resized)
+    if (resized || m_dcPage.IsNull())
         CreatePageBuffer();
 }
 

@@ -17,7 +17,12 @@ public:
     // A new page is as wide as the desktop and 4/3 of that tall.
     static CRect NewPageRect(const CRect& desktop);
 
-    explicit CanvasPage(const CRect& desktop);
+    // When the buffer is made: at once for a new page, or by the first SetPageRect for a view
+    // that opens a note straight away, whose page would otherwise be made and ruled at the new
+    // page's size only to be thrown away.
+    enum class Buffer { Now, WithFirstPage };
+
+    explicit CanvasPage(const CRect& desktop, Buffer buffer = Buffer::Now);
 
     // Colours and line height from the settings file.
     void ReadSettings(const QString& settingsFile);
@@ -31,8 +36,8 @@ public:
     const CRect& PageRect() const { return m_rcPage; }
     LONG PageWidth() const { return m_rcPage.Width(); }
     LONG PageHeight() const { return m_rcPage.Height(); }
-    // Sets the page rectangle and rebuilds the buffer when its size changes. The content is
-    // undefined until the page is drawn.
+    // Sets the page rectangle and rebuilds the buffer when its size changes (or makes it, the
+    // first time after Buffer::WithFirstPage). The content is undefined until the page is drawn.
     void SetPageRect(const RECT& rect);
     // Back to a new page's size.
     void ResetPageRect();

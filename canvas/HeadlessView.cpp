@@ -6,12 +6,14 @@
 
 #include <QPageSize>
 
-HeadlessView::HeadlessView(CScrivaDoc& document, const CRect& screen, const QString& settingsFile)
-    : m_document(document), m_page(screen)
+HeadlessView::HeadlessView(CScrivaDoc& document, const CRect& screen, const QString& settingsFile, Start start)
+    : m_document(document),
+      m_page(screen, start == Start::NewPage ? CanvasPage::Buffer::Now : CanvasPage::Buffer::WithFirstPage)
 {
     m_page.ReadSettings(settingsFile);
     m_page.SetContent(&document.m_lines, &document.m_pictures);
-    m_page.DrawRuledLines(false);
+    if (start == Start::NewPage)
+        m_page.DrawRuledLines(false);
     document.SetView(this);
 }
 

@@ -8,8 +8,12 @@
 
 class HeadlessView : public IDocumentView {
 public:
+    // What the view holds before the document gives it a page: a new ruled page, or nothing
+    // when a note is opened at once (the page is made at the note's size then).
+    enum class Start { NewPage, OpeningNote };
+
     // The page geometry follows a screen of this size; settings from settingsFile.
-    HeadlessView(CScrivaDoc& document, const CRect& screen, const QString& settingsFile);
+    HeadlessView(CScrivaDoc& document, const CRect& screen, const QString& settingsFile, Start start = Start::NewPage);
 
     CanvasPage& Page() { return m_page; }
     bool HasInk() const { return m_hasInk; }

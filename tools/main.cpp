@@ -16,13 +16,12 @@
 #include "canvas/ZoomedPage.h"
 #include "document/CScrivaDoc.h"
 #include "pictures/ImageFiles.h"
-#include "platform/SafeFile.h"
+#include "pictures/PngWriter.h"
 #include "platform/Settings.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QJsonDocument>
 #include <QPageSize>
 #include <QTemporaryDir>
@@ -78,27 +77,16 @@ int WriteResult(bool written, const QString& path, const CountingPrompts& prompt
     return kFailed;
 }
 
-// PNG through Qt's writer, JPEG through the program's own JPEG writer; either replaces path
-// only when the new file is complete. Returns why the file could not be written, or nothing.
+// PNG through the program's own writer, on every core; JPEG through the program's own JPEG
+// writer. Either replaces path only when the new file is complete. Returns why the file could
+// not be written, or nothing.
 QString WriteImage(const QImage& image, const QString& path, const PageSettings& page)
 {
     if (IsJpegName(path)) {
         const bool written = CreateAttachment(nullptr, image, path, kJpegFormat, page.background, page.lineColor);
         return written ? QString() : QStringLiteral("could not be written");
     }
-    SafeFile file(path);
-    if (!file.Open())
-        return file.ErrorString();
-    QImageWriter writer(&file.Device(), "png");
-    // Qt's PNG writer turns quality into a zlib level, (100 - quality) × 9 / 91: 85 gives the
-    // fastest level, 1. A page of flat colours and ink comes out about 3 % larger than at
-    // level 2, and about 5 times smaller than stored without compression (level 0).
-    writer.setQuality(85);
-    if (!writer.write(image)) {
-        file.Cancel();
-        return writer.errorString();
-    }
-    return file.Commit() ? QString() : file.ErrorString();
+    return PngWriter::WriteFile(image, path);
 }
 
 // JSON on standard output, one line.
@@ -134,7 +122,7 @@ int Info(const ToolCommand& command, const CountingPrompts& prompts)
 int Render(const ToolCommand& command, const CountingPrompts& prompts)
 {
     CScrivaDoc doc;
-    HeadlessView view(doc, command.screen, SettingsFilePath());
+    HeadlessView view(doc, command.screen, SettingsFilePath(), HeadlessView::Start::OpeningNote);
     if (!OpenNote(doc, command.files[0], prompts, "render"))
         return kFailed;
     const QString problem = WriteImage(view.Page().Surface().Bitmap(), command.files[1], view.GetPageSettings());
@@ -190,7 +178,7 @@ int ExportFile(const QString& input, const QString& output, const ToolCommand& c
         }
         return WriteZoomedExport(doc, zoomed, view.GetPageSettings(), output, command);
     }
-    HeadlessView view(doc, command.screen, SettingsFilePath());
+    HeadlessView view(doc, command.screen, SettingsFilePath(), HeadlessView::Start::OpeningNote);
     if (!OpenNote(doc, input, prompts, "export"))
         return kFailed;
     if (!IsJpegName(output))

@@ -149,6 +149,24 @@ TEST_F(NoteTest, a_saved_note_opens_with_its_strokes_page_and_title)
     EXPECT_EQ(Contents(Path("a.Ilf")), StoreToBytes(other));
 }
 
+TEST_F(NoteTest, a_view_made_to_open_a_note_has_no_page_until_the_note_gives_it_one)
+{
+    AddStroke({50, 50}, {400, 300});
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("new-size.Ilf")));  // the page a new view makes
+    m_view.Page().AddPageLength();
+    ASSERT_TRUE(m_doc.OnSaveDocument(Path("longer.Ilf")));
+    for (const char* name : {"new-size.Ilf", "longer.Ilf"}) {
+        ASSERT_TRUE(m_doc.OnOpenDocument(Path(name)));
+        CScrivaDoc other;
+        HeadlessView view(other, kScreen, Path("KSTPVX.ini"), HeadlessView::Start::OpeningNote);
+        EXPECT_TRUE(view.Page().Surface().IsNull()) << name;
+        ASSERT_TRUE(other.OnOpenDocument(Path(name))) << name;
+        EXPECT_EQ(view.Page().Surface().DeviceHeight(), m_view.Page().PageHeight()) << name;
+        EXPECT_TRUE(view.HasInk()) << name;
+        EXPECT_EQ(view.Page().Surface().Bitmap(), m_view.Page().Surface().Bitmap()) << name;
+    }
+}
+
 TEST_F(NoteTest, the_name_decides_between_note_device_file_and_nothing)
 {
     ASSERT_TRUE(m_doc.OnSaveDocument(Path("a.ILF.BAK")));

@@ -108,3 +108,24 @@ TEST_F(SafeSaveTest, a_full_disk_fails_the_save_with_the_message_and_keeps_the_o
     // Nothing of the failed saves is left beside the note.
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"new.Ilf", "note.Ilf"}));
 }
+
+TEST_F(SafeSaveTest, a_full_disk_fails_a_rendered_page_with_a_message_and_keeps_the_old_picture)
+{
+    SaveNote("new.Ilf", 300, 120);
+    const QByteArray older("an older picture");
+    QFile picture(Path("page.png"));
+    ASSERT_TRUE(picture.open(QIODevice::WriteOnly) && picture.write(older) == older.size());
+    picture.close();
+    for (const char* fault : {"nospace:1", "nospace:3"}) {
+        QProcessEnvironment env;
+        env.insert("LD_PRELOAD", INKLEAF_WRITE_FAULT);
+        env.insert("INKLEAF_FAULT", QString::fromLatin1(fault));
+        const ToolRun run = RunTool({"render", Path("new.Ilf"), Path("page.png")}, m_dir.path(), m_home.path(), env);
+        ASSERT_TRUE(run.finished && !run.crashed) << fault;
+        EXPECT_EQ(run.status, 1) << fault;
+        EXPECT_TRUE(run.err.contains(Path("page.png") + ": ")) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.contains("No space left on device")) << qPrintable(run.err);
+        EXPECT_EQ(Contents(Path("page.png")), older) << fault;
+    }
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"new.Ilf", "page.png"}));
+}
