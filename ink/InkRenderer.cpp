@@ -83,6 +83,39 @@ LONG NibDistance(LONG dx, LONG dy, LONG d0, LONG stepX, LONG stepY, const LONG* 
         return dx * stepX - dy * stepY + d0;
 }
 
+// The round nib's distances for every softness a width gives (StampDisc's m_softness), as
+// RoundDistances works them out.
+struct RoundTables {
+    static constexpr LONG kFirstScale = 100;
+    static constexpr LONG kLastScale = 300;
+    std::array<LONG, InkRenderer::kNibSize * InkRenderer::kNibSize> distances[kLastScale - kFirstScale + 1];
+    RoundTables()
+    {
+        for (LONG ky = kFirstScale; ky <= kLastScale; ++ky)
+            for (int r = 0; r < InkRenderer::kNibSize; ++r)
+                for (int c = 0; c < InkRenderer::kNibSize; ++c)
+                    distances[ky - kFirstScale][size_t(r * InkRenderer::kNibSize + c)] = LONG(g_distance.value[r][c] * ky);
+    }
+};
+const RoundTables g_roundTables;
+
+int64_t FloorDiv(int64_t a, int64_t b)
+{
+    const int64_t q = a / b;
+    return q * b > a ? q - 1 : q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b)
+{
+    return -FloorDiv(-a, b);
+}
+
+// The nib's bits dx = lo..hi (lo <= hi, both within the nib's reach).
+DWORD ColumnBits(LONG lo, LONG hi)
+{
+    return ((1u << (hi - lo + 1)) - 1) << (InkRenderer::kNibReach - hi);
+}
+
 struct Templates {
     InkRenderer::NibMask mask[5];
     Templates()
@@ -124,13 +157,12 @@ void InkRenderer::Setup(SHORT& width, COLORREF color, LONG pressureMax, float zo
     m_blue = GetBValue(color);
     if (!(zoom > 0))
         zoom = 1.0f;
-    if (zoom >= 1.0f) {
-        m_zoomUp = LONG(zoom);
-        m_zoomDown = 1;
-    } else {
-        m_zoomUp = 1;
-        m_zoomDown = LONG(1 / zoom);
-    }
+    const LONG up = zoom >= 1.0f ? LONG(zoom) : 1;
+    const LONG down = zoom >= 1.0f ? 1 : LONG(1 / zoom);
+    if (up != m_zoomUp || down != m_zoomDown)
+        FlushTouched();  // what was stamped so far was stamped at the old zoom
+    m_zoomUp = up;
+    m_zoomDown = down;
 }
 
 LONG InkRenderer::DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LONG y1, SHORT width,
@@ -466,27 +498,33 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     Touch(x, y, reach);
 
     const LONG* round = sx == 0 && sy == 0 ? RoundDistances(ky) : nullptr;
+    // A round nib on its pixel's centre, as every disc is, takes its coverage and the pixels
+    // it changes from masks.
+    const RoundMasks* centred = round && d0 == 0 ? &RoundMasksFor(round, ky) : nullptr;
     if (round)
-        MarkRoundCoverage(d0, round, reach);
+        MarkRoundCoverage(d0, round, centred, reach);
+    const DWORD* changed = centred ? centred->ink.data() : nullptr;
     const LONG stepX = sx * kx;
     const LONG stepY = sy * ky;
     if (m_zoomDown > 1)
         StampNibReduced(dc, x, y, d0, stepX, stepY, round, reach);
     else if (m_zoomUp == 1 && round)
-        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, round, changed, reach);
     else if (m_zoomUp == 1)
-        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, round, changed, reach);
     else if (round)
-        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, round, changed, reach);
     else
-        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, round, changed, reach);
 }
 
 // The round nib's distances at scale ky, [dy + 6][dx + 6] in one row: each offset's distance
-// from the centre times ky, truncated. Worked out again only when ky changes, which a run of
-// discs of one width does not.
+// from the centre times ky, truncated. The scales a disc's width gives come from one table for
+// every renderer; others are worked out again only when ky changes.
 const LONG* InkRenderer::RoundDistances(LONG ky)
 {
+    if (ky >= g_roundTables.kFirstScale && ky <= g_roundTables.kLastScale)
+        return g_roundTables.distances[size_t(ky - g_roundTables.kFirstScale)].data();
     if (!m_roundReady || ky != m_roundScale) {
         for (int r = 0; r < kNibSize; ++r)
             for (int c = 0; c < kNibSize; ++c)
@@ -499,8 +537,20 @@ const LONG* InkRenderer::RoundDistances(LONG ky)
 
 // A round nib covers the offsets of m_newMask whose ink reaches far enough; the centre is left
 // as it is.
-void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, LONG reach)
+void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, const RoundMasks* centred, LONG reach)
 {
+    if (centred) {
+        const RoundMasks& masks = *centred;
+        const DWORD columns = ColumnBits(-reach, reach);
+        for (LONG dy = -reach; dy <= reach; ++dy) {
+            const size_t r = size_t(dy + kNibReach);
+            DWORD bits = m_newMask[r] & masks.cover[r] & columns;
+            if (dy == 0)
+                bits &= ~(1u << kNibReach);
+            m_curMask[r] |= bits;
+        }
+        return;
+    }
     for (LONG dy = -reach; dy <= reach; ++dy) {
         const DWORD row = m_newMask[size_t(dy + kNibReach)];
         for (LONG dx = -reach; dx <= reach; ++dx) {
@@ -514,11 +564,40 @@ void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, LONG reach)
     }
 }
 
+// For a round nib centred on its pixel (d0 = 0) at the current width: the offsets whose ink
+// reaches far enough to count as covered, and those the ink changes at all (a below 256 in
+// InkBlend::Over; the others keep their colour exactly). Worked out again when the scale or the
+// width changes.
+const InkRenderer::RoundMasks& InkRenderer::RoundMasksFor(const LONG* round, LONG ky)
+{
+    if (m_roundMasks.ready && m_roundMasks.scale == ky && m_roundMasks.width == m_width)
+        return m_roundMasks;
+    const LONG aOffset = (-3 * m_width) / 2;
+    for (int r = 0; r < kNibSize; ++r) {
+        DWORD cover = 0;
+        DWORD ink = 0;
+        for (int c = 0; c < kNibSize; ++c) {
+            const LONG d = std::abs(round[r * kNibSize + c]);
+            const DWORD bit = 1u << (kNibSize - 1 - c);  // column c is dx = c - 6, bit 6 - dx
+            if (d < m_width + 255)
+                cover |= bit;
+            if (d + aOffset < 256)
+                ink |= bit;
+        }
+        m_roundMasks.cover[size_t(r)] = cover;
+        m_roundMasks.ink[size_t(r)] = ink;
+    }
+    m_roundMasks.ready = true;
+    m_roundMasks.scale = ky;
+    m_roundMasks.width = m_width;
+    return m_roundMasks;
+}
+
 // Each pixel of a nib is blended once, so the order within a nib does not matter; what stays
 // in order is one nib after the other, which is all the blending of a pixel depends on.
 template <bool UnitZoom, bool Round>
 void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
-                           LONG reach)
+                           const DWORD* changed, LONG reach)
 {
     // Page pixel (x, y) is the square of m_zoomUp device pixels from (left, top); a square is
     // drawn when its first pixel is inside the clip.
@@ -529,18 +608,21 @@ void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG ste
     const int64_t top = int64_t(y) * zoom + org.y;
     if (top + (reach + 1) * zoom <= clip.top || top - reach * zoom >= clip.bottom)
         return;  // the nib is on rows of another band
-    DWORD columns = 0;
-    for (LONG dx = -reach; dx <= reach; ++dx) {
-        const int64_t column = left + dx * zoom;
-        if (column >= clip.left && column < clip.right)
-            columns |= 1u << (kNibReach - dx);
-    }
+    // The offsets whose column starts inside the clip: from the first at or right of its left
+    // edge to the last left of its right edge.
+    const LONG first = LONG(std::max<int64_t>(-reach, CeilDiv(clip.left - left, zoom)));
+    const LONG last = LONG(std::min<int64_t>(reach, FloorDiv(clip.right - 1 - left, zoom)));
+    if (first > last)
+        return;
+    const DWORD columns = ColumnBits(first, last);
     const InkBlend ink(m_red, m_green, m_blue);
     const LONG aOffset = (-3 * m_width) / 2;
     for (LONG dy = -reach; dy <= reach; ++dy) {
         const int64_t rowTop = top + dy * zoom;
         DWORD bits = m_newMask[size_t(dy + kNibReach)] | (dy == 0 ? 1u << kNibReach : 0u);
         bits &= columns;
+        if (changed)
+            bits &= changed[dy + kNibReach];
         if (bits == 0 || rowTop < clip.top || rowTop >= clip.bottom)
             continue;
         QRgb* line = dc->DeviceScanLine(LONG(rowTop));
@@ -581,16 +663,37 @@ void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, L
     }
 }
 
-// The nib's square in dc pixels, one more on each side for the rounding of the zoom.
+// The nib's square, gathered in this renderer's pixels: scaling to dc pixels keeps the order
+// of coordinates, so the union can be scaled once when someone takes it.
 void InkRenderer::Touch(LONG x, LONG y, LONG reach)
 {
-    const CRect nib((x - reach) * m_zoomUp / m_zoomDown - 1, (y - reach) * m_zoomUp / m_zoomDown - 1,
-                    (x + reach + 1) * m_zoomUp / m_zoomDown + 1, (y + reach + 1) * m_zoomUp / m_zoomDown + 1);
-    m_touched.UnionRect(m_touched, nib);
+    if (!m_touchPending) {
+        m_touchPending = true;
+        m_pendingTouch = CRect(x - reach, y - reach, x + reach + 1, y + reach + 1);
+        return;
+    }
+    m_pendingTouch.left = std::min(m_pendingTouch.left, x - reach);
+    m_pendingTouch.top = std::min(m_pendingTouch.top, y - reach);
+    m_pendingTouch.right = std::max(m_pendingTouch.right, x + reach + 1);
+    m_pendingTouch.bottom = std::max(m_pendingTouch.bottom, y + reach + 1);
+}
+
+// The pending squares in dc pixels, one more on each side for the rounding of the zoom, added
+// to m_touched; done before the zoom changes.
+void InkRenderer::FlushTouched()
+{
+    if (!m_touchPending)
+        return;
+    m_touchPending = false;
+    const CRect& p = m_pendingTouch;
+    const CRect nibs(p.left * m_zoomUp / m_zoomDown - 1, p.top * m_zoomUp / m_zoomDown - 1,
+                     p.right * m_zoomUp / m_zoomDown + 1, p.bottom * m_zoomUp / m_zoomDown + 1);
+    m_touched.UnionRect(m_touched, nibs);
 }
 
 CRect InkRenderer::TakeTouchedRect()
 {
+    FlushTouched();
     const CRect touched = m_touched;
     m_touched = CRect();
     return touched;
