@@ -701,37 +701,36 @@ CRect InkRenderer::TakeTouchedRect()
 
 void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf)
 {
-    m_prevMask = m_curMask;
     int index;
     if (dxf <= 0)
         index = dyf > 0 ? 3 : 2;
     else
         index = dyf <= 0 ? 1 : 4;
-    m_curMask = g_templates.mask[index];
-    if (m_discDone) {
-        m_discDone = 0;
-        for (int r = 0; r < kNibSize; ++r)
-            m_prevMask[size_t(r)] |= m_curMask[size_t(r)];
-    }
+    const NibMask& next = g_templates.mask[index];
+    // The previous coverage, with the disc's, in rows padded by a nib of zeros each side, so
+    // that moving it into the current sample's frame reads rows moved in from outside as 0.
+    std::array<DWORD, 3 * kNibSize> padded{};
+    const DWORD discOr = m_discDone ? 0xFFFFFFFFu : 0u;
+    m_discDone = 0;
+    for (int r = 0; r < kNibSize; ++r)
+        padded[size_t(kNibSize + r)] = m_curMask[size_t(r)] | (next[size_t(r)] & discOr);
+    m_curMask = next;
 
-    // Move the previous coverage into the current sample's frame.
+    // Every row by |x - px| bits, then by |y - py| rows.
     const LONG shiftX = x - px;
     const LONG shiftY = y - py;
-    NibMask moved{};
-    for (int r = 0; r < kNibSize; ++r) {
-        const LONG from = r + shiftY;
-        if (from < 0 || from >= kNibSize)
-            continue;
-        DWORD row = m_prevMask[size_t(from)];
-        if (shiftX >= kNibSize || shiftX <= -kNibSize)
-            row = 0;
-        else if (shiftX > 0)
-            row = (row << shiftX) & 0x1FFF;
-        else if (shiftX < 0)
-            row >>= -shiftX;
-        moved[size_t(r)] = row;
+    if (shiftY >= kNibSize || shiftY <= -kNibSize || shiftX >= kNibSize || shiftX <= -kNibSize) {
+        m_prevMask.fill(0);
+    } else {
+        const DWORD* from = padded.data() + kNibSize + shiftY;
+        if (shiftX > 0) {
+            for (int r = 0; r < kNibSize; ++r)
+                m_prevMask[size_t(r)] = (from[r] << shiftX) & 0x1FFF;
+        } else {
+            for (int r = 0; r < kNibSize; ++r)
+                m_prevMask[size_t(r)] = from[r] >> -shiftX;
+        }
     }
-    m_prevMask = moved;
     for (int r = 0; r < kNibSize; ++r)
         m_newMask[size_t(r)] = m_curMask[size_t(r)] & ~m_prevMask[size_t(r)] & 0x1FFF;
 }
