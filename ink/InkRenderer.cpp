@@ -572,20 +572,21 @@ const InkRenderer::RoundMasks& InkRenderer::RoundMasksFor(const LONG* round, LON
 {
     if (m_roundMasks.ready && m_roundMasks.scale == ky && m_roundMasks.width == m_width)
         return m_roundMasks;
-    const LONG aOffset = (-3 * m_width) / 2;
+    // A row's distances grow with |dx| and are alike on both sides, so each mask row is the
+    // offsets of |dx| below a count: those of the row's right half under the bound.
+    const LONG coverBound = m_width + 255;
+    const LONG inkBound = 256 - (-3 * m_width) / 2;
     for (int r = 0; r < kNibSize; ++r) {
-        DWORD cover = 0;
-        DWORD ink = 0;
-        for (int c = 0; c < kNibSize; ++c) {
-            const LONG d = std::abs(round[r * kNibSize + c]);
-            const DWORD bit = 1u << (kNibSize - 1 - c);  // column c is dx = c - 6, bit 6 - dx
-            if (d < m_width + 255)
-                cover |= bit;
-            if (d + aOffset < 256)
-                ink |= bit;
+        const LONG* half = round + r * kNibSize + kNibReach;
+        int cover = 0;
+        int ink = 0;
+        for (int k = 0; k <= kNibReach; ++k) {
+            const LONG d = std::abs(half[k]);
+            cover += d < coverBound;
+            ink += d < inkBound;
         }
-        m_roundMasks.cover[size_t(r)] = cover;
-        m_roundMasks.ink[size_t(r)] = ink;
+        m_roundMasks.cover[size_t(r)] = cover > 0 ? ColumnBits(1 - cover, cover - 1) : 0;
+        m_roundMasks.ink[size_t(r)] = ink > 0 ? ColumnBits(1 - ink, ink - 1) : 0;
     }
     m_roundMasks.ready = true;
     m_roundMasks.scale = ky;
@@ -707,30 +708,38 @@ void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LON
     else
         index = dyf <= 0 ? 1 : 4;
     const NibMask& next = g_templates.mask[index];
-    // The previous coverage, with the disc's, in rows padded by a nib of zeros each side, so
-    // that moving it into the current sample's frame reads rows moved in from outside as 0.
-    std::array<DWORD, 3 * kNibSize> padded{};
+    // The previous coverage, with the disc's, in a block of 16 rows between two blocks of zeros,
+    // so that moving it into the current sample's frame reads rows moved in from outside as 0.
+    // Loops of 16 rows compile to a few vector operations.
+    constexpr int kBlock = 16;
+    DWORD padded[3 * kBlock];
+    for (int r = 0; r < kBlock; ++r) {
+        padded[r] = 0;
+        padded[2 * kBlock + r] = 0;
+    }
     const DWORD discOr = m_discDone ? 0xFFFFFFFFu : 0u;
     m_discDone = 0;
     for (int r = 0; r < kNibSize; ++r)
-        padded[size_t(kNibSize + r)] = m_curMask[size_t(r)] | (next[size_t(r)] & discOr);
+        padded[kBlock + r] = m_curMask[size_t(r)] | (next[size_t(r)] & discOr);
+    for (int r = kNibSize; r < kBlock; ++r)
+        padded[kBlock + r] = 0;
     m_curMask = next;
 
     // Every row by |x - px| bits, then by |y - py| rows.
     const LONG shiftX = x - px;
     const LONG shiftY = y - py;
-    if (shiftY >= kNibSize || shiftY <= -kNibSize || shiftX >= kNibSize || shiftX <= -kNibSize) {
-        m_prevMask.fill(0);
-    } else {
-        const DWORD* from = padded.data() + kNibSize + shiftY;
+    DWORD moved[kBlock] = {};
+    if (shiftY < kNibSize && shiftY > -kNibSize && shiftX < kNibSize && shiftX > -kNibSize) {
+        const DWORD* from = padded + kBlock + shiftY;
         if (shiftX > 0) {
-            for (int r = 0; r < kNibSize; ++r)
-                m_prevMask[size_t(r)] = (from[r] << shiftX) & 0x1FFF;
+            for (int r = 0; r < kBlock; ++r)
+                moved[r] = (from[r] << shiftX) & 0x1FFF;
         } else {
-            for (int r = 0; r < kNibSize; ++r)
-                m_prevMask[size_t(r)] = from[r] >> -shiftX;
+            for (int r = 0; r < kBlock; ++r)
+                moved[r] = from[r] >> -shiftX;
         }
     }
+    std::copy_n(moved, kNibSize, m_prevMask.begin());
     for (int r = 0; r < kNibSize; ++r)
         m_newMask[size_t(r)] = m_curMask[size_t(r)] & ~m_prevMask[size_t(r)] & 0x1FFF;
 }
