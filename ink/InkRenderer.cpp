@@ -31,6 +31,13 @@ bool WithinOnePixel(LONG x, LONG y, POINT p)
     return std::abs(x - p.x) < 2 && std::abs(y - p.y) < 2;
 }
 
+// The smaller of a and b, for values whose difference fits in a LONG.
+constexpr LONG MinOf(LONG a, LONG b)
+{
+    const LONG over = a - b;
+    return b + (over & (over >> 31));
+}
+
 // The ink laid over a pixel with weight a for the old colour: 0 gives the ink alone, 255 the
 // old colour all but alone, 256 and more the old pixel exactly, with no test per pixel. Red and
 // blue blend in one multiply, as no channel's sum reaches 2^16 and carries into the next.
@@ -40,8 +47,11 @@ public:
 
     QRgb Over(QRgb old, LONG a) const
     {
-        const uint32_t keep = uint32_t(std::clamp<LONG>(a, 0, 256));
-        const uint32_t ink = 255 - std::min<uint32_t>(keep, 255);
+        // a brought into 0..256 with masks, not branches: which side of the range a pixel's
+        // distance falls on changes from pixel to pixel, and a mispredicted branch costs more
+        // than the blend.
+        const uint32_t keep = uint32_t(MinOf(a & ~(a >> 31), 256));
+        const uint32_t ink = 255 - uint32_t(MinOf(LONG(keep), 255));
         return 0xFF000000u | ((((old & 0xFF00FFu) * keep + m_rb * ink) >> 8) & 0xFF00FFu)
             | ((((old & 0xFF00u) * keep + m_g * ink) >> 8) & 0xFF00u);
     }
