@@ -65,7 +65,10 @@ private:
 // value within a billionth of it.
 bool ClearOfIntegers(double v)
 {
-    const double fraction = v - std::floor(v);
+    // Below 2^31 and not negative, as the products of a softness are, the floor is the
+    // conversion to an integer, which needs no call into the maths library.
+    const double whole = v >= 0 && v < 2147483648.0 ? double(LONG(v)) : std::floor(v);
+    const double fraction = v - whole;
     return fraction > 1e-9 && fraction < 1 - 1e-9;
 }
 
@@ -764,15 +767,4 @@ LONG InkRenderer::TurnAngle(POINT p1, POINT p2, POINT p3) const
     const LONG a2 = degrees(std::atan2(double(p2.y - p3.y), double(p3.x - p2.x)));
     const LONG diff = std::abs(a1 - a2);
     return diff <= 180 ? diff : 360 - diff;
-}
-
-POINT InkRenderer::Bezier(POINT p0, POINT p1, POINT p2, float t)
-{
-    const float u = 1.0f - t;
-    const auto coordinate = [&](LONG a, LONG b, LONG c) {
-        if (a == b && b == c)
-            return a;
-        return LONG(u * u * float(a) + 2 * t * u * float(b) + t * t * float(c));
-    };
-    return {coordinate(p0.x, p1.x, p2.x), coordinate(p0.y, p1.y, p2.y)};
 }

@@ -60,8 +60,18 @@ public:
     static void DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky);
     // The angle at p2 between p1 and p3 in whole degrees, 0..180; 180 is a straight line.
     LONG TurnAngle(POINT p1, POINT p2, POINT p3) const;
-    // The point at t on the quadratic curve p0, p1, p2.
-    static POINT Bezier(POINT p0, POINT p1, POINT p2, float t);
+    // The point at t on the quadratic curve p0, p1, p2. Here, to be inlined into the sampling
+    // loop, which calls it three times per pixel of a curve.
+    static POINT Bezier(POINT p0, POINT p1, POINT p2, float t)
+    {
+        const float u = 1.0f - t;
+        const auto coordinate = [&](LONG a, LONG b, LONG c) {
+            if (a == b && b == c)
+                return a;
+            return LONG(u * u * float(a) + 2 * t * u * float(b) + t * t * float(c));
+        };
+        return {coordinate(p0.x, p1.x, p2.x), coordinate(p0.y, p1.y, p2.y)};
+    }
 
     // The direction templates 1..4 of the nib masks.
     static NibMask DirectionTemplate(int index);
