@@ -14,7 +14,9 @@
 #include "canvas/CanvasPage.h"
 #include "canvas/HeadlessView.h"
 #include "document/CScrivaDoc.h"
+#include "ink/InkRenderer.h"
 #include "pictures/PngWriter.h"
+#include "platform/DrawingSurface.h"
 #include "tools/PageSettingsView.h"
 
 #include <benchmark/benchmark.h>
@@ -264,6 +266,15 @@ void BM_DrawBrushPage(benchmark::State& state)
         benchmark::ClobberMemory();
     }
     state.counters["bands"] = double(state.range(0));
+    // The nibs one pass stamps, counted on a page of its own: the time per stamp follows.
+    DrawingSurface counted(DrawingSurface::CreateBitmap(view.Page().PageRect().Width(),
+                                                        view.Page().PageRect().Height()));
+    InkRenderer renderer;
+    doc.m_lines.DrawAll(&counted, renderer);
+    state.counters["stamps"] = double(renderer.SamplesStamped());
+    state.counters["ns_per_stamp"] = benchmark::Counter(double(renderer.SamplesStamped()) * 1e-9,
+                                                        benchmark::Counter::kIsIterationInvariantRate
+                                                            | benchmark::Counter::kInvert);
 }
 
 int WriteNoteCommand(int argc, char** argv)

@@ -94,7 +94,8 @@ void CanvasPage::DrawRuledLines(bool withContent, int bands)
         if (m_lines)
             m_lines->DrawInRect(&part, band);
     };
-    PageBands::Draw(m_dcPage, m_rcPage, bands > 0 ? bands : PageBands::BandCount(m_rcPage), 1, draw, m_bandDrawn);
+    PageBands::Draw(m_dcPage, m_rcPage, bands > 0 ? bands : PageBands::BandCount(m_rcPage), 1, draw, m_bandDrawn,
+                    m_lines ? m_lines->WorkPerRow(m_rcPage) : PageBands::RowWork());
 }
 
 void CanvasPage::RedrawPageRect(const RECT& rect, int bands)
@@ -118,7 +119,8 @@ void CanvasPage::RedrawPageRect(const RECT& rect, int bands)
         if (m_lines)
             m_lines->DrawInRect(&part, band);
     };
-    PageBands::Draw(m_dcPage, r, bands > 0 ? bands : PageBands::BandCount(r), 1, draw);
+    PageBands::Draw(m_dcPage, r, bands > 0 ? bands : PageBands::BandCount(r), 1, draw, {},
+                    m_lines ? m_lines->WorkPerRow(r) : PageBands::RowWork());
 }
 
 bool CanvasPage::IncreaseLineHeight()

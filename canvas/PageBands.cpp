@@ -19,19 +19,33 @@ LONG FloorTo(LONG v, LONG step)
     return (q * step > v ? q - 1 : q) * step;
 }
 
-// Band i of count over area's rows, its top edge moved up onto a multiple of step (the first
-// band keeps the area's top); empty when rounding leaves it no rows.
-CRect BandOf(const CRect& area, int i, int count, LONG step)
+// The edges of count bands over area's rows, top to bottom (count + 1 of them, the first and
+// last the area's own), the inner ones moved up onto multiples of step. With work for each row
+// the bands share it about equally, else their heights. A band that rounding leaves no rows is
+// empty.
+std::vector<LONG> BandEdges(const CRect& area, int count, LONG step, const PageBands::RowWork& work)
 {
-    const auto edge = [&](int k) {
-        if (k == 0)
-            return area.top;
-        if (k == count)
-            return area.bottom;
-        const LONG even = area.top + LONG(int64_t(area.Height()) * k / count);
-        return std::max(area.top, FloorTo(even, step));
-    };
-    return CRect(area.left, edge(i), area.right, std::max(edge(i), edge(i + 1)));
+    const bool weighed = work.size() == size_t(area.Height());
+    int64_t total = 0;
+    if (weighed)
+        for (int64_t w : work)
+            total += std::max<int64_t>(0, w);
+    std::vector<LONG> edges{area.top};
+    int64_t sum = 0;  // work of the rows above row
+    LONG row = area.top;
+    for (int k = 1; k < count; ++k) {
+        LONG even = area.top + LONG(int64_t(area.Height()) * k / count);
+        if (weighed && total > 0) {
+            // The first row whose work above reaches the band's share.
+            const int64_t share = total * k / count;
+            while (row < area.bottom && sum < share)
+                sum += std::max<int64_t>(0, work[size_t(row++ - area.top)]);
+            even = row;
+        }
+        edges.push_back(std::clamp(FloorTo(even, step), edges.back(), area.bottom));
+    }
+    edges.push_back(area.bottom);
+    return edges;
 }
 
 }  // namespace
@@ -45,7 +59,7 @@ int PageBands::BandCount(const CRect& area)
 }
 
 void PageBands::Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowStep, const DrawBand& draw,
-                     const BandDrawn& drawn)
+                     const BandDrawn& drawn, const RowWork& rowWork)
 {
     if (area.IsRectEmpty())
         return;
@@ -60,10 +74,11 @@ void PageBands::Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowS
     };
 
     // Every part is made here, before any thread draws: the first may detach the pixels.
+    const std::vector<LONG> edges = BandEdges(area, bands, rowStep, rowWork);
     std::vector<CRect> rects;
     std::vector<DrawingSurface> parts;
     for (int i = 0; i < bands; ++i) {
-        const CRect band = BandOf(area, i, bands, rowStep);
+        const CRect band(area.left, edges[size_t(i)], area.right, edges[size_t(i) + 1]);
         if (band.IsRectEmpty())
             continue;
         rects.push_back(band);

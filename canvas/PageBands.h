@@ -6,7 +6,9 @@
 
 #include "platform/DrawingSurface.h"
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 class PageBands {
 public:
@@ -21,12 +23,17 @@ public:
     // a machine of one processor, where threads would cost more than they save.
     static int BandCount(const CRect& area);
 
+    // The work of drawing each row of an area, top to bottom, in any unit.
+    using RowWork = std::vector<int64_t>;
+
     // Draws area (logical) of dc in bands (1: on the calling thread) whose edges lie on
     // multiples of rowStep logical rows (one page pixel at the zoom dc is drawn at). Returns once
     // every band is drawn; drawn, when given, hears of each band as it is done. An exception
     // thrown while drawing a band is thrown again here once every thread has stopped.
+    // rowWork, when it holds a value for each row of area, gives each band about an equal share of
+    // it; otherwise the bands are about equally high.
     static void Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowStep, const DrawBand& draw,
-                     const BandDrawn& drawn = {});
+                     const BandDrawn& drawn = {}, const RowWork& rowWork = {});
 
     static constexpr LONG kSmallArea = 512 * 512;  // pixels; drawn on one thread
     static constexpr LONG kMinBandRows = 64;

@@ -5,6 +5,8 @@
 #include "platform/Archive.h"
 #include "platform/DrawingSurface.h"
 
+#include <algorithm>
+
 namespace {
 // The nib's reach around a curve sample, and one pixel more for a sample's rounding on a curve
 // that runs along the edge of the points' bounds.
@@ -151,6 +153,36 @@ void CLines::DrawInRect(DrawingSurface* dc, const RECT& area) const
     InkRenderer renderer;
     for (const auto& line : m_lines)
         line->DrawIfVisible(dc, reach, renderer);
+}
+
+std::vector<int64_t> CLines::WorkPerRow(const RECT& area) const
+{
+    const CRect rows(area);
+    if (rows.Height() <= 0)
+        return {};
+    // Each stroke adds its share per row over its rows: a difference at its first row and its
+    // end, summed down the rows at the end.
+    constexpr int64_t kUnit = 1 << 16;  // work of one point
+    std::vector<int64_t> change(size_t(rows.Height()) + 1, 0);
+    for (const auto& line : m_lines) {
+        if (line->GetPointCount() == 0)
+            continue;
+        const CRect b = line->GetBounds();
+        const int64_t top = int64_t(b.top) - InkRenderer::kNibReach - 1;
+        const int64_t bottom = int64_t(b.bottom) + InkRenderer::kNibReach + 2;
+        const int64_t perRow = std::max<int64_t>(1, line->GetPointCount() * kUnit / (bottom - top));
+        const int64_t from = std::clamp<int64_t>(top, rows.top, rows.bottom) - rows.top;
+        const int64_t to = std::clamp<int64_t>(bottom, rows.top, rows.bottom) - rows.top;
+        if (from >= to)
+            continue;
+        change[size_t(from)] += perRow;
+        change[size_t(to)] -= perRow;
+    }
+    std::vector<int64_t> work(size_t(rows.Height()));
+    int64_t running = 0;
+    for (size_t y = 0; y < work.size(); ++y)
+        work[y] = running += change[y];
+    return work;
 }
 
 CRect CLines::GetBounds() const

@@ -50,6 +50,10 @@ public:
     // area then shows is what drawing every stroke whole gives there, provided its pixels
     // were painted afresh first.
     void DrawInRect(DrawingSurface* dc, const RECT& area) const;
+    // About how much drawing each row of area's rows (page pixels, top to bottom) takes: each
+    // stroke's points spread evenly over the rows its ink can reach. For cutting a page into
+    // bands of equal work.
+    std::vector<int64_t> WorkPerRow(const RECT& area) const;
 
     // Unions of the strokes' bounds, page pixels. Bounds without area are ignored.
     CRect GetBounds() const;

@@ -31,6 +31,13 @@ bool WithinOnePixel(LONG x, LONG y, POINT p)
     return std::abs(x - p.x) < 2 && std::abs(y - p.y) < 2;
 }
 
+// The smaller of a and b, for values whose difference fits in a LONG.
+constexpr LONG MinOf(LONG a, LONG b)
+{
+    const LONG over = a - b;
+    return b + (over & (over >> 31));
+}
+
 // The ink laid over a pixel with weight a for the old colour: 0 gives the ink alone, 255 the
 // old colour all but alone, 256 and more the old pixel exactly, with no test per pixel. Red and
 // blue blend in one multiply, as no channel's sum reaches 2^16 and carries into the next.
@@ -40,8 +47,11 @@ public:
 
     QRgb Over(QRgb old, LONG a) const
     {
-        const uint32_t keep = uint32_t(std::clamp<LONG>(a, 0, 256));
-        const uint32_t ink = 255 - std::min<uint32_t>(keep, 255);
+        // a brought into 0..256 with masks, not branches: which side of the range a pixel's
+        // distance falls on changes from pixel to pixel, and a mispredicted branch costs more
+        // than the blend.
+        const uint32_t keep = uint32_t(MinOf(a & ~(a >> 31), 256));
+        const uint32_t ink = 255 - uint32_t(MinOf(LONG(keep), 255));
         return 0xFF000000u | ((((old & 0xFF00FFu) * keep + m_rb * ink) >> 8) & 0xFF00FFu)
             | ((((old & 0xFF00u) * keep + m_g * ink) >> 8) & 0xFF00u);
     }
@@ -55,7 +65,10 @@ private:
 // value within a billionth of it.
 bool ClearOfIntegers(double v)
 {
-    const double fraction = v - std::floor(v);
+    // Below 2^31 and not negative, as the products of a softness are, the floor is the
+    // conversion to an integer, which needs no call into the maths library.
+    const double whole = v >= 0 && v < 2147483648.0 ? double(LONG(v)) : std::floor(v);
+    const double fraction = v - whole;
     return fraction > 1e-9 && fraction < 1 - 1e-9;
 }
 
@@ -81,6 +94,39 @@ LONG NibDistance(LONG dx, LONG dy, LONG d0, LONG stepX, LONG stepY, const LONG* 
         return roundDistances[(dy + InkRenderer::kNibReach) * InkRenderer::kNibSize + dx + InkRenderer::kNibReach] + d0;
     else
         return dx * stepX - dy * stepY + d0;
+}
+
+// The round nib's distances for every softness a width gives (StampDisc's m_softness), as
+// RoundDistances works them out.
+struct RoundTables {
+    static constexpr LONG kFirstScale = 100;
+    static constexpr LONG kLastScale = 300;
+    std::array<LONG, InkRenderer::kNibSize * InkRenderer::kNibSize> distances[kLastScale - kFirstScale + 1];
+    RoundTables()
+    {
+        for (LONG ky = kFirstScale; ky <= kLastScale; ++ky)
+            for (int r = 0; r < InkRenderer::kNibSize; ++r)
+                for (int c = 0; c < InkRenderer::kNibSize; ++c)
+                    distances[ky - kFirstScale][size_t(r * InkRenderer::kNibSize + c)] = LONG(g_distance.value[r][c] * ky);
+    }
+};
+const RoundTables g_roundTables;
+
+int64_t FloorDiv(int64_t a, int64_t b)
+{
+    const int64_t q = a / b;
+    return q * b > a ? q - 1 : q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b)
+{
+    return -FloorDiv(-a, b);
+}
+
+// The nib's bits dx = lo..hi (lo <= hi, both within the nib's reach).
+DWORD ColumnBits(LONG lo, LONG hi)
+{
+    return ((1u << (hi - lo + 1)) - 1) << (InkRenderer::kNibReach - hi);
 }
 
 struct Templates {
@@ -124,13 +170,12 @@ void InkRenderer::Setup(SHORT& width, COLORREF color, LONG pressureMax, float zo
     m_blue = GetBValue(color);
     if (!(zoom > 0))
         zoom = 1.0f;
-    if (zoom >= 1.0f) {
-        m_zoomUp = LONG(zoom);
-        m_zoomDown = 1;
-    } else {
-        m_zoomUp = 1;
-        m_zoomDown = LONG(1 / zoom);
-    }
+    const LONG up = zoom >= 1.0f ? LONG(zoom) : 1;
+    const LONG down = zoom >= 1.0f ? 1 : LONG(1 / zoom);
+    if (up != m_zoomUp || down != m_zoomDown)
+        FlushTouched();  // what was stamped so far was stamped at the old zoom
+    m_zoomUp = up;
+    m_zoomDown = down;
 }
 
 LONG InkRenderer::DrawSegment(DrawingSurface* dc, LONG x0, LONG y0, LONG x1, LONG y1, SHORT width,
@@ -466,27 +511,33 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     Touch(x, y, reach);
 
     const LONG* round = sx == 0 && sy == 0 ? RoundDistances(ky) : nullptr;
+    // A round nib on its pixel's centre, as every disc is, takes its coverage and the pixels
+    // it changes from masks.
+    const RoundMasks* centred = round && d0 == 0 ? &RoundMasksFor(round, ky) : nullptr;
     if (round)
-        MarkRoundCoverage(d0, round, reach);
+        MarkRoundCoverage(d0, round, centred, reach);
+    const DWORD* changed = centred ? centred->ink.data() : nullptr;
     const LONG stepX = sx * kx;
     const LONG stepY = sy * ky;
     if (m_zoomDown > 1)
         StampNibReduced(dc, x, y, d0, stepX, stepY, round, reach);
     else if (m_zoomUp == 1 && round)
-        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<true, true>(dc, x, y, d0, stepX, stepY, round, changed, reach);
     else if (m_zoomUp == 1)
-        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<true, false>(dc, x, y, d0, stepX, stepY, round, changed, reach);
     else if (round)
-        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<false, true>(dc, x, y, d0, stepX, stepY, round, changed, reach);
     else
-        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, round, reach);
+        BlendNib<false, false>(dc, x, y, d0, stepX, stepY, round, changed, reach);
 }
 
 // The round nib's distances at scale ky, [dy + 6][dx + 6] in one row: each offset's distance
-// from the centre times ky, truncated. Worked out again only when ky changes, which a run of
-// discs of one width does not.
+// from the centre times ky, truncated. The scales a disc's width gives come from one table for
+// every renderer; others are worked out again only when ky changes.
 const LONG* InkRenderer::RoundDistances(LONG ky)
 {
+    if (ky >= g_roundTables.kFirstScale && ky <= g_roundTables.kLastScale)
+        return g_roundTables.distances[size_t(ky - g_roundTables.kFirstScale)].data();
     if (!m_roundReady || ky != m_roundScale) {
         for (int r = 0; r < kNibSize; ++r)
             for (int c = 0; c < kNibSize; ++c)
@@ -499,8 +550,20 @@ const LONG* InkRenderer::RoundDistances(LONG ky)
 
 // A round nib covers the offsets of m_newMask whose ink reaches far enough; the centre is left
 // as it is.
-void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, LONG reach)
+void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, const RoundMasks* centred, LONG reach)
 {
+    if (centred) {
+        const RoundMasks& masks = *centred;
+        const DWORD columns = ColumnBits(-reach, reach);
+        for (LONG dy = -reach; dy <= reach; ++dy) {
+            const size_t r = size_t(dy + kNibReach);
+            DWORD bits = m_newMask[r] & masks.cover[r] & columns;
+            if (dy == 0)
+                bits &= ~(1u << kNibReach);
+            m_curMask[r] |= bits;
+        }
+        return;
+    }
     for (LONG dy = -reach; dy <= reach; ++dy) {
         const DWORD row = m_newMask[size_t(dy + kNibReach)];
         for (LONG dx = -reach; dx <= reach; ++dx) {
@@ -514,11 +577,41 @@ void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, LONG reach)
     }
 }
 
+// For a round nib centred on its pixel (d0 = 0) at the current width: the offsets whose ink
+// reaches far enough to count as covered, and those the ink changes at all (a below 256 in
+// InkBlend::Over; the others keep their colour exactly). Worked out again when the scale or the
+// width changes.
+const InkRenderer::RoundMasks& InkRenderer::RoundMasksFor(const LONG* round, LONG ky)
+{
+    if (m_roundMasks.ready && m_roundMasks.scale == ky && m_roundMasks.width == m_width)
+        return m_roundMasks;
+    // A row's distances grow with |dx| and are alike on both sides, so each mask row is the
+    // offsets of |dx| below a count: those of the row's right half under the bound.
+    const LONG coverBound = m_width + 255;
+    const LONG inkBound = 256 - (-3 * m_width) / 2;
+    for (int r = 0; r < kNibSize; ++r) {
+        const LONG* half = round + r * kNibSize + kNibReach;
+        int cover = 0;
+        int ink = 0;
+        for (int k = 0; k <= kNibReach; ++k) {
+            const LONG d = std::abs(half[k]);
+            cover += d < coverBound;
+            ink += d < inkBound;
+        }
+        m_roundMasks.cover[size_t(r)] = cover > 0 ? ColumnBits(1 - cover, cover - 1) : 0;
+        m_roundMasks.ink[size_t(r)] = ink > 0 ? ColumnBits(1 - ink, ink - 1) : 0;
+    }
+    m_roundMasks.ready = true;
+    m_roundMasks.scale = ky;
+    m_roundMasks.width = m_width;
+    return m_roundMasks;
+}
+
 // Each pixel of a nib is blended once, so the order within a nib does not matter; what stays
 // in order is one nib after the other, which is all the blending of a pixel depends on.
 template <bool UnitZoom, bool Round>
 void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
-                           LONG reach)
+                           const DWORD* changed, LONG reach)
 {
     // Page pixel (x, y) is the square of m_zoomUp device pixels from (left, top); a square is
     // drawn when its first pixel is inside the clip.
@@ -529,18 +622,21 @@ void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG ste
     const int64_t top = int64_t(y) * zoom + org.y;
     if (top + (reach + 1) * zoom <= clip.top || top - reach * zoom >= clip.bottom)
         return;  // the nib is on rows of another band
-    DWORD columns = 0;
-    for (LONG dx = -reach; dx <= reach; ++dx) {
-        const int64_t column = left + dx * zoom;
-        if (column >= clip.left && column < clip.right)
-            columns |= 1u << (kNibReach - dx);
-    }
+    // The offsets whose column starts inside the clip: from the first at or right of its left
+    // edge to the last left of its right edge.
+    const LONG first = LONG(std::max<int64_t>(-reach, CeilDiv(clip.left - left, zoom)));
+    const LONG last = LONG(std::min<int64_t>(reach, FloorDiv(clip.right - 1 - left, zoom)));
+    if (first > last)
+        return;
+    const DWORD columns = ColumnBits(first, last);
     const InkBlend ink(m_red, m_green, m_blue);
     const LONG aOffset = (-3 * m_width) / 2;
     for (LONG dy = -reach; dy <= reach; ++dy) {
         const int64_t rowTop = top + dy * zoom;
         DWORD bits = m_newMask[size_t(dy + kNibReach)] | (dy == 0 ? 1u << kNibReach : 0u);
         bits &= columns;
+        if (changed)
+            bits &= changed[dy + kNibReach];
         if (bits == 0 || rowTop < clip.top || rowTop >= clip.bottom)
             continue;
         QRgb* line = dc->DeviceScanLine(LONG(rowTop));
@@ -581,16 +677,37 @@ void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, L
     }
 }
 
-// The nib's square in dc pixels, one more on each side for the rounding of the zoom.
+// The nib's square, gathered in this renderer's pixels: scaling to dc pixels keeps the order
+// of coordinates, so the union can be scaled once when someone takes it.
 void InkRenderer::Touch(LONG x, LONG y, LONG reach)
 {
-    const CRect nib((x - reach) * m_zoomUp / m_zoomDown - 1, (y - reach) * m_zoomUp / m_zoomDown - 1,
-                    (x + reach + 1) * m_zoomUp / m_zoomDown + 1, (y + reach + 1) * m_zoomUp / m_zoomDown + 1);
-    m_touched.UnionRect(m_touched, nib);
+    if (!m_touchPending) {
+        m_touchPending = true;
+        m_pendingTouch = CRect(x - reach, y - reach, x + reach + 1, y + reach + 1);
+        return;
+    }
+    m_pendingTouch.left = std::min(m_pendingTouch.left, x - reach);
+    m_pendingTouch.top = std::min(m_pendingTouch.top, y - reach);
+    m_pendingTouch.right = std::max(m_pendingTouch.right, x + reach + 1);
+    m_pendingTouch.bottom = std::max(m_pendingTouch.bottom, y + reach + 1);
+}
+
+// The pending squares in dc pixels, one more on each side for the rounding of the zoom, added
+// to m_touched; done before the zoom changes.
+void InkRenderer::FlushTouched()
+{
+    if (!m_touchPending)
+        return;
+    m_touchPending = false;
+    const CRect& p = m_pendingTouch;
+    const CRect nibs(p.left * m_zoomUp / m_zoomDown - 1, p.top * m_zoomUp / m_zoomDown - 1,
+                     p.right * m_zoomUp / m_zoomDown + 1, p.bottom * m_zoomUp / m_zoomDown + 1);
+    m_touched.UnionRect(m_touched, nibs);
 }
 
 CRect InkRenderer::TakeTouchedRect()
 {
+    FlushTouched();
     const CRect touched = m_touched;
     m_touched = CRect();
     return touched;
@@ -598,37 +715,44 @@ CRect InkRenderer::TakeTouchedRect()
 
 void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf)
 {
-    m_prevMask = m_curMask;
     int index;
     if (dxf <= 0)
         index = dyf > 0 ? 3 : 2;
     else
         index = dyf <= 0 ? 1 : 4;
-    m_curMask = g_templates.mask[index];
-    if (m_discDone) {
-        m_discDone = 0;
-        for (int r = 0; r < kNibSize; ++r)
-            m_prevMask[size_t(r)] |= m_curMask[size_t(r)];
+    const NibMask& next = g_templates.mask[index];
+    // The previous coverage, with the disc's, in a block of 16 rows between two blocks of zeros,
+    // so that moving it into the current sample's frame reads rows moved in from outside as 0.
+    // Loops of 16 rows compile to a few vector operations.
+    constexpr int kBlock = 16;
+    DWORD padded[3 * kBlock];
+    for (int r = 0; r < kBlock; ++r) {
+        padded[r] = 0;
+        padded[2 * kBlock + r] = 0;
     }
+    const DWORD discOr = m_discDone ? 0xFFFFFFFFu : 0u;
+    m_discDone = 0;
+    for (int r = 0; r < kNibSize; ++r)
+        padded[kBlock + r] = m_curMask[size_t(r)] | (next[size_t(r)] & discOr);
+    for (int r = kNibSize; r < kBlock; ++r)
+        padded[kBlock + r] = 0;
+    m_curMask = next;
 
-    // Move the previous coverage into the current sample's frame.
+    // Every row by |x - px| bits, then by |y - py| rows.
     const LONG shiftX = x - px;
     const LONG shiftY = y - py;
-    NibMask moved{};
-    for (int r = 0; r < kNibSize; ++r) {
-        const LONG from = r + shiftY;
-        if (from < 0 || from >= kNibSize)
-            continue;
-        DWORD row = m_prevMask[size_t(from)];
-        if (shiftX >= kNibSize || shiftX <= -kNibSize)
-            row = 0;
-        else if (shiftX > 0)
-            row = (row << shiftX) & 0x1FFF;
-        else if (shiftX < 0)
-            row >>= -shiftX;
-        moved[size_t(r)] = row;
+    DWORD moved[kBlock] = {};
+    if (shiftY < kNibSize && shiftY > -kNibSize && shiftX < kNibSize && shiftX > -kNibSize) {
+        const DWORD* from = padded + kBlock + shiftY;
+        if (shiftX > 0) {
+            for (int r = 0; r < kBlock; ++r)
+                moved[r] = (from[r] << shiftX) & 0x1FFF;
+        } else {
+            for (int r = 0; r < kBlock; ++r)
+                moved[r] = from[r] >> -shiftX;
+        }
     }
-    m_prevMask = moved;
+    std::copy_n(moved, kNibSize, m_prevMask.begin());
     for (int r = 0; r < kNibSize; ++r)
         m_newMask[size_t(r)] = m_curMask[size_t(r)] & ~m_prevMask[size_t(r)] & 0x1FFF;
 }
@@ -643,15 +767,4 @@ LONG InkRenderer::TurnAngle(POINT p1, POINT p2, POINT p3) const
     const LONG a2 = degrees(std::atan2(double(p2.y - p3.y), double(p3.x - p2.x)));
     const LONG diff = std::abs(a1 - a2);
     return diff <= 180 ? diff : 360 - diff;
-}
-
-POINT InkRenderer::Bezier(POINT p0, POINT p1, POINT p2, float t)
-{
-    const float u = 1.0f - t;
-    const auto coordinate = [&](LONG a, LONG b, LONG c) {
-        if (a == b && b == c)
-            return a;
-        return LONG(u * u * float(a) + 2 * t * u * float(b) + t * t * float(c));
-    };
-    return {coordinate(p0.x, p1.x, p2.x), coordinate(p0.y, p1.y, p2.y)};
 }

@@ -60,8 +60,18 @@ public:
     static void DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky);
     // The angle at p2 between p1 and p3 in whole degrees, 0..180; 180 is a straight line.
     LONG TurnAngle(POINT p1, POINT p2, POINT p3) const;
-    // The point at t on the quadratic curve p0, p1, p2.
-    static POINT Bezier(POINT p0, POINT p1, POINT p2, float t);
+    // The point at t on the quadratic curve p0, p1, p2. Here, to be inlined into the sampling
+    // loop, which calls it three times per pixel of a curve.
+    static POINT Bezier(POINT p0, POINT p1, POINT p2, float t)
+    {
+        const float u = 1.0f - t;
+        const auto coordinate = [&](LONG a, LONG b, LONG c) {
+            if (a == b && b == c)
+                return a;
+            return LONG(u * u * float(a) + 2 * t * u * float(b) + t * t * float(c));
+        };
+        return {coordinate(p0.x, p1.x, p2.x), coordinate(p0.y, p1.y, p2.y)};
+    }
 
     // The direction templates 1..4 of the nib masks.
     static NibMask DirectionTemplate(int index);
@@ -106,14 +116,25 @@ private:
     void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
     const LONG* RoundDistances(LONG ky);
-    void MarkRoundCoverage(LONG d0, const LONG* round, LONG reach);
-    // round: RoundDistances for a round nib, null for a directed one of scales (stepX, stepY).
+    struct RoundMasks {
+        bool ready = false;
+        LONG scale = 0;  // the ky and m_width they were made for
+        LONG width = 0;
+        NibMask cover{};  // offsets far enough in to count as covered
+        NibMask ink{};    // offsets the ink changes
+    };
+    const RoundMasks& RoundMasksFor(const LONG* round, LONG ky);
+    // centred: the masks when d0 is 0, else null.
+    void MarkRoundCoverage(LONG d0, const LONG* round, const RoundMasks* centred, LONG reach);
+    // round: RoundDistances for a round nib, null for a directed one of scales (stepX, stepY);
+    // changed, when given: per row, the offsets the ink changes (the others are left alone).
     template <bool UnitZoom, bool Round>
     void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
-                  LONG reach);
+                  const DWORD* changed, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
+    void FlushTouched();
 
     NibMask m_prevMask{};
     NibMask m_curMask{};
@@ -154,7 +175,10 @@ private:
     DWORD m_curvesDrawn = 0;
     DWORD m_samplesStamped = 0;
     CRect m_touched;  // dc pixels
+    CRect m_pendingTouch;  // this renderer's pixels, not yet in m_touched
+    bool m_touchPending = false;
     std::array<LONG, kNibSize * kNibSize> m_roundDistances{};
     LONG m_roundScale = 0;  // the ky m_roundDistances holds, once m_roundReady
     bool m_roundReady = false;
+    RoundMasks m_roundMasks;
 };

@@ -235,4 +235,30 @@ TEST(PageBands, bands_cover_the_area_once_with_their_edges_between_zoomed_pixels
     EXPECT_EQ(dc.GetPixel(0, 1002), RGB(0, 0, 0));
 }
 
+// Bands cut by the work of their rows: all of it in the top tenth, so the bands share those
+// rows, their edges on multiples of the row step, and the last band takes the idle rest.
+TEST(PageBands, bands_share_the_work_of_their_rows)
+{
+    DrawingSurface dc(DrawingSurface::CreateBitmap(50, 1000));
+    PageBands::RowWork work(1000, 0);
+    std::fill(work.begin(), work.begin() + 100, 3);
+    const auto edgesOf = [&](int bands, LONG step) {
+        std::vector<CRect> reported;
+        PageBands::Draw(
+            dc, CRect(0, 0, 50, 1000), bands, step, [](DrawingSurface&, const CRect&) {},
+            [&](const CRect& band) { reported.push_back(band); }, work);
+        std::sort(reported.begin(), reported.end(), [](const CRect& a, const CRect& b) { return a.top < b.top; });
+        std::vector<LONG> edges;
+        for (const CRect& band : reported)
+            edges.push_back(band.top);
+        if (!reported.empty())
+            edges.push_back(reported.back().bottom);
+        return edges;
+    };
+    EXPECT_EQ(edgesOf(2, 1), (std::vector<LONG>{0, 50, 1000}));
+    EXPECT_EQ(edgesOf(4, 4), (std::vector<LONG>{0, 24, 48, 72, 1000}));
+    work.assign(1000, 0);  // no work anywhere: equal heights
+    EXPECT_EQ(edgesOf(4, 1), (std::vector<LONG>{0, 250, 500, 750, 1000}));
+}
+
 }  // namespace

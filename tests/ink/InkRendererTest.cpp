@@ -389,3 +389,46 @@ TEST(InkRendererMasks, stamp_nib_plots_only_pixels_of_the_new_mask)
             EXPECT_EQ(dc.GetPixel(x, y), kWhite) << x << "," << y;
     EXPECT_NE(dc.GetPixel(12, 10), kWhite);
 }
+
+// A disc blends each pixel within its reach as plotting it alone with its distance from the
+// centre does, and marks as covered the offsets whose ink reaches within the width; for every
+// disc width and a spread of sample widths, over a background of many colours.
+TEST(InkRendererMasks, every_disc_blends_and_covers_as_its_pixels_plotted_one_by_one)
+{
+    const auto background = [] {
+        DrawingSurface dc(DrawingSurface::CreateBitmap(21, 21));
+        for (LONG y = 0; y < 21; ++y)
+            for (LONG x = 0; x < 21; ++x)
+                dc.SetPixel(x, y, RGB(x * 12, y * 12, (x * 5 + y * 7) % 256));
+        return dc;
+    };
+    const COLORREF ink = RGB(30, 160, 220);
+    for (LONG sampleWidth = 0; sampleWidth <= 255; sampleWidth += 5) {
+        for (LONG discWidth = 0; discWidth <= 255; ++discWidth) {
+            InkRenderer disc;
+            SetUpRenderer(disc, 1.0f, ink);
+            DrawingSurface stamped = background();
+            disc.SetCurMask({});
+            disc.SetWidth(sampleWidth);
+            disc.StampDisc(&stamped, 10, 10, discWidth);
+            const LONG softness = disc.Softness();
+
+            InkRenderer one;
+            SetUpRenderer(one, 1.0f, ink);
+            one.SetWidth(sampleWidth);
+            DrawingSurface plotted = background();
+            const LONG reach = std::min<LONG>(6, 255 / softness + 1 + (sampleWidth >= 70 ? sampleWidth / 70 : 0));
+            InkRenderer::NibMask covered{};
+            for (LONG dy = -reach; dy <= reach; ++dy) {
+                for (LONG dx = -reach; dx <= reach; ++dx) {
+                    const LONG d = LONG(std::sqrt(double(dx * dx + dy * dy)) * softness);
+                    one.PlotPixel(&plotted, 10 + dx, 10 + dy, d);
+                    if ((dx != 0 || dy != 0) && d < sampleWidth + 255)
+                        covered[size_t(dy + 6)] |= 1u << (6 - dx);
+                }
+            }
+            ASSERT_EQ(stamped.Bitmap(), plotted.Bitmap()) << "disc " << discWidth << ", sample " << sampleWidth;
+            ASSERT_EQ(disc.CurMask(), covered) << "disc " << discWidth << ", sample " << sampleWidth;
+        }
+    }
+}
