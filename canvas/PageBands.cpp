@@ -112,16 +112,9 @@ void PageBands::Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowS
         }
     };
     const size_t threads = std::min<size_t>(rects.size(), size_t(std::max(1, QThread::idealThreadCount())));
-    std::vector<std::thread> workers;
-    // The workers are joined however this returns: they draw on the caller's pixels.
-    struct JoinAll {
-        std::vector<std::thread>& threads;
-        ~JoinAll()
-        {
-            for (std::thread& thread : threads)
-                thread.join();
-        }
-    } joinAll{workers};
+    // The workers are joined however this returns (a jthread joins when destroyed): they draw
+    // on the caller's pixels.
+    std::vector<std::jthread> workers;
     workers.reserve(threads);
     for (size_t t = 0; t < threads; ++t)
         workers.emplace_back(work);
@@ -137,9 +130,7 @@ void PageBands::Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowS
             for (size_t i : done)
                 drawn(rects[i]);
     }
-    for (std::thread& worker : workers)
-        worker.join();
-    workers.clear();
+    workers.clear();  // joins them
     if (failure)
         std::rethrow_exception(failure);
 }

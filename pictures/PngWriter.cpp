@@ -220,16 +220,9 @@ bool EncodeStrips(const Encoding& encoding, std::vector<Strip>& strips, const st
             encodeOne(i);
     };
     const size_t threads = std::min(count, size_t(std::max(1, QThread::idealThreadCount())));
-    std::vector<std::thread> helpers;
-    // The helpers are joined however this returns: they compress the caller's strips.
-    struct JoinAll {
-        std::vector<std::thread>& threads;
-        ~JoinAll()
-        {
-            for (std::thread& thread : threads)
-                thread.join();
-        }
-    } joinAll{helpers};
+    // The helpers are joined however this returns (a jthread joins when destroyed): they
+    // compress the caller's strips.
+    std::vector<std::jthread> helpers;
     for (size_t t = 1; t < threads; ++t) {
         try {
             helpers.emplace_back(work);
