@@ -60,6 +60,9 @@ public:
     static void DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky);
     // The angle at p2 between p1 and p3 in whole degrees, 0..180; 180 is a straight line.
     LONG TurnAngle(POINT p1, POINT p2, POINT p3) const;
+    // Whether TurnAngle(p1, p2, p3) is below 130 degrees, the bound for a corner, worked out
+    // without trigonometry unless the turn is within a few degrees of it.
+    bool SharpTurn(POINT p1, POINT p2, POINT p3) const;
     // The point at t on the quadratic curve p0, p1, p2. Here, to be inlined into the sampling
     // loop, which calls it three times per pixel of a curve.
     static POINT Bezier(POINT p0, POINT p1, POINT p2, float t)
@@ -112,8 +115,10 @@ private:
     void DrawCurve(DrawingSurface* dc);
     void StampTinyCurve(DrawingSurface* dc);
     void RestampCorner(DrawingSurface* dc);
-    void SampleCurve(DrawingSurface* dc, LONG angleC, LONG angleS);
-    void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, LONG angleC, LONG angleS);
+    // sharp: the curve's start or its control point is a corner.
+    void SampleCurve(DrawingSurface* dc, bool sharp);
+    void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp);
+    static void CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
     const LONG* RoundDistances(LONG ky);
     struct RoundMasks {
@@ -124,13 +129,18 @@ private:
         NibMask ink{};    // offsets the ink changes
     };
     const RoundMasks& RoundMasksFor(const LONG* round, LONG ky);
+    static const std::array<RoundMasks, 256>& DiscMasks();  // by width, at that width's softness
+    static void MakeRoundMasks(const LONG* round, LONG ky, LONG width, RoundMasks& masks);
     // centred: the masks when d0 is 0, else null.
     void MarkRoundCoverage(LONG d0, const LONG* round, const RoundMasks* centred, LONG reach);
     // round: RoundDistances for a round nib, null for a directed one of scales (stepX, stepY);
     // changed, when given: per row, the offsets the ink changes (the others are left alone).
-    template <bool UnitZoom, bool Round>
+    template <bool Round>
     void BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                   const DWORD* changed, LONG reach);
+    template <bool Round>
+    void BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
+                      const DWORD* changed, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
@@ -162,7 +172,7 @@ private:
     LONG m_widthEnd = 0;
     LONG m_widthNext = 0;
     LONG m_steps = 0;
-    LONG m_lastAngle = 180;
+    bool m_lastSharp = false;  // the last curve drawn ended in a corner
     double m_pi = 4 * std::atan2(1.0, 1.0);
     LONG m_discDone = 0;
     LONG m_nearCorner = 0;
@@ -180,5 +190,5 @@ private:
     std::array<LONG, kNibSize * kNibSize> m_roundDistances{};
     LONG m_roundScale = 0;  // the ky m_roundDistances holds, once m_roundReady
     bool m_roundReady = false;
-    RoundMasks m_roundMasks;
+    RoundMasks m_roundMasks;  // for discs of another width than the ink's
 };

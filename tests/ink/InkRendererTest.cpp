@@ -273,6 +273,38 @@ TEST(InkRendererGeometry, turn_angle_is_180_for_straight_and_small_for_sharp)
     EXPECT_EQ(r.TurnAngle({0, 0}, {10, 10}, {20, 20}), 180);
 }
 
+TEST(InkRendererGeometry, sharp_turn_agrees_with_the_turn_angle_everywhere)
+{
+    // Every pair of legs up to 14 pixels long, then long legs, far from the origin, which
+    // pass near the 130 degree bound from both sides.
+    InkRenderer r;
+    int sharp = 0;
+    int checked = 0;
+    const auto check = [&](POINT p1, POINT p2, POINT p3) {
+        const bool expected = r.TurnAngle(p1, p2, p3) < 130;
+        ASSERT_EQ(r.SharpTurn(p1, p2, p3), expected)
+            << p1.x << "," << p1.y << " " << p2.x << "," << p2.y << " " << p3.x << "," << p3.y;
+        sharp += expected;
+        ++checked;
+    };
+    for (LONG ux = -14; ux <= 14; ++ux)
+        for (LONG uy = -14; uy <= 14; ++uy)
+            for (LONG vx = -14; vx <= 14; ++vx)
+                for (LONG vy = -14; vy <= 14; ++vy)
+                    check({1000 + ux, -50 + uy}, {1000, -50}, {1000 + vx, -50 + vy});
+    uint32_t seed = 12345;
+    const auto next = [&seed](LONG range) {
+        seed = seed * 1664525u + 1013904223u;
+        return LONG(seed >> 8) % (2 * range + 1) - range;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const POINT p2{next(4000000), next(4000000)};
+        check({p2.x + next(3000), p2.y + next(3000)}, p2, {p2.x + next(3000), p2.y + next(3000)});
+    }
+    EXPECT_GT(sharp, checked / 4);
+    EXPECT_LT(sharp, checked * 3 / 4);
+}
+
 TEST(InkRendererGeometry, bezier_truncates_and_keeps_equal_coordinates_exact)
 {
     EXPECT_EQ(InkRenderer::Bezier({0, 0}, {256, 512}, {512, 0}, 0.5f), (POINT{256, 256}));
