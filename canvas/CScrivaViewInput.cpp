@@ -222,6 +222,8 @@ void CScrivaView::OnWtPacket()
         return;
     g_batchCount = count;
     m_bInBatch = true;
+    if (m_pScreenOverlay)
+        m_pScreenOverlay->HoldUpdates();
     for (int i = 0; i < count; ++i) {
         const PenPacket& p = packets[i];
         if (m_nViewMode == 2) {
