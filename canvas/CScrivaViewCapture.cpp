@@ -288,20 +288,24 @@ void CScrivaView::DrawInkTail()
     UpdateWindowRect(m_tail.Draw(m_dcWindow, from, m_ptLast, int(width), m_pCurLine->GetColor()));
 }
 
-void CScrivaView::ShowBatch(const PenPacket* packets, int count)
+void CScrivaView::ShowBatch(const PenPacket* packets, int count, bool wasStroking)
 {
     const bool onOverlay = m_pScreenOverlay && m_pScreenOverlay->ShowHeldUpdates();
-    if (m_batchDirty.isEmpty() && !onOverlay)
-        return;
-    if (!m_batchDirty.isEmpty())
+    const bool onWindow = !m_batchDirty.isEmpty();
+    if (onWindow)
         viewport()->repaint(m_batchDirty);
     m_batchDirty = QRegion();
     const double shown = LatencyMeter::NowMs();
-    for (int i = 0; i < count; ++i)
-        if (packets[i].pressure > 0)
-            m_latency.Add(packets[i].time, shown);
-    // The status line is itself painted: at most once a second while writing, and at pen-up.
-    if (m_bShowLatency && (!m_bStroking || shown - m_lastLatencyShownMs > 1000)) {
+    if (onWindow || onOverlay) {
+        for (int i = 0; i < count; ++i)
+            if (packets[i].pressure > 0)
+                m_latency.Add(packets[i].time, shown);
+    }
+    // The readout is itself painted: at most once a second while writing, and at pen-up, which
+    // may draw nothing (a plain line ends where its last packet drew it).
+    const bool penUp = wasStroking && !m_bStroking;
+    const bool writing = (onWindow || onOverlay) && m_bStroking && shown - m_lastLatencyShownMs > 1000;
+    if (m_bShowLatency && m_latency.Count() > 0 && (penUp || writing)) {
         m_lastLatencyShownMs = shown;
         emit statusTextChanged(m_latency.StatusText());
     }
