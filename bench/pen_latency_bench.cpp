@@ -1,20 +1,25 @@
-// How long the ink takes to reach the pen on the screen, end to end: the program in letter mode
-// with the mouse as the pen on an X server, the X server's pointer moved through XTest at
-// 125 Hz along strokes, and the screen read back around each new point until the ink shows
-// there. Reports the median and the 95th percentile of move-to-ink times. Needs an X server:
+// How long the ink takes to reach the pen on the screen, end to end: the program with the mouse
+// as the pen on an X server, the X server's pointer moved through XTest at 125 Hz along
+// strokes, and the screen read back around each new point until the ink shows there. Reports
+// the median and the 95th percentile of move-to-ink times. Needs an X server:
 //
-//   tests/x11/run-in-xvfb build/bench/pen_latency_bench [--tail 0|1] [--strokes N]
+//   tests/x11/run-in-xvfb build/bench/pen_latency_bench [--mode letter|desktop|inking]
+//                                                        [--tail 0|1] [--strokes N]
 //
-// --tail 0 turns the ink drawn ahead to the newest point off ([TABLET] TAIL=0). A point whose
-// ink has not shown after kGiveUpMs counts as missed.
+// --mode writes on the page (letter, the default), on the frozen screen of desktop mode, or
+// over the screen in inking mode after Start to write. --tail 0 turns the ink drawn ahead to
+// the newest point off ([TABLET] TAIL=0). A point whose ink has not shown after kGiveUpMs
+// counts as missed.
 
 #include "canvas/CScrivaView.h"
+#include "platform/CommandIds.h"
 #include "platform/ProfileFile.h"
 #include "platform/Settings.h"
 #include "shell/frame/CMainFrame.h"
 #include "tablet/TabletBinding.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -160,10 +165,53 @@ double Percentile(std::vector<double> values, double p)
     return values[index];
 }
 
-int ArgumentAfter(const QStringList& arguments, const QString& name, int fallback)
+QString ArgumentAfter(const QStringList& arguments, const QString& name, const QString& fallback)
 {
     const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].toInt() : fallback;
+    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1] : fallback;
+}
+
+int ArgumentAfter(const QStringList& arguments, const QString& name, int fallback)
+{
+    return ArgumentAfter(arguments, name, QString::number(fallback)).toInt();
+}
+
+// Puts the frame into the mode asked for; returns where the pen writes (logical screen
+// pixels), or an empty rectangle when the mode could not be entered.
+QRect EnterMode(CMainFrame& frame, CScrivaDoc& document, const QString& mode)
+{
+    CScrivaView& view = *frame.View();
+    if (mode == QLatin1String("letter")) {
+        frame.ShowMaximized();
+        if (!QTest::qWaitForWindowExposed(&frame))
+            return {};
+        QTest::qWait(500);
+        const QRect area(view.viewport()->mapToGlobal(QPoint(0, 0)), view.viewport()->size());
+        return area.adjusted(area.width() / 4, 0, 0, 0);
+    }
+    frame.UseViewOverlay();
+    document.OnNewDocument();
+    if (mode == QLatin1String("desktop")) {
+        frame.ShowMaximized();
+        if (!QTest::qWaitForWindowExposed(&frame))
+            return {};
+        QTest::qWait(300);
+        frame.OnCommand(ID_DESKTOP_MODE);
+    } else if (mode == QLatin1String("inking")) {
+        frame.MakeInkingFrame();
+        if (!QTest::qWaitForWindowExposed(&frame))
+            return {};
+        QTest::qWait(300);
+        view.OnStartToWrite();
+    } else {
+        return {};
+    }
+    if (!view.IsOverlayShown())
+        return {};
+    QTest::qWait(500);
+    // Clear of the small frame in the bottom-right corner.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return QRect(screen.left() + 100, screen.top() + 60, screen.width() / 2, screen.height() / 2);
 }
 
 }  // namespace
@@ -176,6 +224,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const QStringList arguments = QCoreApplication::arguments();
+    const QString mode = ArgumentAfter(arguments, QStringLiteral("--mode"), QStringLiteral("letter"));
     const int tail = ArgumentAfter(arguments, QStringLiteral("--tail"), 1);
     const int strokes = ArgumentAfter(arguments, QStringLiteral("--strokes"), 5);
     QTemporaryDir settings;
@@ -186,16 +235,16 @@ int main(int argc, char** argv)
     TabletBinding::Instance().LoadTabletInterface(true);
 
     CScrivaDoc document;
-    CMainFrame frame(document, QStringLiteral("LETTER"), [](UINT) { return false; });
+    const QString frameClass = mode == QLatin1String("inking") ? QStringLiteral("INKING") : QStringLiteral("LETTER");
+    CMainFrame frame(document, frameClass, [](UINT) { return false; });
     document.OnNewDocument();
-    frame.ShowMaximized();
-    if (!QTest::qWaitForWindowExposed(&frame))
+    const QRect area = EnterMode(frame, document, mode);
+    if (area.isEmpty()) {
+        std::fprintf(stderr, "could not write in %s mode\n", qPrintable(mode));
         return 1;
-    QTest::qWait(500);
-    CScrivaView& view = *frame.View();
-    const QRect area(view.viewport()->mapToGlobal(QPoint(0, 0)), view.viewport()->size());
+    }
 
-    Driver driver(area.adjusted(area.width() / 4, 0, 0, 0), strokes);
+    Driver driver(area, strokes);
     std::thread thread([&driver] { driver.Run(); });
     QEventLoop running;
     QTimer check;
@@ -211,7 +260,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::vector<double>& latencies = driver.Latencies();
-    std::printf("tail %d: %zu points, %d missed, strokes written %d\n", tail, latencies.size(), driver.Missed(),
+    std::printf("%s mode, tail %d: %zu points, %d missed, strokes written %d\n", qPrintable(mode), tail, latencies.size(), driver.Missed(),
                 document.m_lines.GetCount());
     std::printf("move to ink on screen: median %.2f ms, p95 %.2f ms, max %.2f ms\n", Percentile(latencies, 0.5),
                 Percentile(latencies, 0.95), Percentile(latencies, 1.0));

@@ -13,6 +13,7 @@
 #include <QPixmap>
 
 #include <cmath>
+#include <utility>
 
 CScreenOverlay::CScreenOverlay(CScrivaView& view)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_view(view)
@@ -44,6 +45,7 @@ void CScreenOverlay::Cover(const CRect& screen)
         surface->SetViewportOrg(-screen.left, -screen.top);
     }
     const double ratio = Ratio();
+    m_tail.Drop();  // the surfaces are new
     setGeometry(QRect(QPoint(int(std::floor(screen.left / ratio)), int(std::floor(screen.top / ratio))),
                       QSize(int(std::ceil(screen.Width() / ratio)), int(std::ceil(screen.Height() / ratio)))));
     update();
@@ -58,11 +60,48 @@ void CScreenOverlay::UpdateScreenRect(const CRect& rect)
                          int(std::floor((rect.top - m_rcScreen.top) / ratio)));
     const QPoint end(int(std::ceil((rect.right - m_rcScreen.left) / ratio)),
                      int(std::ceil((rect.bottom - m_rcScreen.top) / ratio)));
-    update(QRect(topLeft, end - QPoint(1, 1)));
+    const QRect logical(topLeft, end - QPoint(1, 1));
+    if (m_bHolding)
+        m_held += logical;
+    else
+        update(logical);
+}
+
+// The pen's ink reaches the screen before the next batch is taken. A selection's band is
+// shown at the next paint, as it was drawn at most every few packets anyway.
+bool CScreenOverlay::ShowHeldUpdates()
+{
+    m_bHolding = false;
+    const QRegion held = std::exchange(m_held, QRegion());
+    if (held.isEmpty())
+        return false;
+    if (!isVisible() || m_bCaptureMode) {
+        update(held);
+        return false;
+    }
+    repaint(held);
+    return true;
+}
+
+void CScreenOverlay::DrawTail(POINT from, POINT to, int width, COLORREF color)
+{
+    RemoveTail();
+    m_tailLine = {from, to, width, color};
+    CRect drawn = m_tail.Draw(m_dcWindow, from, to, width, color);
+    drawn.OffsetRect(m_rcScreen.left, m_rcScreen.top);
+    UpdateScreenRect(drawn);
+}
+
+void CScreenOverlay::RemoveTail()
+{
+    CRect removed = m_tail.Remove(m_dcWindow);
+    removed.OffsetRect(m_rcScreen.left, m_rcScreen.top);
+    UpdateScreenRect(removed);
 }
 
 void CScreenOverlay::ShowBackBuffer(const CRect& rect)
 {
+    RemoveTail();  // what it kept of the window may be copied over now
     m_dcWindow.BitBlt(rect.left, rect.top, rect.Width(), rect.Height(), m_dcBack, rect.left, rect.top, SRCCOPY);
     UpdateScreenRect(rect);
 }
@@ -123,6 +162,16 @@ void CScreenOverlay::paintEvent(QPaintEvent* event)
 
 void CScreenOverlay::Compose(const CRect& device)
 {
+    // The tail lies over what is composed: off first, then drawn again over the new pixels.
+    const bool tail = m_tail.IsShown();
+    m_tail.Remove(m_dcWindow);
+    ComposeUnderTail(device);
+    if (tail)
+        m_tail.Draw(m_dcWindow, m_tailLine.from, m_tailLine.to, m_tailLine.width, m_tailLine.color);
+}
+
+void CScreenOverlay::ComposeUnderTail(const CRect& device)
+{
     CRect area(device);
     area.OffsetRect(m_rcScreen.left, m_rcScreen.top);
     m_dcWindow.BitBlt(area.left, area.top, area.Width(), area.Height(), m_dcBack, area.left, area.top, SRCCOPY);
@@ -176,6 +225,7 @@ void CScreenOverlay::showEvent(QShowEvent* event)
 void CScreenOverlay::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    m_tail.Remove(m_dcWindow);  // shown again, the window shows the ink as it stands
     m_bFrameEntered = true;
 }
 

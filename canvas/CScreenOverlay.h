@@ -14,10 +14,17 @@
 //
 // Both surfaces take screen coordinates: their viewport origin puts the desktop's top-left
 // corner on pixel (0, 0).
+//
+// While the pen writes, what a batch of packets drew is gathered and repainted at once at the
+// batch's end, and the stroke's provisional tail lies on the window surface alone, over
+// whatever painting composes under it.
+
+#include "InkTail.h"
 
 #include "platform/DrawingSurface.h"
 
 #include <QCursor>
+#include <QRegion>
 #include <QWidget>
 
 class CScrivaView;
@@ -35,8 +42,20 @@ public:
     // The window as it shows (capture mode draws here) and the back buffer of writing mode.
     DrawingSurface& WindowSurface() { return m_dcWindow; }
     DrawingSurface& BackBuffer() { return m_dcBack; }
-    // Shows what was drawn in rect (screen pixels) on the window surface.
+    // Shows what was drawn in rect (screen pixels) on the window surface: at the next paint,
+    // or while updates are held, with the others at ShowHeldUpdates.
     void UpdateScreenRect(const CRect& rect);
+    // A batch of packets is being taken: its updates wait for ShowHeldUpdates.
+    void HoldUpdates() { m_bHolding = true; }
+    // Ends the hold. What it gathered is repainted at once when the overlay shows for writing
+    // (true), else at the next paint (false, as when nothing was gathered).
+    bool ShowHeldUpdates();
+    // The stroke's ink drawn ahead from from to to (screen pixels), width pixels wide, on the
+    // window surface only; an earlier tail is taken off first.
+    void DrawTail(POINT from, POINT to, int width, COLORREF color);
+    // Puts back what the tail covered, pixel for pixel, and shows it.
+    void RemoveTail();
+    bool IsTailShown() const { return m_tail.IsShown(); }
     // Copies rect (screen pixels) of the back buffer to the window.
     void ShowBackBuffer(const CRect& rect);
     // Repaints the whole window from the back buffer (a dialog or the pen-width popup stood
@@ -77,6 +96,7 @@ private:
     // Writing mode: the window surface in device rectangle area, from the back buffer and,
     // unless the pen stands on the frame, the frame's picture.
     void Compose(const CRect& area);
+    void ComposeUnderTail(const CRect& area);
     // A picture of the main frame as it shows, for when the overlay stands over it.
     void TakeFramePicture();
     void HandMouseToFrame();
@@ -91,4 +111,13 @@ private:
     DrawingSurface m_dcFrame;   // the main frame's picture, device pixels of its own
     CRect m_rcFrame;            // where m_dcFrame was taken, screen pixels
     DrawingSurface m_dcWindow;  // what the window shows
+    bool m_bHolding = false;    // a batch of packets is being taken
+    QRegion m_held;             // what it drew, logical pixels of the window
+    InkTail m_tail;             // on m_dcWindow only
+    struct TailLine {
+        POINT from;
+        POINT to;
+        int width;
+        COLORREF color;
+    } m_tailLine = {};  // screen pixels; painting draws the tail again over what it composes
 };

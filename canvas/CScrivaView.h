@@ -368,8 +368,9 @@ private:
     // The provisional tail: taken off before the window is drawn on, drawn again after a batch.
     void RemoveInkTail();
     void DrawInkTail();
-    // The end of a batch of packets: what they drew reaches the screen now, and is timed.
-    void ShowBatch(const PenPacket* packets, int count);
+    // The end of a batch of packets: what they drew reaches the screen now, on the window or
+    // the overlay, and is timed. wasStroking: a stroke was open when the batch began.
+    void ShowBatch(const PenPacket* packets, int count, bool wasStroking);
 
     // Desktop-mode capture (CScrivaViewDesktop.cpp), screen pixels throughout.
     void TrackDesktopButtons(DWORD buttons, POINT at);

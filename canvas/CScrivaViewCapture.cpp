@@ -5,6 +5,8 @@
 
 #include "CScrivaView.h"
 
+#include "CScreenOverlay.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -255,13 +257,16 @@ void CScrivaView::UpdateWindowRect(const CRect& device)
 void CScrivaView::RemoveInkTail()
 {
     UpdateWindowRect(m_tail.Remove(m_dcWindow));
+    if (m_pScreenOverlay)
+        m_pScreenOverlay->RemoveTail();
 }
 
 // The pencil and the brush get a tail from where their curves end to the newest packet, about
-// as wide as the ink; the marker and the eraser draw every packet at once anyway.
+// as wide as the ink; the marker and the eraser draw every packet at once anyway, and so does
+// every pen in inking mode. In desktop mode the tail goes on the overlay.
 void CScrivaView::DrawInkTail()
 {
-    if (!m_bInkTail || !m_bStroking || !m_pCurLine || m_frameMode != FrameMode::Letter)
+    if (!m_bInkTail || !m_bStroking || !m_pCurLine || m_frameMode == FrameMode::Inking)
         return;
     if (m_nTool != kPencil && m_nTool != kBrush)
         return;
@@ -273,23 +278,34 @@ void CScrivaView::DrawInkTail()
     // units, one pixel being Softness() units.
     const LONG softness = std::max<LONG>(1, m_rendScreen.Softness());
     const LONG width = std::max<LONG>(1, 2 * (3 * m_rendScreen.Width() / 2 + 128) / softness * up / down);
+    if (m_frameMode == FrameMode::Desktop) {
+        if (IsOverlayShown())
+            m_pScreenOverlay->DrawTail(from, m_ptLast, int(width), m_pCurLine->GetColor());
+        return;
+    }
     const CRect window = ScreenRect();
     ScopedViewportOrg screen(m_dcWindow, -window.left, -window.top);
     UpdateWindowRect(m_tail.Draw(m_dcWindow, from, m_ptLast, int(width), m_pCurLine->GetColor()));
 }
 
-void CScrivaView::ShowBatch(const PenPacket* packets, int count)
+void CScrivaView::ShowBatch(const PenPacket* packets, int count, bool wasStroking)
 {
-    if (m_batchDirty.isEmpty())
-        return;
-    viewport()->repaint(m_batchDirty);
+    const bool onOverlay = m_pScreenOverlay && m_pScreenOverlay->ShowHeldUpdates();
+    const bool onWindow = !m_batchDirty.isEmpty();
+    if (onWindow)
+        viewport()->repaint(m_batchDirty);
     m_batchDirty = QRegion();
     const double shown = LatencyMeter::NowMs();
-    for (int i = 0; i < count; ++i)
-        if (packets[i].pressure > 0)
-            m_latency.Add(packets[i].time, shown);
-    // The status line is itself painted: at most once a second while writing, and at pen-up.
-    if (m_bShowLatency && (!m_bStroking || shown - m_lastLatencyShownMs > 1000)) {
+    if (onWindow || onOverlay) {
+        for (int i = 0; i < count; ++i)
+            if (packets[i].pressure > 0)
+                m_latency.Add(packets[i].time, shown);
+    }
+    // The readout is itself painted: at most once a second while writing, and at pen-up, which
+    // may draw nothing (a plain line ends where its last packet drew it).
+    const bool penUp = wasStroking && !m_bStroking;
+    const bool writing = (onWindow || onOverlay) && m_bStroking && shown - m_lastLatencyShownMs > 1000;
+    if (m_bShowLatency && m_latency.Count() > 0 && (penUp || writing)) {
         m_lastLatencyShownMs = shown;
         emit statusTextChanged(m_latency.StatusText());
     }

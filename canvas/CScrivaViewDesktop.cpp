@@ -78,6 +78,7 @@ CScrivaView::StrokeSample CScrivaView::DesktopSample(POINT screen, DWORD pressur
 
 void CScrivaView::BeginDesktopStroke(const StrokeSample& sample)
 {
+    RemoveInkTail();
     m_ptPrev = m_ptLast = sample.screen;
     m_nLastWidth = sample.width;
     m_bStroking = true;
@@ -93,6 +94,7 @@ void CScrivaView::BeginDesktopStroke(const StrokeSample& sample)
 // as its first segment.
 bool CScrivaView::ExtendDesktopStroke(const StrokeSample& sample)
 {
+    RemoveInkTail();  // the renderer blends with the window's pixels
     if (m_nTool == kMarker) {
         DrawOverlayMarker(m_ptLast, sample.screen);
     } else {
@@ -112,6 +114,7 @@ void CScrivaView::EndDesktopStroke()
 {
     if (!m_bStroking)
         return;
+    RemoveInkTail();
     SetHasInk(true);
     m_bStroking = false;
     m_bPenDown = false;

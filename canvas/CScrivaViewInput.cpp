@@ -221,7 +221,10 @@ void CScrivaView::OnWtPacket()
     if (count <= 0)
         return;
     g_batchCount = count;
+    const bool wasStroking = m_bStroking;
     m_bInBatch = true;
+    if (m_pScreenOverlay)
+        m_pScreenOverlay->HoldUpdates();
     for (int i = 0; i < count; ++i) {
         const PenPacket& p = packets[i];
         if (m_nViewMode == 2) {
@@ -241,7 +244,7 @@ void CScrivaView::OnWtPacket()
     g_batchCount = 0;
     DrawInkTail();
     m_bInBatch = false;
-    ShowBatch(packets, count);
+    ShowBatch(packets, count, wasStroking);
 }
 
 // The eraser end of the pen erases whatever pen tool is in hand, for one stroke at a time.

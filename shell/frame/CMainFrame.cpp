@@ -54,10 +54,13 @@ CMainFrame::CMainFrame(CScrivaDoc& document, const QString& frameClass, std::fun
         ShowIdleButtons();
     });
     connect(m_view, &CScrivaView::inkingNotice, this, [this](const QString& text) { m_commandBar->ShowNotice(text); });
-    // The pen-to-screen times, when the settings ask for them; the small frames have no room.
+    // The pen-to-screen times, when the settings ask for them. The small frames have no room
+    // for a status line: their balloon says them once the pen is up.
     connect(m_view, &CScrivaView::statusTextChanged, this, [this](const QString& text) {
         if (m_nMode == FrameMode::Letter)
             statusBar()->showMessage(text);
+        else if (!m_view->IsStroking())
+            m_commandBar->ShowNotice(text);
     });
     // A tablet that comes after start-up takes back the notice that there was none.
     connect(&TabletBinding::Instance(), &TabletBinding::tabletArrived, this, [this] { setStatusBar(nullptr); });

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -398,4 +399,62 @@ TEST_F(InkingTest, without_a_program_to_type_into_the_ink_waits_on_the_clipboard
     EXPECT_EQ(offer->RequestCount(), 3);
     offer->data(ClipboardInkOffer::kPng);
     EXPECT_EQ(offer->RequestCount(), 3);  // made once
+}
+
+// Every packet's line reaches the screen before the next packet is taken; with the ink drawn
+// ahead on or off, the overlay, the strokes and the picture handed over are the same bytes.
+TEST_F(InkingTest, each_packet_reaches_the_screen_at_once_and_the_picture_handed_over_is_the_same_either_way)
+{
+    struct Written {
+        QImage window;
+        QImage back;
+        std::vector<StrokePoint> points;
+        std::vector<QImage> handed;
+        int tipsShown = 0;
+    };
+    const auto write = [&](bool tail) {
+        m_view->SetInkTail(tail);
+        m_inserter->bitmaps.clear();
+        StartToWrite();
+        QCoreApplication::processEvents();
+        m_view->SetToolWidth(CScrivaView::kBrush, 3);
+        Written written;
+        for (int i = 0; i <= 30; ++i) {
+            const POINT at{200 + 7 * i, 300 + (i % 6 < 3 ? 4 * (i % 6) : 4 * (6 - i % 6))};
+            Packet(at.x, at.y, 700, i == 0 ? kDown : 0);
+            // What the screen got of the overlay before the next packet: ink at the tip?
+            const QImage tip = QGuiApplication::primaryScreen()
+                                   ->grabWindow(Overlay().winId(), at.x - 1, at.y - 1, 3, 3)
+                                   .toImage()
+                                   .convertToFormat(QImage::Format_RGB32);
+            QImage screen(3, 3, QImage::Format_RGB32);
+            screen.fill(kScreen);
+            written.tipsShown += tip != screen;
+        }
+        Packet(410, 300, 0, kUp);
+        EXPECT_FALSE(Overlay().IsTailShown());
+        written.window = Overlay().WindowSurface().Bitmap().copy();
+        written.back = Overlay().BackBuffer().Bitmap().copy();
+        const CLine& line = *m_doc.m_lines.GetAt(0);
+        for (int i = 0; i < line.GetPointCount(); ++i)
+            written.points.push_back(line.GetPoint(i));
+        m_view->OnInking();
+        written.handed = m_inserter->bitmaps;
+        return written;
+    };
+    const Written without = write(false);
+    const Written with = write(true);
+    EXPECT_EQ(without.tipsShown, 31);
+    EXPECT_EQ(with.tipsShown, 31);
+    EXPECT_TRUE(with.window == without.window);
+    EXPECT_TRUE(with.back == without.back);
+    ASSERT_EQ(with.points.size(), without.points.size());
+    for (size_t i = 0; i < with.points.size(); ++i) {
+        EXPECT_EQ(with.points[i].x, without.points[i].x);
+        EXPECT_EQ(with.points[i].y, without.points[i].y);
+        EXPECT_EQ(with.points[i].width, without.points[i].width);
+    }
+    ASSERT_EQ(with.handed.size(), 1u);
+    ASSERT_EQ(without.handed.size(), 1u);
+    EXPECT_TRUE(with.handed[0] == without.handed[0]);
 }

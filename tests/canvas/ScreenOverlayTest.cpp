@@ -13,6 +13,8 @@
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +61,16 @@ QImage PlainScreen(QRgb colour, int width = 1024, int height = 768)
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     return image;
+}
+
+// What the screen got of widget's window in rect (logical pixels of the window): its pixels
+// as last painted, not as it would paint now.
+QImage OnScreen(QWidget& widget, const QRect& rect)
+{
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(widget.winId(), rect.x(), rect.y(), rect.width(), rect.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 constexpr DWORD kDown = MakeButtons(0, TBN_DOWN);
@@ -362,4 +374,115 @@ TEST_F(ScreenOverlayTest, a_click_on_the_overlay_while_a_dialog_is_open_asks_for
     }
     QTest::mouseClick(&Overlay(), Qt::LeftButton, {}, QPoint(300, 300));
     EXPECT_EQ(wanted.count(), 1);
+}
+
+// The renderer draws a curve only once the packet after its control point has come. On the
+// overlay the ink still reaches the screen up to the newest packet before the next one is
+// taken, drawn ahead on the overlay's window alone: once the pen is up, the overlay, the frozen
+// screen and the stroke are exactly as they are without that.
+TEST_F(ScreenOverlayTest, desktop_ink_reaches_the_screen_up_to_the_newest_packet_and_leaves_nothing_behind)
+{
+    UseGrab({PlainScreen(qRgb(255, 255, 255))});
+    EnterDesktopMode();
+    QCoreApplication::processEvents();
+    std::vector<POINT> wave;
+    for (int i = 0; i <= 40; ++i)
+        wave.push_back({300 + 6 * i, 300 + (i % 8 < 4 ? 3 * (i % 8) : 3 * (8 - i % 8))});
+    struct Written {
+        QImage window;
+        QImage back;
+        QImage screen;
+        std::vector<StrokePoint> points;
+        int tipsShown = 0;
+        size_t timed = 0;
+    };
+    const auto write = [&](bool tail) {
+        m_doc.OnNewDocument();
+        QCoreApplication::processEvents();
+        m_view->SetInkTail(tail);
+        // Stamps of the monotonic clock, as the window system's.
+        m_time = DWORD(LatencyMeter::NowMs()) - 2000;
+        const size_t timedBefore = m_view->Latency().Count();
+        Written written;
+        for (size_t i = 0; i < wave.size(); ++i) {
+            Packet(wave[i].x, wave[i].y, 700, i == 0 ? kDown : 0);
+            // What the screen got of the overlay, before the next packet: ink at the tip?
+            const QImage tip = OnScreen(Overlay(), QRect(wave[i].x - 1, wave[i].y - 1, 3, 3));
+            written.tipsShown += tip != PlainScreen(qRgb(255, 255, 255), 3, 3);
+        }
+        written.timed = m_view->Latency().Count() - timedBefore;
+        Packet(wave.back().x, wave.back().y, 0, kUp);
+        EXPECT_FALSE(Overlay().IsTailShown());
+        written.window = Overlay().WindowSurface().Bitmap().copy();
+        written.back = Overlay().BackBuffer().Bitmap().copy();
+        written.screen = OnScreen(Overlay(), QRect(0, 0, 1024, 768));
+        const CLine& line = *m_doc.m_lines.GetAt(m_doc.m_lines.GetCount() - 1);
+        for (int i = 0; i < line.GetPointCount(); ++i)
+            written.points.push_back(line.GetPoint(i));
+        return written;
+    };
+    const Written without = write(false);
+    const Written with = write(true);
+    // Every packet shows at once, and is timed; without the tail most wait for the next one,
+    // but what was drawn shows at once all the same.
+    EXPECT_EQ(with.tipsShown, int(wave.size()));
+    EXPECT_EQ(with.timed, wave.size());
+    EXPECT_LT(without.tipsShown, int(wave.size()) / 2);
+    EXPECT_GT(without.tipsShown, 0);
+    EXPECT_GT(without.timed, 0u);
+    // The overlay's surfaces, what the screen shows of it and the stroke: the same bytes.
+    EXPECT_TRUE(with.window == without.window);
+    EXPECT_TRUE(with.back == without.back);
+    EXPECT_TRUE(with.screen == without.screen);
+    EXPECT_TRUE(m_view->DesktopSnapshot().Bitmap() == PlainScreen(qRgb(255, 255, 255)));
+    ASSERT_EQ(with.points.size(), without.points.size());
+    for (size_t i = 0; i < with.points.size(); ++i) {
+        EXPECT_EQ(with.points[i].x, without.points[i].x);
+        EXPECT_EQ(with.points[i].y, without.points[i].y);
+        EXPECT_EQ(with.points[i].width, without.points[i].width);
+    }
+}
+
+// Whatever ends the stroke's drawing, the ink drawn ahead goes with it.
+TEST_F(ScreenOverlayTest, the_ink_drawn_ahead_on_the_overlay_is_never_left_behind)
+{
+    UseGrab({PlainScreen(qRgb(255, 255, 255))});
+    EnterDesktopMode();
+    QCoreApplication::processEvents();
+    const auto halfStroke = [&](LONG y) {
+        for (int i = 0; i <= 10; ++i)
+            Packet(300 + 9 * i, y + (i % 2) * 4, 700, i == 0 ? kDown : 0);
+        ASSERT_TRUE(Overlay().IsTailShown());
+        ASSERT_FALSE(Overlay().WindowSurface().Bitmap() == Overlay().BackBuffer().Bitmap());
+    };
+    // Painted over from the back buffer (a dialog stood over it): the tail stays on top.
+    halfStroke(200);
+    Overlay().repaint();
+    EXPECT_TRUE(Overlay().IsTailShown());
+    EXPECT_FALSE(Overlay().WindowSurface().Bitmap() == Overlay().BackBuffer().Bitmap());
+    Packet(390, 204, 0, kUp);
+    EXPECT_FALSE(Overlay().IsTailShown());
+    EXPECT_TRUE(Overlay().WindowSurface().Bitmap() == Overlay().BackBuffer().Bitmap());
+
+    // A dialog takes the pen in the middle of a stroke: the stroke ends there.
+    halfStroke(300);
+    {
+        ScopedTabletPark dialog(m_view.get());
+        EXPECT_FALSE(Overlay().IsTailShown());
+        EXPECT_TRUE(Overlay().WindowSurface().Bitmap() == Overlay().BackBuffer().Bitmap());
+    }
+
+    // Undo in the middle of a stroke.
+    halfStroke(400);
+    m_view->OnUndo();
+    EXPECT_FALSE(Overlay().IsTailShown());
+    EXPECT_TRUE(Overlay().WindowSurface().Bitmap() == Overlay().BackBuffer().Bitmap());
+    Packet(390, 404, 0, kUp);
+
+    // Escape puts the overlay away in the middle of a stroke.
+    halfStroke(500);
+    QTest::keyClick(&Overlay(), Qt::Key_Escape);
+    EXPECT_FALSE(m_view->IsOverlayShown());
+    EXPECT_FALSE(Overlay().IsTailShown());
+    EXPECT_TRUE(Overlay().WindowSurface().Bitmap() == Overlay().BackBuffer().Bitmap());
 }

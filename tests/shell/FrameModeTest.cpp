@@ -18,11 +18,13 @@
 #include "shell/dialogs/CCaptureControlDlg.h"
 #include "platform/ScreenGrab.h"
 #include "canvas/CScreenOverlay.h"
+#include "canvas/LatencyMeter.h"
 #include "shell/tables/StringTable.h"
 #include "tablet/TabletBinding.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -705,4 +707,52 @@ TEST_F(FrameModeTest, from_inking_mode_desktop_mode_freezes_the_screen_under_the
     EXPECT_EQ(View().Overlay().BackBuffer().GetPixel(20, 20), RGB(0, 0, 128));
     const CRect work = ScreenMetrics::WorkArea();
     EXPECT_EQ(Frame().geometry().bottomRight(), QPoint(work.right - 1, work.bottom - 1));
+}
+
+// The small frames have no status line: with the pen-to-screen times asked for, their balloon
+// says them once the pen is up, in desktop mode and in inking mode alike.
+TEST_F(FrameModeTest, the_small_frames_say_the_pen_to_screen_times_in_their_balloon_at_pen_up)
+{
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    m_frame.reset();
+    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+    m_frame->ShowMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    Frame().UseViewOverlay();
+    View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(255, 255, 255)));
+    View().SetLatencyShown(true);
+    const auto stroke = [&](LONG y, int packets) {
+        // Stamps of the monotonic clock, as the window system's: two seconds old.
+        DWORD time = DWORD(LatencyMeter::NowMs()) - 2000;
+        for (int i = 0; i < packets; ++i)
+            TabletBinding::Instance().QueuePacket({time += 5, i == 0 ? MakeButtons(0, TBN_DOWN) : 0, 100 + 9 * i,
+                                                   y + 3 * (i % 2), 700});
+        QCoreApplication::sendPostedEvents(&View());
+        TabletBinding::Instance().QueuePacket({time += 5, MakeButtons(0, TBN_UP), 100 + 9 * packets, y, 0});
+        QCoreApplication::sendPostedEvents(&View());
+    };
+    const QRegularExpression times(QStringLiteral(R"(^Pen to screen: median (19|20)\d\d\.\d ms, p95 \d+\.\d ms \((\d+) packets\)$)"));
+
+    Frame().OnCommand(ID_DESKTOP_MODE);
+    ASSERT_EQ(Frame().Mode(), FrameMode::Desktop);
+    ASSERT_TRUE(View().IsOverlayShown());
+    stroke(200, 20);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    EXPECT_TRUE(Commands().HintTip().isVisible());
+    QRegularExpressionMatch said = times.match(Commands().HintTip().Text());
+    ASSERT_TRUE(said.hasMatch()) << Commands().HintTip().Text().toStdString();
+    EXPECT_EQ(said.captured(2), QStringLiteral("20"));
+
+    View().HideOverlay();
+    Frame().OnInkingMode();
+    Commands().HideHint();
+    View().OnStartToWrite();
+    ASSERT_TRUE(View().IsWritingOver());
+    stroke(300, 10);
+    EXPECT_TRUE(Commands().HintTip().isVisible());
+    said = times.match(Commands().HintTip().Text());
+    ASSERT_TRUE(said.hasMatch()) << Commands().HintTip().Text().toStdString();
+    EXPECT_EQ(said.captured(2), QStringLiteral("30"));
+    TabletBinding::Instance().SetMousePen(false);
 }
