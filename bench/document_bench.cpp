@@ -303,7 +303,7 @@ BENCHMARK(BM_WritePagePngStrips)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(1);
-BENCHMARK(BM_DrawBrushPage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DrawBrushPage)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_RenderPage)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv)
