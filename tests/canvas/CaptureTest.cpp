@@ -663,9 +663,7 @@ TEST_F(CaptureTest, the_window_shows_ink_up_to_the_newest_packet_and_the_note_st
         EXPECT_FALSE(m_view->IsInkTailShown());
         written.page = m_view->Page().Surface().Bitmap().copy();
         written.window = m_view->viewport()->grab().toImage();
-        const CLine& line = *m_doc.m_lines.GetAt(m_doc.m_lines.GetCount() - 1);
-        for (int i = 0; i < line.GetPointCount(); ++i)
-            written.points.push_back(line.GetPoint(i));
+        written.points = m_doc.m_lines.GetAt(m_doc.m_lines.GetCount() - 1)->Points();
         return written;
     };
     const Written without = write(false);

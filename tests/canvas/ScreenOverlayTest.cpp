@@ -416,9 +416,7 @@ TEST_F(ScreenOverlayTest, desktop_ink_reaches_the_screen_up_to_the_newest_packet
         written.window = Overlay().WindowSurface().Bitmap().copy();
         written.back = Overlay().BackBuffer().Bitmap().copy();
         written.screen = OnScreen(Overlay(), QRect(0, 0, 1024, 768));
-        const CLine& line = *m_doc.m_lines.GetAt(m_doc.m_lines.GetCount() - 1);
-        for (int i = 0; i < line.GetPointCount(); ++i)
-            written.points.push_back(line.GetPoint(i));
+        written.points = m_doc.m_lines.GetAt(m_doc.m_lines.GetCount() - 1)->Points();
         return written;
     };
     const Written without = write(false);

@@ -69,6 +69,17 @@ protected:
         ScreenMetrics::SetFixedScreen(std::nullopt);
     }
 
+    // A frame made afresh with the mouse as the pen, so that it opens a tablet context.
+    void ReopenWithMousePen()
+    {
+        TabletBinding::Instance().SetMousePen(true);
+        TabletBinding::Instance().LoadTabletInterface(true);
+        m_frame.reset();
+        m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
+        m_frame->ShowMaximized();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+
     CMainFrame& Frame() { return *m_frame; }
     CPaletteBar& Palette() { return *m_frame->PaletteBar(); }
     CCommandBar& Commands() { return *m_frame->CommandBar(); }
@@ -467,12 +478,7 @@ TEST_F(FrameModeTest, window_buttons_of_the_inking_frame_minimise_scale_and_clos
 
 TEST_F(FrameModeTest, after_a_display_change_the_pen_writes_on_and_an_inking_launch_gets_its_context_back)
 {
-    TabletBinding::Instance().SetMousePen(true);
-    TabletBinding::Instance().LoadTabletInterface(true);
-    m_frame.reset();
-    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
-    m_frame->ShowMaximized();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    ASSERT_NO_FATAL_FAILURE(ReopenWithMousePen());
     ASSERT_NE(View().TabletContext(), 0);
 
     // The stroke that follows a display change is written whole.
@@ -530,12 +536,7 @@ private:
 
 TEST_F(FrameModeTest, every_flow_with_a_dialog_parks_the_pen_in_letter_mode_too)
 {
-    TabletBinding::Instance().SetMousePen(true);
-    TabletBinding::Instance().LoadTabletInterface(true);
-    m_frame.reset();
-    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
-    m_frame->ShowMaximized();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    ASSERT_NO_FATAL_FAILURE(ReopenWithMousePen());
     ASSERT_NE(View().TabletContext(), 0);
     ParkWatchingPrompts prompts(View());
 
@@ -713,12 +714,7 @@ TEST_F(FrameModeTest, from_inking_mode_desktop_mode_freezes_the_screen_under_the
 // says them once the pen is up, in desktop mode and in inking mode alike.
 TEST_F(FrameModeTest, the_small_frames_say_the_pen_to_screen_times_in_their_balloon_at_pen_up)
 {
-    TabletBinding::Instance().SetMousePen(true);
-    TabletBinding::Instance().LoadTabletInterface(true);
-    m_frame.reset();
-    m_frame = std::make_unique<CMainFrame>(m_doc, "LETTER", [](UINT) { return false; });
-    m_frame->ShowMaximized();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    ASSERT_NO_FATAL_FAILURE(ReopenWithMousePen());
     Frame().UseViewOverlay();
     View().SetScreenGrab(std::make_unique<PlainGrab>(qRgb(255, 255, 255)));
     View().SetLatencyShown(true);
