@@ -373,11 +373,17 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
     const qint64 nearTop = qint64(-org.y) * m_zoomDown / m_zoomUp - kMargin;
     const qint64 nearRight = (qint64(dc->DeviceWidth()) - org.x) * m_zoomDown / m_zoomUp + kMargin;
     const qint64 nearBottom = (qint64(dc->DeviceHeight()) - org.y) * m_zoomDown / m_zoomUp + kMargin;
-    // Positions come a block at a time, worked out in one vectorised loop; the widths follow
-    // the samples exactly as start + (end - start) × i / n, by stepping the quotient.
+    // Positions come a block at a time, worked out in one vectorised loop. A sample is stamped
+    // when its pixel differs from the one before: those are listed first, without a branch
+    // per sample, with their widths, start + (end - start) × i / n taken by stepping the
+    // quotient, and the direction of the step to each, again in one vectorised loop.
     constexpr LONG kBlock = 16;
     LONG xs[kBlock];
     LONG ys[kBlock];
+    int stamped[kBlock + 1];
+    LONG widths[kBlock + 1];
+    double alongX[kBlock];
+    double alongY[kBlock];
     const LONG ramp = m_widthEnd - m_widthStart;
     const LONG rampStep = std::abs(ramp) / std::max<LONG>(n, 1);
     const LONG rampCarry = std::abs(ramp) % std::max<LONG>(n, 1);
@@ -387,24 +393,30 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
         CurveCoordinates(m_fxStart.x, control.x, m_fxEnd.x, first, n - 1, xs);
         CurveCoordinates(m_fxStart.y, control.y, m_fxEnd.y, first, n - 1, ys);
         const LONG count = std::min(kBlock, n - first);
+        int listed = 0;
+        POINT lastPixel = prevPixel;
         for (LONG k = 0; k < count; ++k) {
-            rampQuotient += rampStep;
             rampRemainder += rampCarry;
-            if (rampRemainder >= n) {
-                rampRemainder -= n;
-                ++rampQuotient;
-            }
-            const POINT s = {xs[k], ys[k]};
+            const LONG over = rampRemainder >= n ? 1 : 0;
+            rampQuotient += rampStep + over;
+            rampRemainder -= over * n;
+            const POINT pixel = {xs[k] >> 8, ys[k] >> 8};
+            stamped[listed] = int(k);
+            widths[listed] = m_widthStart + (ramp < 0 ? -rampQuotient : rampQuotient);
+            listed += pixel.x != lastPixel.x || pixel.y != lastPixel.y;
+            lastPixel = pixel;
+        }
+        StepDirections(xs, ys, stamped, widths, listed, prev, alongX, alongY);
+        for (int j = 0; j < listed; ++j) {
+            const POINT s = {xs[stamped[j]], ys[stamped[j]]};
             const LONG x = s.x >> 8;
             const LONG y = s.y >> 8;
-            if (x == prevPixel.x && y == prevPixel.y)
-                continue;
-            m_width = m_widthStart + (ramp < 0 ? -rampQuotient : rampQuotient);
+            m_width = widths[j];
             PushHistory(s, {x, y}, m_width);
+            m_softness = 100 + ((255 - m_width) * 200) / 255;
             if (x < nearLeft || x > nearRight || y < nearTop || y > nearBottom) {
                 if (m_curveDrawn == 0 && discsLeft > 0)
                     --discsLeft;
-                m_softness = 100 + ((255 - m_width) * 200) / 255;
                 prev = s;
                 prevPixel = {x, y};
                 continue;
@@ -413,14 +425,40 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
                 --discsLeft;
                 StampDisc(dc, x, y, m_width);
                 m_discDone = 1;
+                m_softness = 100 + ((255 - m_width) * 200) / 255;
             }
-            m_softness = 100 + ((255 - m_width) * 200) / 255;
             UpdateNibMasks(prevPixel.x, prevPixel.y, x, y, s.x - prev.x, s.y - prev.y);
-            StampSample(dc, s, prev, x, y, sharp);
+            LONG kx, ky;
+            DirectionScalesOf(std::abs(s.x - prev.x), std::abs(s.y - prev.y), m_softness, alongX[j], alongY[j], kx,
+                              ky);
+            StampSample(dc, s, prev, x, y, sharp, kx, ky);
             ++m_samplesStamped;
             prev = s;
             prevPixel = {x, y};
         }
+    }
+}
+
+// For each listed sample, the two products DirectionScales truncates, for the step from the
+// listed sample before it (from prev for the first): the same arithmetic in the same order.
+void InkRenderer::StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
+                                 POINT prev, double* alongX, double* alongY)
+{
+    constexpr int kBlock = 16;
+    double a[kBlock];
+    double b[kBlock];
+    double softness[kBlock];
+    for (int j = 0; j < listed; ++j) {
+        const int k = stamped[j];
+        a[j] = double(std::abs(xs[k] - prev.x));
+        b[j] = double(std::abs(ys[k] - prev.y));
+        softness[j] = double(100 + ((255 - widths[j]) * 200) / 255);
+        prev = {xs[k], ys[k]};
+    }
+    for (int j = 0; j < listed; ++j) {
+        const double perLength = 1.0 / std::sqrt(a[j] * a[j] + b[j] * b[j]);
+        alongX[j] = softness[j] * (b[j] * perLength);
+        alongY[j] = softness[j] * (a[j] * perLength);
     }
 }
 
@@ -446,16 +484,10 @@ void InkRenderer::CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last
 }
 
 // Stamps the nib across the direction of motion, or round near a sharp corner.
-void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp)
+void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp, LONG kx, LONG ky)
 {
-    const LONG stepX = s.x - prev.x;
-    const LONG stepY = s.y - prev.y;
-    const LONG a = std::abs(stepX);
-    const LONG b = std::abs(stepY);
-    const LONG sx = stepX < 0 ? -1 : 1;
-    const LONG sy = stepY < 0 ? -1 : 1;
-    LONG kx, ky;
-    DirectionScales(a, b, m_softness, kx, ky);
+    const LONG sx = s.x - prev.x < 0 ? -1 : 1;
+    const LONG sy = s.y - prev.y < 0 ? -1 : 1;
     const LONG d0 = ((s.y & 0xFF) * ky * sy - (s.x & 0xFF) * kx * sx) >> 8;
 
     const LONG reach = 255 / m_softness + 3;
@@ -479,6 +511,15 @@ void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, L
 
 void InkRenderer::DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky)
 {
+    // cos θ = b / h and sin θ = a / h, within a few units in the last place of the library's
+    // functions. One division for both: the products stay within a few units in the last place.
+    const double perLength = 1.0 / std::sqrt(double(a) * double(a) + double(b) * double(b));
+    DirectionScalesOf(a, b, softness, double(softness) * (double(b) * perLength),
+                      double(softness) * (double(a) * perLength), kx, ky);
+}
+
+void InkRenderer::DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy, LONG& kx, LONG& ky)
+{
     // Along an axis the angle is 0: cos 0 and sin 0 are exactly 1 and 0.
     if (a == 0) {
         kx = softness;
@@ -490,12 +531,7 @@ void InkRenderer::DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG&
         ky = softness;
         return;
     }
-    // cos θ = b / h and sin θ = a / h, within a few units in the last place of the library's
-    // functions: where neither product is near an integer, both truncate alike.
-    // One division for both: the products stay within a few units in the last place.
-    const double perLength = 1.0 / std::sqrt(double(a) * double(a) + double(b) * double(b));
-    const double fx = double(softness) * (double(b) * perLength);
-    const double fy = double(softness) * (double(a) * perLength);
+    // Where neither product is near an integer, both truncate as the library's would.
     if (ClearOfIntegers(fx) && ClearOfIntegers(fy)) {
         kx = LONG(fx);
         ky = LONG(fy);
@@ -771,13 +807,16 @@ void InkRenderer::BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG
                 ++count;
             } while (bits != 0);
         } else {
+            // A pixel whose weight keeps its colour (256 and more) is written over by the next
+            // one: about a third of a directed nib's are.
             const LONG rowDistance = kNibReach * stepX - dy * stepY + d0;
             do {
                 const int b = std::countr_zero(bits);
                 bits &= bits - 1;
+                const LONG a = std::abs(rowDistance - b * stepX) + aOffset;
                 where[count] = rowLast - b;
-                weight[count] = std::abs(rowDistance - b * stepX) + aOffset;
-                ++count;
+                weight[count] = a;
+                count += a < 256;
             } while (bits != 0);
         }
     }

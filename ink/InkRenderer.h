@@ -117,7 +117,12 @@ private:
     void RestampCorner(DrawingSurface* dc);
     // sharp: the curve's start or its control point is a corner.
     void SampleCurve(DrawingSurface* dc, bool sharp);
-    void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp);
+    // (kx, ky): the direction scales of the step from prev to s.
+    void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp, LONG kx, LONG ky);
+    static void StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
+                               POINT prev, double* alongX, double* alongY);
+    // DirectionScales with its two products, softness × b / h and softness × a / h, given.
+    static void DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy, LONG& kx, LONG& ky);
     static void CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
     const LONG* RoundDistances(LONG ky);
