@@ -317,6 +317,23 @@ void CScrivaView::paintEvent(QPaintEvent* event)
     QPainter painter(viewport());
     painter.drawImage(exposed, m_dcWindow.Bitmap(),
                       QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio, exposed.height() * ratio));
+    if (m_afterFirstPaint)
+        QTimer::singleShot(0, this, [this] { RunAfterFirstPaint(); });
+}
+
+void CScrivaView::CallAfterFirstPaint(std::function<void()> call)
+{
+    m_afterFirstPaint = std::move(call);
+    QTimer::singleShot(1000, this, [this] { RunAfterFirstPaint(); });
+}
+
+void CScrivaView::RunAfterFirstPaint()
+{
+    if (!m_afterFirstPaint)
+        return;
+    const std::function<void()> call = std::move(m_afterFirstPaint);
+    m_afterFirstPaint = nullptr;
+    call();
 }
 
 void CScrivaView::resizeEvent(QResizeEvent* event)

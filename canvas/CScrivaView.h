@@ -22,6 +22,7 @@
 #include <QRegion>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -51,6 +52,9 @@ public:
     void SetFrameMode(FrameMode mode) { m_frameMode = mode; }
     // Launched in inking mode: no black band beside a narrow page.
     void SetInkingLaunch(bool inking) { m_bInkingLaunch = inking; }
+    // Runs call from the event loop once the window has first been painted, or after a second
+    // should no paint come: a note named at start-up then fills the shown window as it draws.
+    void CallAfterFirstPaint(std::function<void()> call);
 
     // Handles the commands of the view; false for commands it does not know.
     bool OnCommand(UINT id);
@@ -365,6 +369,7 @@ private:
     // The end of a page shown as it filled: the window's pixels over the page that no band
     // showed (the rows between the bands) are drawn and shown now.
     void ShowRestOfPage();
+    void RunAfterFirstPaint();
     // The provisional tail: taken off before the window is drawn on, drawn again after a batch.
     void RemoveInkTail();
     void DrawInkTail();
@@ -447,6 +452,7 @@ private:
     enum class PageFill { None, RuledPage, Bands };
     PageFill m_pageFill = PageFill::None;
     QRegion m_pageUnshown;
+    std::function<void()> m_afterFirstPaint;
     bool m_bInkTail = true;
     bool m_bInBatch = false;      // packets are being taken: repaints wait for the batch's end
     QRegion m_batchDirty;         // what the batch drew, logical pixels of the viewport

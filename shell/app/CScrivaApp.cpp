@@ -11,6 +11,7 @@
 #include "platform/Settings.h"
 #include "tablet/TabletBinding.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 
@@ -60,14 +61,23 @@ bool CScrivaApp::InitInstance(const QStringList& arguments)
     // the command line then opens as any other, asking about the restored one.
     m_document->OnNewDocument();
     OfferRecovery(*m_document, m_journal->Folder(), m_journal->Kind());
+    // In a letter window the note opens once the window shows, so that a long note fills it
+    // band by band instead of keeping it away until all is drawn. A note that cannot be opened
+    // ends the program either way, after its message.
     const QString file = FileArgument(arguments);
-    if (!file.isEmpty() && !m_document->OpenDocumentFile(file))
+    const bool openWhenShown = !file.isEmpty() && !m_bInkingLaunch;
+    if (!file.isEmpty() && !openWhenShown && !m_document->OpenDocumentFile(file))
         return false;
 
     if (m_bInkingLaunch)
         m_frame->MakeInkingFrame();
     else
         m_frame->ShowMaximized();
+    if (openWhenShown)
+        m_frame->View()->CallAfterFirstPaint([this, file] {
+            if (!m_document->OpenDocumentFile(file))
+                QCoreApplication::exit(0);
+        });
     if (!tablet.IsLoaded())
         m_frame->ShowNoTabletNotice();
     return true;

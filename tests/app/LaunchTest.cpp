@@ -4,8 +4,11 @@
 // letter instance by a second letter launch, and never waited on when they are no files.
 
 #include "QtPrinting.h"
+#include "TestApplication.h"
 
 #include "platform/ProfileFile.h"
+#include "shell/app/CScrivaApp.h"
+#include "shell/frame/CMainFrame.h"
 #include "shell/launch/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -13,6 +16,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -152,6 +156,23 @@ TEST_F(LaunchTest, a_note_in_a_folder_named_like_a_launch_word_opens_in_a_plain_
     EXPECT_TRUE(WaitForLetterWindow());
     EXPECT_TRUE(WaitForRecentNote(note));
     EXPECT_FALSE(FindWindowOfClass(kInkingFrameClass).has_value());
+}
+
+// A long note takes a while to draw: the window shows first, and the note opens in it once it
+// has been painted, so that its ink fills the window as it is drawn.
+TEST_F(LaunchTest, a_note_named_at_start_up_opens_in_the_letter_window_once_it_shows)
+{
+    const QString note = WriteNote("notes/start.Ilf");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", m_config.filePath("state").toLocal8Bit());
+    TestApplication();
+    CScrivaApp app;
+    ASSERT_TRUE(app.InitInstance({note}));
+    EXPECT_TRUE(app.Frame()->isVisible());
+    EXPECT_TRUE(app.Document().GetPathName().isEmpty()) << "opened before the window showed";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app.Document().GetPathName() == note; }, 5000));
+    EXPECT_TRUE(WaitForRecentNote(note));
 }
 
 TEST_F(LaunchTest, a_second_letter_launch_hands_its_note_to_the_first)
