@@ -780,8 +780,10 @@ void InkRenderer::BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG
     for (LONG dy = firstRow; dy <= lastRow; ++dy) {
         const size_t r = size_t(dy + kNibReach);
         DWORD bits = (m_newMask[r] | (dy == 0 ? 1u << kNibReach : 0u)) & columns;
-        if (changed)
-            bits &= changed[r];
+        if constexpr (Round) {
+            if (changed)
+                bits &= changed[r];  // only discs come with these
+        }
         if (bits == 0)
             continue;
         // Bit b is offset dx = 6 - b: its pixel is b to the left of the row's last.
