@@ -72,6 +72,16 @@ bool ClearOfIntegers(double v)
     return fraction > 1e-9 && fraction < 1 - 1e-9;
 }
 
+// softness × cos θ and softness × sin θ for a step of a across and b down: cos θ = b / h and
+// sin θ = a / h, h the step's length, within a few units in the last place of the library's
+// functions. One division for both: the products stay within a few units in the last place.
+inline void DirectionProducts(double a, double b, double softness, double& fx, double& fy)
+{
+    const double perLength = 1.0 / std::sqrt(a * a + b * b);
+    fx = softness * (b * perLength);
+    fy = softness * (a * perLength);
+}
+
 // Distance of each nib offset from the centre, indexed [dy + 6][dx + 6].
 struct OffsetDistances {
     double value[InkRenderer::kNibSize][InkRenderer::kNibSize];
@@ -455,11 +465,8 @@ void InkRenderer::StepDirections(const LONG* xs, const LONG* ys, const int* stam
         softness[j] = double(100 + ((255 - widths[j]) * 200) / 255);
         prev = {xs[k], ys[k]};
     }
-    for (int j = 0; j < listed; ++j) {
-        const double perLength = 1.0 / std::sqrt(a[j] * a[j] + b[j] * b[j]);
-        alongX[j] = softness[j] * (b[j] * perLength);
-        alongY[j] = softness[j] * (a[j] * perLength);
-    }
+    for (int j = 0; j < listed; ++j)
+        DirectionProducts(a[j], b[j], softness[j], alongX[j], alongY[j]);
 }
 
 // Bezier's coordinate a, b, c at t = i / last for 16 samples from i = first on: the same
@@ -476,11 +483,8 @@ void InkRenderer::CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last
     const float fb = float(b);
     const float fc = float(c);
     const float divisor = float(last);
-    for (int k = 0; k < kBlock; ++k) {
-        const float t = float(first + k) / divisor;
-        const float u = 1.0f - t;
-        out[k] = LONG(u * u * fa + 2 * t * u * fb + t * t * fc);
-    }
+    for (int k = 0; k < kBlock; ++k)
+        out[k] = BezierCoordinate(fa, fb, fc, float(first + k) / divisor);
 }
 
 // Stamps the nib across the direction of motion, or round near a sharp corner.
@@ -511,11 +515,9 @@ void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, L
 
 void InkRenderer::DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky)
 {
-    // cos θ = b / h and sin θ = a / h, within a few units in the last place of the library's
-    // functions. One division for both: the products stay within a few units in the last place.
-    const double perLength = 1.0 / std::sqrt(double(a) * double(a) + double(b) * double(b));
-    DirectionScalesOf(a, b, softness, double(softness) * (double(b) * perLength),
-                      double(softness) * (double(a) * perLength), kx, ky);
+    double fx, fy;
+    DirectionProducts(double(a), double(b), double(softness), fx, fy);
+    DirectionScalesOf(a, b, softness, fx, fy, kx, ky);
 }
 
 void InkRenderer::DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy, LONG& kx, LONG& ky)

@@ -63,17 +63,21 @@ public:
     // Whether TurnAngle(p1, p2, p3) is below 130 degrees, the bound for a corner, worked out
     // without trigonometry unless the turn is within a few degrees of it.
     bool SharpTurn(POINT p1, POINT p2, POINT p3) const;
-    // The point at t on the quadratic curve p0, p1, p2. Here, to be inlined into the sampling
-    // loop, which calls it three times per pixel of a curve.
+    // The point at t on the quadratic curve p0, p1, p2; a coordinate alike at all three stays
+    // exactly as it is.
     static POINT Bezier(POINT p0, POINT p1, POINT p2, float t)
     {
-        const float u = 1.0f - t;
-        const auto coordinate = [&](LONG a, LONG b, LONG c) {
-            if (a == b && b == c)
-                return a;
-            return LONG(u * u * float(a) + 2 * t * u * float(b) + t * t * float(c));
+        const auto coordinate = [t](LONG a, LONG b, LONG c) {
+            return a == b && b == c ? a : BezierCoordinate(float(a), float(b), float(c), t);
         };
         return {coordinate(p0.x, p1.x, p2.x), coordinate(p0.y, p1.y, p2.y)};
+    }
+    // One coordinate of the curve at t, as every sample of a curve works it out: here, to be
+    // inlined into the loop that does so a block of samples at a time.
+    static LONG BezierCoordinate(float a, float b, float c, float t)
+    {
+        const float u = 1.0f - t;
+        return LONG(u * u * a + 2 * t * u * b + t * t * c);
     }
 
     // The direction templates 1..4 of the nib masks.
