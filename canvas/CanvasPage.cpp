@@ -72,30 +72,46 @@ void CanvasPage::CreatePageBuffer()
 // A ruled line of the page's pen: two pixels thick, rows y - 1 and y.
 void CanvasPage::DrawLine(LONG x0, LONG x1, LONG y)
 {
-    ScopedPen pen(m_dcPage, Pen{PS_SOLID, kLineWidth, m_crLine});
-    ScopedRop2 copy(m_dcPage, R2_COPYPEN);
-    m_dcPage.MoveTo(x0, y);
-    m_dcPage.LineTo(x1, y);
+    DrawLine(m_dcPage, x0, x1, y);
+}
+
+void CanvasPage::DrawLine(DrawingSurface& dc, LONG x0, LONG x1, LONG y) const
+{
+    ScopedPen pen(dc, Pen{PS_SOLID, kLineWidth, m_crLine});
+    ScopedRop2 copy(dc, R2_COPYPEN);
+    dc.MoveTo(x0, y);
+    dc.LineTo(x1, y);
+}
+
+void CanvasPage::RulePaper(DrawingSurface& dc) const
+{
+    dc.FillSolidRect(m_rcPage, m_crBack);
+    for (LONG y = m_nLineHeight; y < m_rcPage.bottom; y += m_nLineHeight)
+        DrawLine(dc, 0, m_rcPage.right, y);
 }
 
 void CanvasPage::DrawRuledLines(bool withContent, int bands)
 {
     WaitCursor wait;
-    m_dcPage.FillSolidRect(m_rcPage, m_crBack);
-    for (LONG y = m_nLineHeight; y < m_rcPage.bottom; y += m_nLineHeight)
-        DrawLine(0, m_rcPage.right, y);
+    // A page shown as it fills shows the ruled paper first; otherwise each band rules its own
+    // rows, side by side with the others, and a new page buffer's memory is first touched there
+    // too.
+    const bool paperFirst = !withContent || m_bandDrawn;
+    if (paperFirst)
+        RulePaper(m_dcPage);
     if (!withContent)
         return;
     if (m_bandDrawn)
         m_bandDrawn(m_rcPage);  // the ruled page can be shown while the content is drawn
-    const auto draw = [this](DrawingSurface& part, const CRect& band) {
+    const auto draw = [this, paperFirst](DrawingSurface& part, const CRect& band) {
+        if (!paperFirst)
+            RulePaper(part);
         if (m_pictures)
             m_pictures->DrawAll(&part);
         if (m_lines)
             m_lines->DrawInRect(&part, band);
     };
-    PageBands::Draw(m_dcPage, m_rcPage, bands > 0 ? bands : PageBands::BandCount(m_rcPage), 1, draw, m_bandDrawn,
-                    m_lines ? m_lines->WorkPerRow(m_rcPage) : PageBands::RowWork());
+    DrawInBands(m_rcPage, bands, draw, m_bandDrawn);
 }
 
 void CanvasPage::RedrawPageRect(const RECT& rect, int bands)
@@ -119,8 +135,19 @@ void CanvasPage::RedrawPageRect(const RECT& rect, int bands)
         if (m_lines)
             m_lines->DrawInRect(&part, band);
     };
-    PageBands::Draw(m_dcPage, r, bands > 0 ? bands : PageBands::BandCount(r), 1, draw, {},
-                    m_lines ? m_lines->WorkPerRow(r) : PageBands::RowWork());
+    DrawInBands(r, bands, draw, {});
+}
+
+void CanvasPage::DrawInBands(const CRect& area, int bands, const PageBands::DrawBand& draw,
+                             const PageBands::BandDrawn& drawn)
+{
+    if (bands <= 0)
+        bands = PageBands::BandCount(area);
+    if (bands == 1 || !m_lines) {
+        PageBands::Draw(m_dcPage, area, bands, 1, draw, drawn);
+        return;
+    }
+    PageBands::Draw(m_dcPage, area, bands, 1, draw, drawn, m_lines->WorkPerRow(area), m_lines->CutWorkPerRow(area));
 }
 
 bool CanvasPage::IncreaseLineHeight()

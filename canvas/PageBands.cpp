@@ -19,11 +19,28 @@ LONG FloorTo(LONG v, LONG step)
     return (q * step > v ? q - 1 : q) * step;
 }
 
+// The edge near at (a multiple of step strictly between above and below) whose cut adds the
+// least work, the nearest of those: at itself when there is no cut work for every row.
+LONG CheapestCut(const CRect& area, LONG at, LONG above, LONG below, LONG step, const PageBands::RowWork& cut)
+{
+    if (cut.size() != size_t(area.Height()) || at <= above || at >= below)
+        return at;
+    const auto work = [&](LONG row) { return cut[size_t(row - area.top)]; };
+    LONG best = at;
+    for (LONG d = step; d <= PageBands::kCutSearch * step && work(best) > 0; d += step) {
+        for (const LONG row : {at - d, at + d})
+            if (row > above && row < below && work(row) < work(best))
+                best = row;
+    }
+    return best;
+}
+
 // The edges of count bands over area's rows, top to bottom (count + 1 of them, the first and
 // last the area's own), the inner ones moved up onto multiples of step. With work for each row
-// the bands share it about equally, else their heights. A band that rounding leaves no rows is
-// empty.
-std::vector<LONG> BandEdges(const CRect& area, int count, LONG step, const PageBands::RowWork& work)
+// the bands share it about equally, else their heights; with cut work each inner edge then
+// moves to a nearby row where cutting costs less. A band that rounding leaves no rows is empty.
+std::vector<LONG> BandEdges(const CRect& area, int count, LONG step, const PageBands::RowWork& work,
+                            const PageBands::RowWork& cut)
 {
     const bool weighed = work.size() == size_t(area.Height());
     int64_t total = 0;
@@ -42,7 +59,8 @@ std::vector<LONG> BandEdges(const CRect& area, int count, LONG step, const PageB
                 sum += std::max<int64_t>(0, work[size_t(row++ - area.top)]);
             even = row;
         }
-        edges.push_back(std::clamp(FloorTo(even, step), edges.back(), area.bottom));
+        const LONG at = std::clamp(FloorTo(even, step), edges.back(), area.bottom);
+        edges.push_back(CheapestCut(area, at, edges.back(), area.bottom, step, cut));
     }
     edges.push_back(area.bottom);
     return edges;
@@ -59,7 +77,7 @@ int PageBands::BandCount(const CRect& area)
 }
 
 void PageBands::Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowStep, const DrawBand& draw,
-                     const BandDrawn& drawn, const RowWork& rowWork)
+                     const BandDrawn& drawn, const RowWork& rowWork, const RowWork& cutWork)
 {
     if (area.IsRectEmpty())
         return;
@@ -74,7 +92,7 @@ void PageBands::Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowS
     };
 
     // Every part is made here, before any thread draws: the first may detach the pixels.
-    const std::vector<LONG> edges = BandEdges(area, bands, rowStep, rowWork);
+    const std::vector<LONG> edges = BandEdges(area, bands, rowStep, rowWork, cutWork);
     std::vector<CRect> rects;
     std::vector<DrawingSurface> parts;
     for (int i = 0; i < bands; ++i) {

@@ -31,11 +31,14 @@ public:
     // every band is drawn; drawn, when given, hears of each band as it is done. An exception
     // thrown while drawing a band is thrown again here once every thread has stopped.
     // rowWork, when it holds a value for each row of area, gives each band about an equal share of
-    // it; otherwise the bands are about equally high.
+    // it; otherwise the bands are about equally high. cutWork, when it holds a value for each row,
+    // is the work a band edge above that row adds (what both bands then draw): each edge moves
+    // by up to kCutSearch steps of rows to where that is least.
     static void Draw(DrawingSurface& dc, const CRect& area, int bands, LONG rowStep, const DrawBand& draw,
-                     const BandDrawn& drawn = {}, const RowWork& rowWork = {});
+                     const BandDrawn& drawn = {}, const RowWork& rowWork = {}, const RowWork& cutWork = {});
 
     static constexpr LONG kSmallArea = 512 * 512;  // pixels; drawn on one thread
     static constexpr LONG kMinBandRows = 64;
     static constexpr int kBandsPerThread = 2;
+    static constexpr LONG kCutSearch = 48;
 };

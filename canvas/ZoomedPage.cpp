@@ -24,16 +24,21 @@ bool ZoomedPage::Draw(const PageSettings& settings, const CPictureList& pictures
     DrawRuling(surface, settings, zoom);
     const CRect whole(0, 0, surface.DeviceWidth(), surface.DeviceHeight());
     // Band edges fall between page pixels, so that each zoomed pixel is drawn by one band.
-    const PageBands::RowWork pageWork = lines.WorkPerRow(CRect(0, 0, page.Width(), page.Height()));
+    const CRect pageRows(0, 0, page.Width(), page.Height());
+    const PageBands::RowWork pageWork = lines.WorkPerRow(pageRows);
+    const PageBands::RowWork pageCut = lines.CutWorkPerRow(pageRows);
     PageBands::RowWork work(size_t(whole.Height()));
-    for (size_t y = 0; y < work.size(); ++y)
+    PageBands::RowWork cut(size_t(whole.Height()));
+    for (size_t y = 0; y < work.size(); ++y) {
         work[y] = pageWork[y / size_t(zoom)];
+        cut[y] = pageCut[y / size_t(zoom)];
+    }
     PageBands::Draw(surface, whole, bands > 0 ? bands : PageBands::BandCount(whole), zoom,
                     [&](DrawingSurface& part, const CRect& band) {
                         DrawPictures(part, pictures, zoom);
                         DrawStrokes(part, lines, zoom, band);
                     },
-                    {}, work);
+                    {}, work, cut);
     return true;
 }
 

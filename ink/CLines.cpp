@@ -155,34 +155,65 @@ void CLines::DrawInRect(DrawingSurface* dc, const RECT& area) const
         line->DrawIfVisible(dc, reach, renderer);
 }
 
-std::vector<int64_t> CLines::WorkPerRow(const RECT& area) const
+namespace {
+
+// For each row of area (page pixels, top to bottom), the sum of what each stroke with points
+// adds to the rows spread gives for it: a difference at the first row and past the last,
+// summed down the rows at the end.
+template <typename Spread>
+std::vector<int64_t> SumOverRows(const std::vector<std::unique_ptr<CLine>>& lines, const RECT& area, Spread spread)
 {
     const CRect rows(area);
     if (rows.Height() <= 0)
         return {};
-    // Each stroke adds its share per row over its rows: a difference at its first row and its
-    // end, summed down the rows at the end.
-    constexpr int64_t kUnit = 1 << 16;  // work of one point
     std::vector<int64_t> change(size_t(rows.Height()) + 1, 0);
-    for (const auto& line : m_lines) {
+    for (const auto& line : lines) {
         if (line->GetPointCount() == 0)
             continue;
         const CRect b = line->GetBounds();
+        // The rows the stroke's ink can reach, and the band rows it is drawn for.
         const int64_t top = int64_t(b.top) - InkRenderer::kNibReach - 1;
         const int64_t bottom = int64_t(b.bottom) + InkRenderer::kNibReach + 2;
-        const int64_t perRow = std::max<int64_t>(1, line->GetPointCount() * kUnit / (bottom - top));
-        const int64_t from = std::clamp<int64_t>(top, rows.top, rows.bottom) - rows.top;
-        const int64_t to = std::clamp<int64_t>(bottom, rows.top, rows.bottom) - rows.top;
+        int64_t first = 0;
+        int64_t last = 0;
+        const int64_t value = spread(*line, top, bottom, first, last);
+        const int64_t from = std::clamp<int64_t>(first, rows.top, rows.bottom) - rows.top;
+        const int64_t to = std::clamp<int64_t>(last, rows.top, rows.bottom) - rows.top;
         if (from >= to)
             continue;
-        change[size_t(from)] += perRow;
-        change[size_t(to)] -= perRow;
+        change[size_t(from)] += value;
+        change[size_t(to)] -= value;
     }
-    std::vector<int64_t> work(size_t(rows.Height()));
+    std::vector<int64_t> sums(size_t(rows.Height()));
     int64_t running = 0;
-    for (size_t y = 0; y < work.size(); ++y)
-        work[y] = running += change[y];
-    return work;
+    for (size_t y = 0; y < sums.size(); ++y)
+        sums[y] = running += change[y];
+    return sums;
+}
+
+constexpr int64_t kPointWork = 1 << 16;  // work of one point
+
+}  // namespace
+
+std::vector<int64_t> CLines::WorkPerRow(const RECT& area) const
+{
+    // Each stroke's points, spread evenly over its rows.
+    return SumOverRows(m_lines, area, [](const CLine& line, int64_t top, int64_t bottom, int64_t& first, int64_t& last) {
+        first = top;
+        last = bottom;
+        return std::max<int64_t>(1, line.GetPointCount() * kPointWork / (bottom - top));
+    });
+}
+
+std::vector<int64_t> CLines::CutWorkPerRow(const RECT& area) const
+{
+    // A stroke with rows on both sides of the cut is drawn whole on each side: all its points
+    // again, for a cut at any of its rows but the first.
+    return SumOverRows(m_lines, area, [](const CLine& line, int64_t top, int64_t bottom, int64_t& first, int64_t& last) {
+        first = top + 1;
+        last = bottom;
+        return line.GetPointCount() * kPointWork;
+    });
 }
 
 CRect CLines::GetBounds() const

@@ -54,6 +54,9 @@ public:
     // stroke's points spread evenly over the rows its ink can reach. For cutting a page into
     // bands of equal work.
     std::vector<int64_t> WorkPerRow(const RECT& area) const;
+    // The same unit of work that cutting area into bands between each row and the one above
+    // adds: the strokes on both sides of the cut are drawn in both bands.
+    std::vector<int64_t> CutWorkPerRow(const RECT& area) const;
 
     // Unions of the strokes' bounds, page pixels. Bounds without area are ignored.
     CRect GetBounds() const;

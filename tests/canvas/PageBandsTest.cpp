@@ -261,4 +261,36 @@ TEST(PageBands, bands_share_the_work_of_their_rows)
     EXPECT_EQ(edgesOf(4, 1), (std::vector<LONG>{0, 250, 500, 750, 1000}));
 }
 
+// An edge between bands of equal height moves off the strokes it would cut in two (each would
+// be drawn whole in both bands) onto the nearest row that cuts none, if one lies within reach.
+TEST(PageBands, band_edges_move_onto_the_nearest_row_that_cuts_no_stroke)
+{
+    const auto stroke = [](LONG top, LONG bottom) {
+        auto line = std::make_unique<CLine>();
+        line->SetPenType(kPencil, 1);
+        for (LONG y = top; y <= bottom; y += 10)
+            line->AddPoint(20, y, 100);
+        return line;
+    };
+    DrawingSurface dc(DrawingSurface::CreateBitmap(50, 1000));
+    const CRect area(0, 0, 50, 1000);
+    const auto middleEdge = [&](LONG firstBottom, LONG secondTop) {
+        CLines lines;
+        lines.Add(stroke(10, firstBottom));
+        lines.Add(stroke(secondTop, 990));
+        std::vector<CRect> reported;
+        PageBands::Draw(
+            dc, area, 2, 1, [](DrawingSurface&, const CRect&) {}, [&](const CRect& band) { reported.push_back(band); },
+            {}, lines.CutWorkPerRow(area));
+        EXPECT_EQ(reported.size(), 2u);
+        return reported.empty() ? LONG(-1) : std::min(reported.front().bottom, reported.back().bottom);
+    };
+    // A band draws the first stroke when it reaches row 517, 7 below its last point (the nib
+    // reaches 6, and a sample's rounding one more), so the first edge that leaves the stroke
+    // wholly above it is 518.
+    EXPECT_EQ(middleEdge(510, 540), 518);
+    EXPECT_EQ(middleEdge(400, 450), 500);  // the even edge cuts nothing already
+    EXPECT_EQ(middleEdge(580, 620), 500);  // the gap is too far: the edge stays
+}
+
 }  // namespace
