@@ -494,6 +494,8 @@ TEST_F(CaptureTest, with_move_picture_the_mouse_drags_pictures_and_the_right_but
     QSignalSpy menu(m_view.get(), &CScrivaView::pictureMenuRequested);
     QTest::mousePress(target, Qt::RightButton, Qt::NoModifier, QPoint(300, 30));
     EXPECT_EQ(menu.count(), 1);
+    // QTest remembers a button held down for the events of every later test.
+    QTest::mouseRelease(target, Qt::RightButton, Qt::NoModifier, QPoint(300, 30));
     m_view->OnCommand(ID_PICTURE_DELETE);
     EXPECT_EQ(m_doc.m_pictures.GetCount(), 1);
     EXPECT_EQ(Page({130, 70}), kBack);
