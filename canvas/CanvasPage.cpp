@@ -94,8 +94,7 @@ void CanvasPage::DrawRuledLines(bool withContent, int bands)
 {
     WaitCursor wait;
     // A page shown as it fills shows the ruled paper first; otherwise each band rules its own
-    // rows, side by side with the others, and a new page buffer's memory is first touched there
-    // too.
+    // rows, side by side with the others.
     const bool paperFirst = !withContent || m_bandDrawn;
     if (paperFirst)
         RulePaper(m_dcPage);

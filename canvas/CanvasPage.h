@@ -75,12 +75,12 @@ public:
 
 private:
     void DrawLine(LONG x0, LONG x1, LONG y);
-    // Draws area of the page in bands (0: as many as PageBands::BandCount gives), their edges
-    // placed by the strokes' work.
-    void DrawInBands(const CRect& area, int bands, const PageBands::DrawBand& draw, const PageBands::BandDrawn& drawn);
     void DrawLine(DrawingSurface& dc, LONG x0, LONG x1, LONG y) const;
     // The paper and its lines, on dc's rows within its clip.
     void RulePaper(DrawingSurface& dc) const;
+    // Draws area of the page in bands (0: as many as PageBands::BandCount gives), their edges
+    // placed by the strokes' work.
+    void DrawInBands(const CRect& area, int bands, const PageBands::DrawBand& draw, const PageBands::BandDrawn& drawn);
 
     CRect m_desktop;
     CRect m_rcPage;

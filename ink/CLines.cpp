@@ -157,11 +157,19 @@ void CLines::DrawInRect(DrawingSurface* dc, const RECT& area) const
 
 namespace {
 
-// For each row of area (page pixels, top to bottom), the sum of what each stroke with points
-// adds to the rows spread gives for it: a difference at the first row and past the last,
-// summed down the rows at the end.
-template <typename Spread>
-std::vector<int64_t> SumOverRows(const std::vector<std::unique_ptr<CLine>>& lines, const RECT& area, Spread spread)
+// What a stroke adds to each of the rows first..last (page rows, last excluded).
+struct RowShare {
+    int64_t first = 0;
+    int64_t last = 0;
+    int64_t value = 0;
+};
+
+// For each row of area (page pixels, top to bottom), the sum of the shares of the strokes with
+// points. share gets a stroke with the rows its ink can reach (top, bottom excluded), which are
+// also the rows of the bands it is drawn for. Each share is a difference at its first row and
+// past its last, summed down the rows at the end.
+template <typename Share>
+std::vector<int64_t> SumOverRows(const std::vector<std::unique_ptr<CLine>>& lines, const RECT& area, Share share)
 {
     const CRect rows(area);
     if (rows.Height() <= 0)
@@ -171,18 +179,14 @@ std::vector<int64_t> SumOverRows(const std::vector<std::unique_ptr<CLine>>& line
         if (line->GetPointCount() == 0)
             continue;
         const CRect b = line->GetBounds();
-        // The rows the stroke's ink can reach, and the band rows it is drawn for.
-        const int64_t top = int64_t(b.top) - InkRenderer::kNibReach - 1;
-        const int64_t bottom = int64_t(b.bottom) + InkRenderer::kNibReach + 2;
-        int64_t first = 0;
-        int64_t last = 0;
-        const int64_t value = spread(*line, top, bottom, first, last);
-        const int64_t from = std::clamp<int64_t>(first, rows.top, rows.bottom) - rows.top;
-        const int64_t to = std::clamp<int64_t>(last, rows.top, rows.bottom) - rows.top;
+        const RowShare s = share(*line, int64_t(b.top) - InkRenderer::kNibReach - 1,
+                                 int64_t(b.bottom) + InkRenderer::kNibReach + 2);
+        const int64_t from = std::clamp<int64_t>(s.first, rows.top, rows.bottom) - rows.top;
+        const int64_t to = std::clamp<int64_t>(s.last, rows.top, rows.bottom) - rows.top;
         if (from >= to)
             continue;
-        change[size_t(from)] += value;
-        change[size_t(to)] -= value;
+        change[size_t(from)] += s.value;
+        change[size_t(to)] -= s.value;
     }
     std::vector<int64_t> sums(size_t(rows.Height()));
     int64_t running = 0;
@@ -198,21 +202,17 @@ constexpr int64_t kPointWork = 1 << 16;  // work of one point
 std::vector<int64_t> CLines::WorkPerRow(const RECT& area) const
 {
     // Each stroke's points, spread evenly over its rows.
-    return SumOverRows(m_lines, area, [](const CLine& line, int64_t top, int64_t bottom, int64_t& first, int64_t& last) {
-        first = top;
-        last = bottom;
-        return std::max<int64_t>(1, line.GetPointCount() * kPointWork / (bottom - top));
+    return SumOverRows(m_lines, area, [](const CLine& line, int64_t top, int64_t bottom) {
+        return RowShare{top, bottom, std::max<int64_t>(1, line.GetPointCount() * kPointWork / (bottom - top))};
     });
 }
 
 std::vector<int64_t> CLines::CutWorkPerRow(const RECT& area) const
 {
     // A stroke with rows on both sides of the cut is drawn whole on each side: all its points
-    // again, for a cut at any of its rows but the first.
-    return SumOverRows(m_lines, area, [](const CLine& line, int64_t top, int64_t bottom, int64_t& first, int64_t& last) {
-        first = top + 1;
-        last = bottom;
-        return line.GetPointCount() * kPointWork;
+    // again, for a cut above any of its rows but the first.
+    return SumOverRows(m_lines, area, [](const CLine& line, int64_t top, int64_t bottom) {
+        return RowShare{top + 1, bottom, line.GetPointCount() * kPointWork};
     });
 }
 
