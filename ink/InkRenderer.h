@@ -24,6 +24,8 @@ public:
     static constexpr int kHistorySize = 20;
 
     using NibMask = std::array<DWORD, kNibSize>;  // row r: dy = r - 6; bit b: dx = 6 - b
+    struct ListedNib;  // the pixels of a mask, listed for blending
+    static constexpr int kNibKeys = 5 * 4 * 3 * 3;  // the masks NibKey numbers
 
     // Where an input point stands in its stroke.
     enum class Segment {
@@ -97,8 +99,16 @@ public:
     POINT DrawnEnd() const { return m_ptDrawn; }
     void SetWidth(LONG width) { m_width = width; }
     void SetSoftness(LONG softness) { m_softness = softness; }
-    void SetNewMask(const NibMask& mask) { m_newMask = mask; }
-    void SetCurMask(const NibMask& mask) { m_curMask = mask; }
+    void SetNewMask(const NibMask& mask)
+    {
+        m_newMask = mask;
+        m_newKey = -1;
+    }
+    void SetCurMask(const NibMask& mask)
+    {
+        m_curMask = mask;
+        m_curTemplate = -1;
+    }
     void SetDiscDone(bool done) { m_discDone = done ? 1 : 0; }
     // The rectangle of dc pixels (logical, before the surface's viewport origin) that the
     // renderer may have written since the last call, and none from then on; empty when it
@@ -150,6 +160,11 @@ private:
     template <bool Round>
     void BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                       const DWORD* changed, LONG reach);
+    static int NibKey(int from, int to, LONG x, LONG y);
+    void BlendGathered(QRgb* const* where, const LONG* weight, int count) const;
+    // listed: the pixels of m_newMask.
+    void BlendListedNib(DrawingSurface* dc, const ListedNib& listed, int64_t left, int64_t top, LONG d0, LONG stepX,
+                        LONG stepY, LONG aOffset, LONG reach) const;
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
@@ -159,6 +174,8 @@ private:
     NibMask m_curMask{};
     NibMask m_emptyMask{};
     NibMask m_newMask{};
+    int m_curTemplate = 0;  // the direction template m_curMask is, 0 for none; -1 when it is neither
+    int m_newKey = -1;      // NibKey of m_newMask, -1 when it has none
     POINT m_ptStart;
     POINT m_ptControl;
     POINT m_ptPrevControl;

@@ -97,6 +97,8 @@ public:
     // Device row dy (0 <= dy < DeviceHeight) for reading and writing in place, for loops that
     // blend many pixels: the caller keeps within DeviceClipRect and writes opaque pixels.
     QRgb* DeviceScanLine(LONG dy) { return DeviceRow(dy); }
+    // The distance in pixels from one device row to the next.
+    qsizetype DeviceRowPixels() const { return m_bpl / qsizetype(sizeof(QRgb)); }
 
     void FillSolidRect(const RECT& rect, COLORREF color);
     // Fills the rectangle with the selected brush, combined by a ternary raster operation.
