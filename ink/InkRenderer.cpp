@@ -1,15 +1,15 @@
 #include "InkRenderer.h"
 
+#include "InkBlend.h"
+#include "ListedNibs.h"
 #include "platform/DrawingSurface.h"
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -34,88 +34,6 @@ bool WithinOnePixel(LONG x, LONG y, POINT p)
 {
     return std::abs(x - p.x) < 2 && std::abs(y - p.y) < 2;
 }
-
-// The smaller of a and b, for values whose difference fits in a LONG.
-constexpr LONG MinOf(LONG a, LONG b)
-{
-    const LONG over = a - b;
-    return b + (over & (over >> 31));
-}
-
-// The ink laid over a pixel with weight a for the old colour: 0 gives the ink alone, 255 the
-// old colour all but alone, 256 and more the old pixel exactly, with no test per pixel. Red and
-// blue blend in one multiply, as no channel's sum reaches 2^16 and carries into the next.
-class InkBlend {
-public:
-    InkBlend(LONG red, LONG green, LONG blue) : m_rb(uint32_t(red) << 16 | uint32_t(blue)), m_g(uint32_t(green) << 8) {}
-
-    QRgb Over(QRgb old, LONG a) const
-    {
-        // a brought into 0..256 with masks, not branches: which side of the range a pixel's
-        // distance falls on changes from pixel to pixel, and a mispredicted branch costs more
-        // than the blend.
-        const uint32_t keep = uint32_t(MinOf(a & ~(a >> 31), 256));
-        const uint32_t ink = 255 - uint32_t(MinOf(LONG(keep), 255));
-        return 0xFF000000u | ((((old & 0xFF00FFu) * keep + m_rb * ink) >> 8) & 0xFF00FFu)
-            | ((((old & 0xFF00u) * keep + m_g * ink) >> 8) & 0xFF00u);
-    }
-
-private:
-    uint32_t m_rb;  // the ink's red and blue where a QRgb holds them
-    uint32_t m_g;   // and its green
-};
-
-#if defined(__SSE2__)
-// InkBlend::Over for eight pixels at once, in 16-bit lanes: for every channel, old × keep +
-// ink × (255 - min(keep, 255)) stays below 2^16, so the lanes give Over's result exactly.
-class InkBlendLanes {
-public:
-    InkBlendLanes(LONG red, LONG green, LONG blue)
-        : m_ink(_mm_setr_epi16(int16_t(blue), int16_t(green), int16_t(red), 0, int16_t(blue), int16_t(green),
-                               int16_t(red), 0))
-    {
-    }
-
-    // first and second: four pixels each; weights: the eight pixels' weights.
-    void Over(__m128i& first, __m128i& second, __m128i weights) const
-    {
-        const __m128i keep = _mm_min_epi16(_mm_max_epi16(weights, _mm_setzero_si128()), _mm_set1_epi16(256));
-        const __m128i ink = _mm_sub_epi16(_mm_set1_epi16(255), _mm_min_epi16(keep, _mm_set1_epi16(255)));
-        first = OverFour(first, _mm_unpacklo_epi16(keep, keep), _mm_unpacklo_epi16(ink, ink));
-        second = OverFour(second, _mm_unpackhi_epi16(keep, keep), _mm_unpackhi_epi16(ink, ink));
-    }
-
-private:
-    // keep and ink: each pixel's weight twice, pixel by pixel.
-    __m128i OverFour(__m128i old, __m128i keep, __m128i ink) const
-    {
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i low = OverTwo(_mm_unpacklo_epi8(old, zero), _mm_unpacklo_epi32(keep, keep),
-                                    _mm_unpacklo_epi32(ink, ink));
-        const __m128i high = OverTwo(_mm_unpackhi_epi8(old, zero), _mm_unpackhi_epi32(keep, keep),
-                                     _mm_unpackhi_epi32(ink, ink));
-        return _mm_or_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(int(0xFF000000u)));
-    }
-    __m128i OverTwo(__m128i channels, __m128i keep, __m128i ink) const
-    {
-        return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(channels, keep), _mm_mullo_epi16(m_ink, ink)), 8);
-    }
-
-    __m128i m_ink;  // blue, green, red, 0 for two pixels
-};
-
-// used[n]: sixteen 16-bit lanes, the first n all ones.
-struct LaneMasks {
-    alignas(16) int16_t used[17][16];
-    LaneMasks()
-    {
-        for (int n = 0; n <= 16; ++n)
-            for (int k = 0; k < 16; ++k)
-                used[n][k] = k < n ? int16_t(-1) : int16_t(0);
-    }
-};
-const LaneMasks g_laneMasks;
-#endif
 
 // Whether v lies clear of the integers, so that truncating it gives the same as truncating any
 // value within a billionth of it.
@@ -207,59 +125,6 @@ const Templates g_templates;
 
 }  // namespace
 
-// The pixels of a nib mask with its centre, listed nearest ring first, so that a directed nib's
-// few new pixels are blended without walking thirteen rows of bits; with each pixel's place
-// on surfaces of one row length, kept until a surface of another comes.
-struct InkRenderer::ListedNib {
-    static constexpr int kMost = 48;   // masks with more pixels are walked bit by bit
-    static constexpr int kLanes = 16;  // pixels are blended this many at a time
-    bool made = false;
-    bool listed = false;  // the mask has at most kMost pixels
-    NibMask mask{};
-    uint8_t within[kNibReach + 1] = {};  // the first within[r] lie in reach r
-    int16_t dx[kMost] = {};
-    int16_t dy[kMost] = {};
-    qsizetype rowPixels = 0;  // the row length the places are for
-    qsizetype place[kMost] = {};
-
-    void Make(const NibMask& from)
-    {
-        *this = ListedNib{};
-        made = true;
-        mask = from;
-        int count = 0;
-        for (int ring = 0; ring <= kNibReach; ++ring) {
-            for (int y = -ring; y <= ring; ++y) {
-                const DWORD row = mask[size_t(y + kNibReach)] | (y == 0 ? 1u << kNibReach : 0u);
-                for (int x = -ring; x <= ring; ++x) {
-                    if (std::max(std::abs(x), std::abs(y)) != ring || !((row >> (kNibReach - x)) & 1u))
-                        continue;
-                    if (count == kMost)
-                        return;  // not listed
-                    dx[count] = int16_t(x);
-                    dy[count] = int16_t(y);
-                    ++count;
-                }
-            }
-            within[ring] = uint8_t(count);
-        }
-        listed = true;
-    }
-
-    void PlaceOn(qsizetype pixelsPerRow)
-    {
-        rowPixels = pixelsPerRow;
-        for (int i = 0; i < kMost; ++i)
-            place[i] = dy[i] * pixelsPerRow + dx[i];
-    }
-};
-
-namespace {
-
-// The listed nibs of masks that NibKey tells apart, for each thread.
-thread_local std::array<InkRenderer::ListedNib, InkRenderer::kNibKeys> t_listedNibs;
-
-}  // namespace
 
 InkRenderer::NibMask InkRenderer::DirectionTemplate(int index)
 {
@@ -712,6 +577,10 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     const DWORD* changed = centred ? centred->ink.data() : nullptr;
     const LONG stepX = sx * kx;
     const LONG stepY = sy * ky;
+    // Most discs are of the ink's own width: their pixels and weights are listed once.
+    if (centred == &DiscMasks()[size_t(m_width)] && m_zoomUp == 1 && m_zoomDown == 1
+        && BlendListedDisc(dc, x, y, *centred, round, reach))
+        return;
     if (m_zoomDown > 1)
         StampNibReduced(dc, x, y, d0, stepX, stepY, round, reach);
     else if (m_zoomUp == 1 && round)
@@ -891,13 +760,13 @@ void InkRenderer::BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG
     const LONG aOffset = (-3 * m_width) / 2;
     if constexpr (!Round) {
         if (m_newKey >= 0 && firstRow == -reach && lastRow == reach && first == -reach && last == reach) {
-            ListedNib& listed = t_listedNibs[size_t(m_newKey)];
+            ListedNibs::Nib& listed = ListedNibs::OfThisThread().NibFor(m_newKey);
             if (!listed.made)
                 listed.Make(m_newMask);
             Q_ASSERT(listed.mask == m_newMask);
             if (listed.listed) {
                 if (listed.rowPixels != dc->DeviceRowPixels())
-                    listed.PlaceOn(dc->DeviceRowPixels());
+                    listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
                 BlendListedNib(dc, listed, left, top, d0, stepX, stepY, aOffset, reach);
                 return;
             }
@@ -970,59 +839,41 @@ void InkRenderer::BlendGathered(QRgb* const* where, const LONG* weight, int coun
         *where[i] = pixels[i];
 }
 
-// A directed nib wholly inside the clip, from its listed pixels, sixteen at a time: the weights
-// fit in 16 bits (offsets within 6, scales within 300). Lanes past the nib's last pixel repeat
-// the block's first, read before any is written: they write that pixel's new colour again.
-// Those whose weight is 256 or more get their colour back exactly.
-void InkRenderer::BlendListedNib(DrawingSurface* dc, const ListedNib& listed, int64_t left, int64_t top, LONG d0,
-                                 LONG stepX, LONG stepY, LONG aOffset, LONG reach) const
+// A directed nib wholly inside the clip, from its listed pixels: their weights fit in 16 bits
+// (offsets within 6, scales within 300), and are worked out eight at a time.
+void InkRenderer::BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& listed, int64_t left, int64_t top,
+                                 LONG d0, LONG stepX, LONG stepY, LONG aOffset, LONG reach) const
 {
-    constexpr int kLanes = ListedNib::kLanes;
     const int n = listed.within[reach];
-    QRgb* const centre = dc->DeviceScanLine(LONG(top)) + left;
-#if defined(__SSE2__)
-    const InkBlendLanes ink(m_red, m_green, m_blue);
-    const __m128i scaleX = _mm_set1_epi16(int16_t(stepX));
-    const __m128i scaleY = _mm_set1_epi16(int16_t(stepY));
-    const __m128i centreDistance = _mm_set1_epi16(int16_t(d0));
-    const __m128i offset = _mm_set1_epi16(int16_t(aOffset));
-    const auto weightsOf = [&](const int16_t* dx, const int16_t* dy) {
-        const __m128i d = _mm_add_epi16(_mm_sub_epi16(_mm_mullo_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dx)), scaleX),
-                                                      _mm_mullo_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dy)), scaleY)),
-                                        centreDistance);
-        return _mm_add_epi16(_mm_max_epi16(d, _mm_sub_epi16(_mm_setzero_si128(), d)), offset);
-    };
-    for (int block = 0; block < n; block += kLanes) {
-        const int inBlock = std::min(kLanes, n - block);
-        const qsizetype* from = listed.place + block;
-        qsizetype place[kLanes];
-        for (int k = 0; k < kLanes; ++k)
-            place[k] = k < inBlock ? from[k] : from[0];
-        const __m128i* used = reinterpret_cast<const __m128i*>(g_laneMasks.used[inBlock]);
-        __m128i low = weightsOf(listed.dx + block, listed.dy + block);
-        __m128i high = weightsOf(listed.dx + block + 8, listed.dy + block + 8);
-        const __m128i firstWeight = _mm_shuffle_epi32(_mm_shufflelo_epi16(low, 0), 0);
-        low = _mm_or_si128(_mm_and_si128(used[0], low), _mm_andnot_si128(used[0], firstWeight));
-        high = _mm_or_si128(_mm_and_si128(used[1], high), _mm_andnot_si128(used[1], firstWeight));
-        __m128i pixels[4];
-        for (int q = 0; q < 4; ++q)
-            pixels[q] = _mm_setr_epi32(int(centre[place[4 * q]]), int(centre[place[4 * q + 1]]),
-                                       int(centre[place[4 * q + 2]]), int(centre[place[4 * q + 3]]));
-        ink.Over(pixels[0], pixels[1], low);
-        ink.Over(pixels[2], pixels[3], high);
-        alignas(16) QRgb blended[kLanes];
-        for (int q = 0; q < 4; ++q)
-            _mm_store_si128(reinterpret_cast<__m128i*>(blended + 4 * q), pixels[q]);
-        for (int k = 0; k < kLanes; ++k)
-            centre[place[k]] = blended[k];
+    alignas(16) int16_t weights[ListedNibs::Nib::kMost];
+    for (int block = 0; block < n; block += ListedNibs::kLanes) {
+        for (int k = 0; k < ListedNibs::kLanes; ++k) {
+            const int16_t d = int16_t(listed.dx[block + k] * stepX - listed.dy[block + k] * stepY + d0);
+            weights[block + k] = int16_t((d < 0 ? -d : d) + aOffset);
+        }
     }
-#else
-    const InkBlend ink(m_red, m_green, m_blue);
-    for (int i = 0; i < n; ++i) {
-        const LONG a = std::abs(listed.dx[i] * stepX - listed.dy[i] * stepY + d0) + aOffset;
-        centre[listed.place[i]] = ink.Over(centre[listed.place[i]], a);
-    }
-#endif
+    ListedNibs::Blend(dc->DeviceScanLine(LONG(top)) + left, listed.place, weights, n, m_red, m_green, m_blue);
+}
+
+// A disc of the ink's width centred on its pixel, wholly inside the clip, from its listed
+// pixels and weights. False when it is not wholly inside.
+bool InkRenderer::BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round,
+                                  LONG reach)
+{
+    const CRect& clip = dc->DeviceClipRect();
+    const POINT org = dc->GetViewportOrg();
+    const int64_t left = int64_t(x) + org.x;
+    const int64_t top = int64_t(y) + org.y;
+    if (left - reach < clip.left || left + reach >= clip.right || top - reach < clip.top || top + reach >= clip.bottom)
+        return false;
+    ListedNibs::Disc& listed = ListedNibs::OfThisThread().DiscFor(m_width);
+    if (!listed.made)
+        listed.Make(masks.ink, round, (-3 * m_width) / 2);
+    if (listed.rowPixels != dc->DeviceRowPixels())
+        listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
+    ListedNibs::Blend(dc->DeviceScanLine(LONG(top)) + left, listed.place, listed.weight, listed.within[reach], m_red,
+                      m_green, m_blue);
+    return true;
 }
 
 // At a reduced zoom only some page pixels show: each goes through PlotPixel.
@@ -1130,6 +981,7 @@ void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LON
 // the masks of such steps are alike every time, and numbered here. -1 for the others.
 int InkRenderer::NibKey(int from, int to, LONG x, LONG y)
 {
+    static_assert(ListedNibs::kKeys == 5 * 4 * 3 * 3 && std::is_same_v<ListedNibs::Mask, NibMask>);
     if (from < 0 || x < -1 || x > 1 || y < -1 || y > 1)
         return -1;
     return ((from * 4 + to - 1) * 3 + int(x) + 1) * 3 + int(y) + 1;

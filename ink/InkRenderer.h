@@ -9,6 +9,7 @@
 //
 // One renderer serves one stroke at a time: DrawSegment with Segment::First starts a stroke.
 
+#include "ListedNibs.h"
 #include "platform/ColorRef.h"
 #include "platform/Rect.h"
 
@@ -24,8 +25,6 @@ public:
     static constexpr int kHistorySize = 20;
 
     using NibMask = std::array<DWORD, kNibSize>;  // row r: dy = r - 6; bit b: dx = 6 - b
-    struct ListedNib;  // the pixels of a mask, listed for blending
-    static constexpr int kNibKeys = 5 * 4 * 3 * 3;  // the masks NibKey numbers
 
     // Where an input point stands in its stroke.
     enum class Segment {
@@ -163,8 +162,9 @@ private:
     static int NibKey(int from, int to, LONG x, LONG y);
     void BlendGathered(QRgb* const* where, const LONG* weight, int count) const;
     // listed: the pixels of m_newMask.
-    void BlendListedNib(DrawingSurface* dc, const ListedNib& listed, int64_t left, int64_t top, LONG d0, LONG stepX,
-                        LONG stepY, LONG aOffset, LONG reach) const;
+    void BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& listed, int64_t left, int64_t top, LONG d0,
+                        LONG stepX, LONG stepY, LONG aOffset, LONG reach) const;
+    bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
     void Touch(LONG x, LONG y, LONG reach);
