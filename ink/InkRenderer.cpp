@@ -578,7 +578,7 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     const LONG stepX = sx * kx;
     const LONG stepY = sy * ky;
     // Most discs are of the ink's own width: their pixels and weights are listed once.
-    if (centred == &DiscMasks()[size_t(m_width)] && m_zoomUp == 1 && m_zoomDown == 1
+    if (centred == &DiscMasks()[size_t(m_width)] && m_zoomUp == 1 && m_zoomDown == 1 && WholeNewMask()
         && BlendListedDisc(dc, x, y, *centred, round, reach))
         return;
     if (m_zoomDown > 1)
@@ -853,6 +853,15 @@ void InkRenderer::BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& list
         }
     }
     ListedNibs::Blend(dc->DeviceScanLine(LONG(top)) + left, listed.place, weights, n, m_red, m_green, m_blue);
+}
+
+// Whether m_newMask has every offset, as a disc's has.
+bool InkRenderer::WholeNewMask() const
+{
+    DWORD missing = 0;
+    for (DWORD row : m_newMask)
+        missing |= ~row & 0x1FFFu;
+    return missing == 0;
 }
 
 // A disc of the ink's width centred on its pixel, wholly inside the clip, from its listed

@@ -164,6 +164,7 @@ private:
     // listed: the pixels of m_newMask.
     void BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& listed, int64_t left, int64_t top, LONG d0,
                         LONG stepX, LONG stepY, LONG aOffset, LONG reach) const;
+    bool WholeNewMask() const;
     bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
