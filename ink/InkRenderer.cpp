@@ -123,8 +123,56 @@ struct Templates {
 };
 const Templates g_templates;
 
-}  // namespace
+// The coverage of the previous sample moved into the frame of one a step of (shiftX, shiftY)
+// on, and the offsets of the next template it leaves uncovered.
+void MoveNibMasks(const InkRenderer::NibMask& previous, const InkRenderer::NibMask& next, LONG shiftX, LONG shiftY,
+                  InkRenderer::NibMask& moved, InkRenderer::NibMask& fresh)
+{
+    // The coverage in a block of 16 rows between two blocks of zeros, so that moving it reads
+    // rows moved in from outside as 0. Loops of 16 rows compile to a few vector operations.
+    constexpr int kSize = InkRenderer::kNibSize;
+    constexpr int kBlock = 16;
+    DWORD padded[3 * kBlock] = {};
+    for (int r = 0; r < kSize; ++r)
+        padded[kBlock + r] = previous[size_t(r)];
+    // Every row by |shiftX| bits, then by |shiftY| rows.
+    DWORD rows[kBlock] = {};
+    if (shiftY < kSize && shiftY > -kSize && shiftX < kSize && shiftX > -kSize) {
+        const DWORD* source = padded + kBlock + shiftY;
+        if (shiftX > 0) {
+            for (int r = 0; r < kBlock; ++r)
+                rows[r] = (source[r] << shiftX) & 0x1FFF;
+        } else {
+            for (int r = 0; r < kBlock; ++r)
+                rows[r] = source[r] >> -shiftX;
+        }
+    }
+    std::copy_n(rows, kSize, moved.begin());
+    for (int r = 0; r < kSize; ++r)
+        fresh[size_t(r)] = next[size_t(r)] & ~moved[size_t(r)] & 0x1FFF;
+}
 
+// The masks of every step NibKey numbers, worked out once.
+struct StepMasks {
+    struct Masks {
+        InkRenderer::NibMask previous;
+        InkRenderer::NibMask fresh;
+    };
+    std::array<Masks, ListedNibs::kKeys> masks;
+    StepMasks()
+    {
+        for (int from = 0; from <= 4; ++from)
+            for (int to = 1; to <= 4; ++to)
+                for (LONG x = -1; x <= 1; ++x)
+                    for (LONG y = -1; y <= 1; ++y) {
+                        Masks& m = masks[size_t(InkRenderer::NibKey(from, to, x, y))];
+                        MoveNibMasks(g_templates.mask[from], g_templates.mask[to], x, y, m.previous, m.fresh);
+                    }
+    }
+};
+const StepMasks g_stepMasks;
+
+}  // namespace
 
 InkRenderer::NibMask InkRenderer::DirectionTemplate(int index)
 {
@@ -947,47 +995,27 @@ void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LON
     else
         index = dyf <= 0 ? 1 : 4;
     const NibMask& next = g_templates.mask[index];
-    // The previous coverage, with the disc's, in a block of 16 rows between two blocks of zeros,
-    // so that moving it into the current sample's frame reads rows moved in from outside as 0.
-    // Loops of 16 rows compile to a few vector operations.
-    constexpr int kBlock = 16;
-    DWORD padded[3 * kBlock];
-    for (int r = 0; r < kBlock; ++r) {
-        padded[r] = 0;
-        padded[2 * kBlock + r] = 0;
-    }
-    const DWORD discOr = m_discDone ? 0xFFFFFFFFu : 0u;
-    const int from = m_discDone ? -1 : m_curTemplate;
-    m_discDone = 0;
-    for (int r = 0; r < kNibSize; ++r)
-        padded[kBlock + r] = m_curMask[size_t(r)] | (next[size_t(r)] & discOr);
-    for (int r = kNibSize; r < kBlock; ++r)
-        padded[kBlock + r] = 0;
-    m_curMask = next;
-    m_curTemplate = index;
-
-    // Every row by |x - px| bits, then by |y - py| rows.
     const LONG shiftX = x - px;
     const LONG shiftY = y - py;
-    DWORD moved[kBlock] = {};
-    if (shiftY < kNibSize && shiftY > -kNibSize && shiftX < kNibSize && shiftX > -kNibSize) {
-        const DWORD* from = padded + kBlock + shiftY;
-        if (shiftX > 0) {
-            for (int r = 0; r < kBlock; ++r)
-                moved[r] = (from[r] << shiftX) & 0x1FFF;
-        } else {
-            for (int r = 0; r < kBlock; ++r)
-                moved[r] = from[r] >> -shiftX;
-        }
-    }
-    std::copy_n(moved, kNibSize, m_prevMask.begin());
-    for (int r = 0; r < kNibSize; ++r)
-        m_newMask[size_t(r)] = m_curMask[size_t(r)] & ~m_prevMask[size_t(r)] & 0x1FFF;
+    const int from = m_discDone ? -1 : m_curTemplate;
     m_newKey = NibKey(from, index, shiftX, shiftY);
+    if (m_newKey >= 0) {
+        const StepMasks::Masks& step = g_stepMasks.masks[size_t(m_newKey)];
+        m_prevMask = step.previous;
+        m_newMask = step.fresh;
+    } else {
+        // The previous coverage, with the disc's.
+        NibMask previous;
+        const DWORD discOr = m_discDone ? 0xFFFFFFFFu : 0u;
+        for (int r = 0; r < kNibSize; ++r)
+            previous[size_t(r)] = m_curMask[size_t(r)] | (next[size_t(r)] & discOr);
+        MoveNibMasks(previous, next, shiftX, shiftY, m_prevMask, m_newMask);
+    }
+    m_discDone = 0;
+    m_curMask = next;
+    m_curTemplate = index;
 }
 
-// From a mask that was template from (0 for none) to template to after a step of (x, y):
-// the masks of such steps are alike every time, and numbered here. -1 for the others.
 int InkRenderer::NibKey(int from, int to, LONG x, LONG y)
 {
     static_assert(ListedNibs::kKeys == 5 * 4 * 3 * 3 && std::is_same_v<ListedNibs::Mask, NibMask>);

@@ -83,6 +83,9 @@ public:
 
     // The direction templates 1..4 of the nib masks.
     static NibMask DirectionTemplate(int index);
+    // The number of the masks a step of (x, y) makes from a mask that is template from (0 for
+    // none) to template to: such masks are alike every time. -1 for other steps and masks.
+    static int NibKey(int from, int to, LONG x, LONG y);
 
     // State readable by tests and the canvas.
     const NibMask& CurMask() const { return m_curMask; }
@@ -159,7 +162,6 @@ private:
     template <bool Round>
     void BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                       const DWORD* changed, LONG reach);
-    static int NibKey(int from, int to, LONG x, LONG y);
     void BlendGathered(QRgb* const* where, const LONG* weight, int count) const;
     // listed: the pixels of m_newMask.
     void BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& listed, int64_t left, int64_t top, LONG d0,
