@@ -30,6 +30,25 @@ LONG ClampCoordinate(LONG v)
     return std::clamp(v, -kCoordinateLimit, kCoordinateLimit);
 }
 
+// 255 / softness: the whole pixels the ink's softest edge spans. Every softness a width gives
+// (100..300) is answered without a division, which costs as much as the rest of a stamp's
+// bookkeeping.
+constexpr LONG WholePixelsOf(LONG softness)
+{
+    if (softness >= 86 && softness <= 510)
+        return LONG(softness < 128) + LONG(softness < 256);
+    return 255 / softness;
+}
+
+constexpr bool WholePixelsAgree()
+{
+    for (LONG softness = 1; softness <= 1000; ++softness)
+        if (WholePixelsOf(softness) != 255 / softness)
+            return false;
+    return true;
+}
+static_assert(WholePixelsAgree());
+
 bool WithinOnePixel(LONG x, LONG y, POINT p)
 {
     return std::abs(x - p.x) < 2 && std::abs(y - p.y) < 2;
@@ -376,7 +395,7 @@ void InkRenderer::RestampCorner(DrawingSurface* dc)
         if (m_historyCount <= k)
             break;
         const HistoryEntry& entry = m_history[size_t((m_historyIndex - k + kHistorySize) % kHistorySize)];
-        const LONG reach = 255 / m_softness + 6;
+        const LONG reach = WholePixelsOf(m_softness) + 6;
         if (entry.width >= 151 && std::abs(entry.pixel.x - m_ptCorner.x) < reach
             && std::abs(entry.pixel.y - m_ptCorner.y) < reach)
             StampDisc(dc, entry.pixel.x, entry.pixel.y, entry.width);
@@ -519,7 +538,7 @@ void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, L
     const LONG sy = s.y - prev.y < 0 ? -1 : 1;
     const LONG d0 = ((s.y & 0xFF) * ky * sy - (s.x & 0xFF) * kx * sx) >> 8;
 
-    const LONG reach = 255 / m_softness + 3;
+    const LONG reach = WholePixelsOf(m_softness) + 3;
     const bool nearCorner = std::abs(x - m_ptCorner.x) < reach && std::abs(y - m_ptCorner.y) < reach;
     const bool allSmooth = !m_lastSharp && !sharp;
     if (m_width > 70 && nearCorner && !allSmooth) {
@@ -607,9 +626,9 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
 {
     LONG reach;
     if (m_nearCorner || m_cornerStamp) {
-        reach = 255 / m_softness + std::max<LONG>(0, m_width - 175) / 25;
+        reach = WholePixelsOf(m_softness) + std::max<LONG>(0, m_width - 175) / 25;
     } else {
-        reach = 255 / m_softness + 1;
+        reach = WholePixelsOf(m_softness) + 1;
         if (m_width >= 70)
             reach += m_width / 70;
     }
@@ -625,7 +644,11 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     const DWORD* changed = centred ? centred->ink.data() : nullptr;
     const LONG stepX = sx * kx;
     const LONG stepY = sy * ky;
-    // Most discs are of the ink's own width: their pixels and weights are listed once.
+    // Directed nibs of steps of a pixel between direction templates, and most discs, are
+    // blended from lists made once.
+    if (m_zoomUp == 1 && m_zoomDown == 1 && !round && m_newKey >= 0
+        && BlendListedNib(dc, x, y, d0, stepX, stepY, reach))
+        return;
     if (centred == &DiscMasks()[size_t(m_width)] && m_zoomUp == 1 && m_zoomDown == 1 && WholeNewMask()
         && BlendListedDisc(dc, x, y, *centred, round, reach))
         return;
@@ -806,20 +829,6 @@ void InkRenderer::BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG
     if (firstRow > lastRow || first > last)
         return;  // the nib is outside the clip: on rows of another band, or off the page
     const LONG aOffset = (-3 * m_width) / 2;
-    if constexpr (!Round) {
-        if (m_newKey >= 0 && firstRow == -reach && lastRow == reach && first == -reach && last == reach) {
-            ListedNibs::Nib& listed = ListedNibs::OfThisThread().NibFor(m_newKey);
-            if (!listed.made)
-                listed.Make(m_newMask);
-            Q_ASSERT(listed.mask == m_newMask);
-            if (listed.listed) {
-                if (listed.rowPixels != dc->DeviceRowPixels())
-                    listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
-                BlendListedNib(dc, listed, left, top, d0, stepX, stepY, aOffset, reach);
-                return;
-            }
-        }
-    }
     const DWORD columns = ColumnBits(first, last);
     constexpr int kMost = kNibSize * kNibSize;
     QRgb* where[kMost];
@@ -887,12 +896,27 @@ void InkRenderer::BlendGathered(QRgb* const* where, const LONG* weight, int coun
         *where[i] = pixels[i];
 }
 
-// A directed nib wholly inside the clip, from its listed pixels: their weights fit in 16 bits
-// (offsets within 6, scales within 300), and are worked out eight at a time.
-void InkRenderer::BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& listed, int64_t left, int64_t top,
-                                 LONG d0, LONG stepX, LONG stepY, LONG aOffset, LONG reach) const
+// A directed nib wholly inside the clip, from the listed pixels of its mask: their weights fit
+// in 16 bits (offsets within 6, scales within 300), and are worked out eight at a time. False
+// when the nib has no list or is not wholly inside.
+bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach)
 {
+    const CRect& clip = dc->DeviceClipRect();
+    const POINT org = dc->GetViewportOrg();
+    const int64_t left = int64_t(x) + org.x;
+    const int64_t top = int64_t(y) + org.y;
+    if (left - reach < clip.left || left + reach >= clip.right || top - reach < clip.top || top + reach >= clip.bottom)
+        return false;
+    ListedNibs::Nib& listed = ListedNibs::OfThisThread().NibFor(m_newKey);
+    if (!listed.made)
+        listed.Make(m_newMask);
+    Q_ASSERT(listed.mask == m_newMask);
+    if (!listed.listed)
+        return false;
+    if (listed.rowPixels != dc->DeviceRowPixels())
+        listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
     const int n = listed.within[reach];
+    const LONG aOffset = (-3 * m_width) / 2;
     alignas(16) int16_t weights[ListedNibs::Nib::kMost];
     for (int block = 0; block < n; block += ListedNibs::kLanes) {
         for (int k = 0; k < ListedNibs::kLanes; ++k) {
@@ -901,6 +925,7 @@ void InkRenderer::BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& list
         }
     }
     ListedNibs::Blend(dc->DeviceScanLine(LONG(top)) + left, listed.place, weights, n, m_red, m_green, m_blue);
+    return true;
 }
 
 // Whether m_newMask has every offset, as a disc's has.

@@ -163,9 +163,7 @@ private:
     void BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                       const DWORD* changed, LONG reach);
     void BlendGathered(QRgb* const* where, const LONG* weight, int count) const;
-    // listed: the pixels of m_newMask.
-    void BlendListedNib(DrawingSurface* dc, const ListedNibs::Nib& listed, int64_t left, int64_t top, LONG d0,
-                        LONG stepX, LONG stepY, LONG aOffset, LONG reach) const;
+    bool BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach);
     bool WholeNewMask() const;
     bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
