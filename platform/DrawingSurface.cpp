@@ -167,10 +167,15 @@ CRect DrawingSurface::DeviceClip(int64_t x, int64_t y, int64_t width, int64_t he
 
 void DrawingSurface::FillDeviceRect(const CRect& device, QRgb value)
 {
-    for (LONG dy = device.top; dy < device.bottom; ++dy) {
-        QRgb* row = DeviceRow(dy);
-        std::fill(row + device.left, row + device.right, value);
-    }
+    if (device.IsRectEmpty())
+        return;
+    // The first row pixel by pixel, the others copied from it: a page's paper is filled at
+    // the speed of a copy.
+    const QRgb* first = DeviceRow(device.top) + device.left;
+    std::fill(DeviceRow(device.top) + device.left, DeviceRow(device.top) + device.right, value);
+    const size_t bytes = size_t(device.Width()) * sizeof(QRgb);
+    for (LONG dy = device.top + 1; dy < device.bottom; ++dy)
+        std::memcpy(DeviceRow(dy) + device.left, first, bytes);
 }
 
 void DrawingSurface::FillSolidRect(const RECT& rect, COLORREF color)
