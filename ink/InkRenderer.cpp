@@ -461,6 +461,8 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
             lastPixel = pixel;
         }
         StepDirections(xs, ys, stamped, widths, listed, prev, alongX, alongY);
+        if (listed > 0)
+            PrefetchNib(dc, xs[stamped[listed - 1]] >> 8, ys[stamped[listed - 1]] >> 8);
         for (int j = 0; j < listed; ++j) {
             const POINT s = {xs[stamped[j]], ys[stamped[j]]};
             const LONG x = s.x >> 8;
@@ -490,6 +492,27 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
             prev = s;
             prevPixel = {x, y};
         }
+    }
+}
+
+// The surface's rows around (x, y) (this renderer's pixels) are asked of memory ahead of the
+// nibs that blend them: a stroke keeps reaching rows no nib of it has touched yet.
+void InkRenderer::PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const
+{
+    if (m_zoomUp != 1 || m_zoomDown != 1)
+        return;
+    const CRect& clip = dc->DeviceClipRect();
+    const POINT org = dc->GetViewportOrg();
+    const int64_t left = std::max<int64_t>(int64_t(x) + org.x - kNibReach, clip.left);
+    const int64_t right = std::min<int64_t>(int64_t(x) + org.x + kNibReach, int64_t(clip.right) - 1);
+    const int64_t top = std::max<int64_t>(int64_t(y) + org.y - kNibReach, clip.top);
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + org.y + kNibReach, int64_t(clip.bottom) - 1);
+    if (left > right || top > bottom)
+        return;
+    for (int64_t row = top; row <= bottom; ++row) {
+        const QRgb* line = dc->DeviceScanLine(LONG(row));
+        __builtin_prefetch(line + left, 1, 3);
+        __builtin_prefetch(line + right, 1, 3);
     }
 }
 

@@ -168,6 +168,7 @@ private:
     bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
+    void PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const;
     void Touch(LONG x, LONG y, LONG reach);
     void FlushTouched();
 
