@@ -428,9 +428,9 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
     const qint64 nearRight = (qint64(dc->DeviceWidth()) - org.x) * m_zoomDown / m_zoomUp + kMargin;
     const qint64 nearBottom = (qint64(dc->DeviceHeight()) - org.y) * m_zoomDown / m_zoomUp + kMargin;
     // Positions come a block at a time, worked out in one vectorised loop. A sample is stamped
-    // when its pixel differs from the one before: those are listed first, without a branch
-    // per sample, with their widths, start + (end - start) × i / n taken by stepping the
-    // quotient, and the direction of the step to each, again in one vectorised loop.
+    // when its pixel differs from the one before: which do is worked out for the whole block
+    // at once, and those are listed with their widths, start + (end - start) × i / n, and the
+    // direction of the step to each, again in vectorised loops.
     constexpr LONG kBlock = 16;
     LONG xs[kBlock];
     LONG ys[kBlock];
@@ -439,26 +439,31 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
     double alongX[kBlock];
     double alongY[kBlock];
     const LONG ramp = m_widthEnd - m_widthStart;
-    const LONG rampStep = std::abs(ramp) / std::max<LONG>(n, 1);
-    const LONG rampCarry = std::abs(ramp) % std::max<LONG>(n, 1);
-    LONG rampQuotient = 0;   // |ramp| × i / n
-    LONG rampRemainder = 0;  // |ramp| × i % n
+    const double rampSize = double(std::abs(ramp));
+    const double samples = double(std::max<LONG>(n, 1));
     for (LONG first = 1; first < n; first += kBlock) {
         CurveCoordinates(m_fxStart.x, control.x, m_fxEnd.x, first, n - 1, xs);
         CurveCoordinates(m_fxStart.y, control.y, m_fxEnd.y, first, n - 1, ys);
         const LONG count = std::min(kBlock, n - first);
+        LONG pixelX[kBlock + 1];
+        LONG pixelY[kBlock + 1];
+        pixelX[0] = prevPixel.x;
+        pixelY[0] = prevPixel.y;
+        for (int k = 0; k < kBlock; ++k) {
+            pixelX[k + 1] = xs[k] >> 8;
+            pixelY[k + 1] = ys[k] >> 8;
+        }
+        uint32_t moved = 0;
+        for (int k = 0; k < kBlock; ++k)
+            moved |= uint32_t((pixelX[k + 1] != pixelX[k]) | (pixelY[k + 1] != pixelY[k])) << k;
+        moved &= (1u << count) - 1;
         int listed = 0;
-        POINT lastPixel = prevPixel;
-        for (LONG k = 0; k < count; ++k) {
-            rampRemainder += rampCarry;
-            const LONG over = rampRemainder >= n ? 1 : 0;
-            rampQuotient += rampStep + over;
-            rampRemainder -= over * n;
-            const POINT pixel = {xs[k] >> 8, ys[k] >> 8};
-            stamped[listed] = int(k);
-            widths[listed] = m_widthStart + (ramp < 0 ? -rampQuotient : rampQuotient);
-            listed += pixel.x != lastPixel.x || pixel.y != lastPixel.y;
-            lastPixel = pixel;
+        for (; moved != 0; moved &= moved - 1)
+            stamped[listed++] = std::countr_zero(moved);
+        // |ramp| × i / n truncated: both below 2^26, so the quotient in doubles truncates alike.
+        for (int j = 0; j < listed; ++j) {
+            const LONG step = LONG(rampSize * double(first + stamped[j]) / samples);
+            widths[j] = m_widthStart + (ramp < 0 ? -step : step);
         }
         StepDirections(xs, ys, stamped, widths, listed, prev, alongX, alongY);
         if (listed > 0)
