@@ -924,16 +924,26 @@ void InkRenderer::BlendGathered(QRgb* const* where, const LONG* weight, int coun
         *where[i] = pixels[i];
 }
 
-// A directed nib wholly inside the clip, from the listed pixels of its mask: their weights fit
-// in 16 bits (offsets within 6, scales within 300), and are worked out eight at a time. False
-// when the nib has no list or is not wholly inside.
-bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach)
+// The pixel at (x, y) on dc when the nib's square of the given reach around it lies wholly
+// inside the clip; null otherwise.
+QRgb* InkRenderer::WholeNibCentre(DrawingSurface* dc, LONG x, LONG y, LONG reach)
 {
     const CRect& clip = dc->DeviceClipRect();
     const POINT org = dc->GetViewportOrg();
     const int64_t left = int64_t(x) + org.x;
     const int64_t top = int64_t(y) + org.y;
     if (left - reach < clip.left || left + reach >= clip.right || top - reach < clip.top || top + reach >= clip.bottom)
+        return nullptr;
+    return dc->DeviceScanLine(LONG(top)) + left;
+}
+
+// A directed nib wholly inside the clip, from the listed pixels of its mask: their weights fit
+// in 16 bits (offsets within 6, scales within 300), and are worked out eight at a time. False
+// when the nib has no list or is not wholly inside.
+bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach)
+{
+    QRgb* const centre = WholeNibCentre(dc, x, y, reach);
+    if (!centre)
         return false;
     ListedNibs::Nib& listed = ListedNibs::OfThisThread().NibFor(m_newKey);
     if (!listed.made)
@@ -941,8 +951,7 @@ bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LO
     Q_ASSERT(listed.mask == m_newMask);
     if (!listed.listed)
         return false;
-    if (listed.rowPixels != dc->DeviceRowPixels())
-        listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
+    listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
     const int n = listed.within[reach];
     const LONG aOffset = (-3 * m_width) / 2;
     alignas(16) int16_t weights[ListedNibs::Nib::kMost];
@@ -952,7 +961,7 @@ bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LO
             weights[block + k] = int16_t((d < 0 ? -d : d) + aOffset);
         }
     }
-    ListedNibs::Blend(dc->DeviceScanLine(LONG(top)) + left, listed.place, weights, n, m_red, m_green, m_blue);
+    ListedNibs::Blend(centre, listed.place, weights, n, m_red, m_green, m_blue);
     return true;
 }
 
@@ -970,19 +979,14 @@ bool InkRenderer::WholeNewMask() const
 bool InkRenderer::BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round,
                                   LONG reach)
 {
-    const CRect& clip = dc->DeviceClipRect();
-    const POINT org = dc->GetViewportOrg();
-    const int64_t left = int64_t(x) + org.x;
-    const int64_t top = int64_t(y) + org.y;
-    if (left - reach < clip.left || left + reach >= clip.right || top - reach < clip.top || top + reach >= clip.bottom)
+    QRgb* const centre = WholeNibCentre(dc, x, y, reach);
+    if (!centre)
         return false;
     ListedNibs::Disc& listed = ListedNibs::OfThisThread().DiscFor(m_width);
     if (!listed.made)
         listed.Make(masks.ink, round, (-3 * m_width) / 2);
-    if (listed.rowPixels != dc->DeviceRowPixels())
-        listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
-    ListedNibs::Blend(dc->DeviceScanLine(LONG(top)) + left, listed.place, listed.weight, listed.within[reach], m_red,
-                      m_green, m_blue);
+    listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
+    ListedNibs::Blend(centre, listed.place, listed.weight, listed.within[reach], m_red, m_green, m_blue);
     return true;
 }
 

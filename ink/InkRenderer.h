@@ -163,6 +163,7 @@ private:
     void BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                       const DWORD* changed, LONG reach);
     void BlendGathered(QRgb* const* where, const LONG* weight, int count) const;
+    static QRgb* WholeNibCentre(DrawingSurface* dc, LONG x, LONG y, LONG reach);
     bool BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach);
     bool WholeNewMask() const;
     bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);

@@ -93,13 +93,6 @@ void ListedNibs::Nib::Make(const Mask& from)
     });
 }
 
-void ListedNibs::Nib::PlaceOn(int32_t pixelsPerRow)
-{
-    rowPixels = pixelsPerRow;
-    for (int i = 0; i < kMost; ++i)
-        place[i] = dy[i] * pixelsPerRow + dx[i];
-}
-
 void ListedNibs::Disc::Make(const Mask& ink, const LONG* distances, LONG offset)
 {
     *this = Disc{};
@@ -114,13 +107,6 @@ void ListedNibs::Disc::Make(const Mask& ink, const LONG* distances, LONG offset)
         ++count;
         return true;
     });
-}
-
-void ListedNibs::Disc::PlaceOn(int32_t pixelsPerRow)
-{
-    rowPixels = pixelsPerRow;
-    for (int i = 0; i < kMost; ++i)
-        place[i] = dy[i] * pixelsPerRow + dx[i];
 }
 
 ListedNibs& ListedNibs::OfThisThread()

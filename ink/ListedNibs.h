@@ -35,7 +35,11 @@ public:
         alignas(16) int16_t dy[kMost] = {};
         int32_t place[kMost] = {};
         void Make(const Mask& from);
-        void PlaceOn(int32_t pixelsPerRow);
+        void PlaceOn(int32_t pixelsPerRow)
+        {
+            if (pixelsPerRow != rowPixels)
+                Place(*this, pixelsPerRow);
+        }
     };
 
     // The pixels a disc centred on its pixel changes (ink: per row, the offsets), each with its
@@ -48,7 +52,11 @@ public:
         int8_t dy[kMost] = {};
         int32_t place[kMost] = {};
         void Make(const Mask& ink, const LONG* distances, LONG offset);
-        void PlaceOn(int32_t pixelsPerRow);
+        void PlaceOn(int32_t pixelsPerRow)
+        {
+            if (pixelsPerRow != rowPixels)
+                Place(*this, pixelsPerRow);
+        }
     };
 
     // This thread's lists.
@@ -63,6 +71,14 @@ public:
                       LONG blue);
 
 private:
+    template <typename List>
+    static void Place(List& list, int32_t pixelsPerRow)
+    {
+        list.rowPixels = pixelsPerRow;
+        for (int i = 0; i < List::kMost; ++i)
+            list.place[i] = list.dy[i] * pixelsPerRow + list.dx[i];
+    }
+
     std::array<Nib, kKeys> m_nibs;
     std::array<Disc, 256> m_discs;  // by width
 };
