@@ -925,9 +925,13 @@ void InkRenderer::BlendGathered(QRgb* const* where, const LONG* weight, int coun
 }
 
 // The pixel at (x, y) on dc when the nib's square of the given reach around it lies wholly
-// inside the clip; null otherwise.
+// inside the clip; null otherwise, and for rows so long that six of them overflow the lists'
+// 32-bit places.
 QRgb* InkRenderer::WholeNibCentre(DrawingSurface* dc, LONG x, LONG y, LONG reach)
 {
+    constexpr qsizetype kLongestRow = qsizetype(1) << 24;
+    if (dc->DeviceRowPixels() > kLongestRow)
+        return nullptr;
     const CRect& clip = dc->DeviceClipRect();
     const POINT org = dc->GetViewportOrg();
     const int64_t left = int64_t(x) + org.x;
