@@ -114,6 +114,7 @@ struct RoundTables {
     }
 };
 const RoundTables g_roundTables;
+static_assert(RoundTables::kFirstScale == ListedNibs::kFirstScale && RoundTables::kLastScale == ListedNibs::kLastScale);
 
 int64_t FloorDiv(int64_t a, int64_t b)
 {
@@ -677,9 +678,11 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     if (m_zoomUp == 1 && m_zoomDown == 1 && !round && m_newKey >= 0
         && BlendListedNib(dc, x, y, d0, stepX, stepY, reach))
         return;
-    if (centred == &DiscMasks()[size_t(m_width)] && m_zoomUp == 1 && m_zoomDown == 1 && WholeNewMask()
-        && BlendListedDisc(dc, x, y, *centred, round, reach))
-        return;
+    if (centred && m_zoomUp == 1 && m_zoomDown == 1 && WholeNewMask()) {
+        if (centred == &DiscMasks()[size_t(m_width)] ? BlendListedDisc(dc, x, y, *centred, round, reach)
+                                                     : BlendListedRound(dc, x, y, round, ky, reach))
+            return;
+    }
     if (m_zoomDown > 1)
         StampNibReduced(dc, x, y, d0, stepX, stepY, round, reach);
     else if (m_zoomUp == 1 && round)
@@ -991,6 +994,33 @@ bool InkRenderer::BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const Roun
         listed.Make(masks.ink, round, (-3 * m_width) / 2);
     listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
     ListedNibs::Blend(centre, listed.place, listed.weight, listed.within[reach], m_red, m_green, m_blue);
+    return true;
+}
+
+// A disc at another width than the ink's (a corner's, a tiny curve's), centred on its pixel and
+// wholly inside the clip: the pixels it changes are the nearest of its scale's list, those
+// below the ink's bound. False when it is not wholly inside, its scale has no list, or its ink
+// reaches past the nib's reach (those pixels are left alone).
+bool InkRenderer::BlendListedRound(DrawingSurface* dc, LONG x, LONG y, const LONG* round, LONG ky, LONG reach)
+{
+    if (ky < ListedNibs::kFirstScale || ky > ListedNibs::kLastScale)
+        return false;
+    QRgb* const centre = WholeNibCentre(dc, x, y, reach);
+    if (!centre)
+        return false;
+    ListedNibs::Round& listed = ListedNibs::OfThisThread().RoundFor(ky);
+    if (!listed.made)
+        listed.Make(round);
+    const LONG aOffset = (-3 * m_width) / 2;
+    const int n = listed.Reached(256 - aOffset);
+    if (n == 0 || listed.ring[n - 1] > reach)
+        return false;
+    listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
+    alignas(16) int16_t weights[ListedNibs::Round::kMost];
+    const int blocks = (n + ListedNibs::kLanes - 1) / ListedNibs::kLanes * ListedNibs::kLanes;
+    for (int i = 0; i < blocks; ++i)
+        weights[i] = int16_t(listed.weight[i] + aOffset);
+    ListedNibs::Blend(centre, listed.place, weights, n, m_red, m_green, m_blue);
     return true;
 }
 

@@ -167,6 +167,7 @@ private:
     bool BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach);
     bool WholeNewMask() const;
     bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);
+    bool BlendListedRound(DrawingSurface* dc, LONG x, LONG y, const LONG* round, LONG ky, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
     void PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const;

@@ -109,6 +109,31 @@ void ListedNibs::Disc::Make(const Mask& ink, const LONG* distances, LONG offset)
     });
 }
 
+void ListedNibs::Round::Make(const LONG* distances)
+{
+    *this = Round{};
+    made = true;
+    int order[kCount];
+    for (int i = 0; i < kCount; ++i)
+        order[i] = i;
+    std::stable_sort(order, order + kCount, [distances](int a, int b) { return distances[a] < distances[b]; });
+    int furthest = 0;
+    for (int i = 0; i < kCount; ++i) {
+        const int x = order[i] % (2 * kReach + 1) - kReach;
+        const int y = order[i] / (2 * kReach + 1) - kReach;
+        furthest = std::max({furthest, std::abs(x), std::abs(y)});
+        weight[i] = int16_t(std::min<LONG>(distances[order[i]], INT16_MAX));
+        ring[i] = uint8_t(furthest);
+        dx[i] = int8_t(x);
+        dy[i] = int8_t(y);
+    }
+}
+
+int ListedNibs::Round::Reached(LONG bound) const
+{
+    return int(std::lower_bound(weight, weight + kCount, bound, [](int16_t w, LONG b) { return w < b; }) - weight);
+}
+
 ListedNibs& ListedNibs::OfThisThread()
 {
     thread_local std::unique_ptr<ListedNibs> lists;

@@ -1,8 +1,8 @@
 #pragma once
-// The pixels of the nibs a thread stamps, listed nearest ring first with their places on the
+// The pixels of the nibs a thread stamps, listed nearest first with their places on the
 // surface, so that a nib is blended from a list rather than by walking thirteen rows of mask
-// bits. A stroke comes back to the same few dozen directed masks and the same disc per width
-// over and over: each list is made the first time its thread needs it.
+// bits. A stroke comes back to the same few dozen directed masks and the same disc per
+// width over and over: each list is made the first time its thread needs it.
 
 #include "platform/ColorRef.h"
 
@@ -59,11 +59,39 @@ public:
         }
     };
 
+    // Every offset of a round nib at one scale, nearest first, weighed by distance alone: a
+    // disc of another width than its scale's takes those its ink reaches, the first
+    // Reached(bound) of them.
+    struct Round {
+        static constexpr int kCount = (2 * kReach + 1) * (2 * kReach + 1);
+        static constexpr int kMost = 176;  // every offset, in whole blocks
+        bool made = false;
+        int32_t rowPixels = 0;
+        alignas(16) int16_t weight[kMost] = {};
+        uint8_t ring[kMost] = {};  // the furthest ring of the first i + 1 offsets
+        int8_t dx[kMost] = {};
+        int8_t dy[kMost] = {};
+        int32_t place[kMost] = {};
+        // distances: the nib's, [dy + 6][dx + 6] in one row, none negative.
+        void Make(const LONG* distances);
+        // The number of offsets whose distance is below bound.
+        int Reached(LONG bound) const;
+        void PlaceOn(int32_t pixelsPerRow)
+        {
+            if (pixelsPerRow != rowPixels)
+                Place(*this, pixelsPerRow);
+        }
+    };
+
     // This thread's lists.
     static ListedNibs& OfThisThread();
 
     Nib& NibFor(int key) { return m_nibs[size_t(key)]; }
     Disc& DiscFor(LONG width) { return m_discs[size_t(width)]; }
+    // For discs stamped at another width than the ink's: scales kFirstScale..kLastScale.
+    static constexpr LONG kFirstScale = 100;
+    static constexpr LONG kLastScale = 300;
+    Round& RoundFor(LONG scale) { return m_rounds[size_t(scale - kFirstScale)]; }
 
     // Lays ink over the n pixels at centre + place[i], each with weights[i] as InkBlend::Over
     // takes it. weights has whole blocks of kLanes: what is past n is not used.
@@ -81,4 +109,5 @@ private:
 
     std::array<Nib, kKeys> m_nibs;
     std::array<Disc, 256> m_discs;  // by width
+    std::array<Round, kLastScale - kFirstScale + 1> m_rounds;
 };
