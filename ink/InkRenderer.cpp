@@ -4,6 +4,10 @@
 #include "ListedNibs.h"
 #include "platform/DrawingSurface.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -48,6 +52,28 @@ constexpr bool WholePixelsAgree()
     return true;
 }
 static_assert(WholePixelsAgree());
+
+// How many distance units one pixel is for ink of width w: 300 for the thinnest, 100 for the
+// widest. Widths 0..255 come from a table, as this is asked for every stamp.
+constexpr LONG SoftnessFormula(LONG w)
+{
+    return 100 + ((255 - w) * 200) / 255;
+}
+
+struct SoftnessTable {
+    std::array<LONG, 256> of{};
+    constexpr SoftnessTable()
+    {
+        for (LONG w = 0; w <= 255; ++w)
+            of[size_t(w)] = SoftnessFormula(w);
+    }
+};
+constexpr SoftnessTable kSoftness;
+
+LONG SoftnessOf(LONG w)
+{
+    return w >= 0 && w <= 255 ? kSoftness.of[size_t(w)] : SoftnessFormula(w);
+}
 
 bool WithinOnePixel(LONG x, LONG y, POINT p)
 {
@@ -134,7 +160,7 @@ DWORD ColumnBits(LONG lo, LONG hi)
 }
 
 struct Templates {
-    InkRenderer::NibMask mask[5];
+    InkRenderer::NibMask mask[5]{};  // 0: none
     Templates()
     {
         for (int i = 1; i <= 4; ++i)
@@ -170,6 +196,28 @@ void MoveNibMasks(const InkRenderer::NibMask& previous, const InkRenderer::NibMa
     std::copy_n(rows, kSize, moved.begin());
     for (int r = 0; r < kSize; ++r)
         fresh[size_t(r)] = next[size_t(r)] & ~moved[size_t(r)] & 0x1FFF;
+}
+
+// Bit k set where sample k + 1 of a block of 16 lies on another pixel than sample k: pixelX and
+// pixelY hold 17 samples, the one before the block first.
+uint32_t MovedSamples(const LONG* pixelX, const LONG* pixelY)
+{
+#if defined(__SSE2__)
+    static_assert(sizeof(LONG) == 4);
+    uint32_t same = 0;
+    for (int q = 0; q < 4; ++q) {
+        const auto load = [q](const LONG* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * q)); };
+        const __m128i sameX = _mm_cmpeq_epi32(load(pixelX + 1), load(pixelX));
+        const __m128i sameY = _mm_cmpeq_epi32(load(pixelY + 1), load(pixelY));
+        same |= uint32_t(_mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(sameX, sameY)))) << (4 * q);
+    }
+    return ~same & 0xFFFFu;
+#else
+    uint32_t moved = 0;
+    for (int k = 0; k < 16; ++k)
+        moved |= uint32_t((pixelX[k + 1] != pixelX[k]) | (pixelY[k + 1] != pixelY[k])) << k;
+    return moved;
+#endif
 }
 
 // The masks of every step NibKey numbers, worked out once.
@@ -265,7 +313,6 @@ void InkRenderer::StartStroke(DrawingSurface* dc, LONG x1, LONG y1, LONG width)
 {
     ForgetPreviousStroke();
     m_started = 0;
-    m_curMask = m_emptyMask;
     m_curTemplate = 0;
     m_ptEnd = {x1, y1};
     m_ptDrawn = m_ptEnd;
@@ -288,6 +335,7 @@ void InkRenderer::ForgetPreviousStroke()
     m_prevMask = fresh.m_prevMask;
     m_newMask = fresh.m_newMask;
     m_newKey = -1;
+    m_prevKey = -1;
     m_historyIndex = fresh.m_historyIndex;
     m_historyCount = fresh.m_historyCount;
 }
@@ -405,7 +453,7 @@ void InkRenderer::RestampCorner(DrawingSurface* dc)
 
 void InkRenderer::PushHistory(POINT fixed, POINT pixel, LONG width)
 {
-    m_historyIndex = (m_historyIndex + 1) % kHistorySize;
+    m_historyIndex = m_historyIndex + 1 == kHistorySize ? 0 : m_historyIndex + 1;
     m_history[size_t(m_historyIndex)] = {fixed, pixel, width};
     m_historyCount = std::min<LONG>(m_historyCount + 1, kHistorySize);
 }
@@ -454,10 +502,7 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
             pixelX[k + 1] = xs[k] >> 8;
             pixelY[k + 1] = ys[k] >> 8;
         }
-        uint32_t moved = 0;
-        for (int k = 0; k < kBlock; ++k)
-            moved |= uint32_t((pixelX[k + 1] != pixelX[k]) | (pixelY[k + 1] != pixelY[k])) << k;
-        moved &= (1u << count) - 1;
+        uint32_t moved = MovedSamples(pixelX, pixelY) & ((1u << count) - 1);
         int listed = 0;
         for (; moved != 0; moved &= moved - 1)
             stamped[listed++] = std::countr_zero(moved);
@@ -475,7 +520,7 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
             const LONG y = s.y >> 8;
             m_width = widths[j];
             PushHistory(s, {x, y}, m_width);
-            m_softness = 100 + ((255 - m_width) * 200) / 255;
+            m_softness = SoftnessOf(m_width);
             if (x < nearLeft || x > nearRight || y < nearTop || y > nearBottom) {
                 if (m_curveDrawn == 0 && discsLeft > 0)
                     --discsLeft;
@@ -487,7 +532,7 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
                 --discsLeft;
                 StampDisc(dc, x, y, m_width);
                 m_discDone = 1;
-                m_softness = 100 + ((255 - m_width) * 200) / 255;
+                m_softness = SoftnessOf(m_width);
             }
             UpdateNibMasks(prevPixel.x, prevPixel.y, x, y, s.x - prev.x, s.y - prev.y);
             LONG kx, ky;
@@ -535,7 +580,7 @@ void InkRenderer::StepDirections(const LONG* xs, const LONG* ys, const int* stam
         const int k = stamped[j];
         a[j] = double(std::abs(xs[k] - prev.x));
         b[j] = double(std::abs(ys[k] - prev.y));
-        softness[j] = double(100 + ((255 - widths[j]) * 200) / 255);
+        softness[j] = double(SoftnessOf(widths[j]));
         prev = {xs[k], ys[k]};
     }
     for (int j = 0; j < listed; ++j)
@@ -577,7 +622,6 @@ void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, L
             m_cornerStamp = 0;
         } else {
             StampDisc(dc, x, y, m_width);
-            m_curMask = m_emptyMask;
             m_curTemplate = 0;
         }
         m_nearCorner = 1;
@@ -647,7 +691,7 @@ void InkRenderer::StampDisc(DrawingSurface* dc, LONG x, LONG y, LONG w)
 {
     m_newMask.fill(0x1FFF);
     m_newKey = -1;
-    m_softness = 100 + ((255 - w) * 200) / 255;
+    m_softness = SoftnessOf(w);
     StampNib(dc, x, y, 0, 0, 0, m_softness, m_softness);
 }
 
@@ -712,17 +756,20 @@ const LONG* InkRenderer::RoundDistances(LONG ky)
     return m_roundDistances.data();
 }
 
-// A round nib covers the offsets of m_newMask whose ink reaches far enough; the centre is left
+// A round nib covers the offsets of the new mask whose ink reaches far enough; the centre is left
 // as it is.
 void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, const RoundMasks* centred, LONG reach)
 {
+    if (m_curTemplate >= 0)
+        m_curMask = g_templates.mask[m_curTemplate];
     m_curTemplate = -1;
+    const NibMask& newMask = NewMask();
     if (centred) {
         const RoundMasks& masks = *centred;
         const DWORD columns = ColumnBits(-reach, reach);
         for (LONG dy = -reach; dy <= reach; ++dy) {
             const size_t r = size_t(dy + kNibReach);
-            DWORD bits = m_newMask[r] & masks.cover[r] & columns;
+            DWORD bits = newMask[r] & masks.cover[r] & columns;
             if (dy == 0)
                 bits &= ~(1u << kNibReach);
             m_curMask[r] |= bits;
@@ -730,7 +777,7 @@ void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, const RoundMasks
         return;
     }
     for (LONG dy = -reach; dy <= reach; ++dy) {
-        const DWORD row = m_newMask[size_t(dy + kNibReach)];
+        const DWORD row = newMask[size_t(dy + kNibReach)];
         for (LONG dx = -reach; dx <= reach; ++dx) {
             const int bit = kNibReach - dx;
             if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
@@ -748,7 +795,7 @@ void InkRenderer::MarkRoundCoverage(LONG d0, const LONG* round, const RoundMasks
 const InkRenderer::RoundMasks& InkRenderer::RoundMasksFor(const LONG* round, LONG ky)
 {
     // Most discs are stamped at the width of the ink around them: those masks are made once.
-    if (m_width >= 0 && m_width <= 255 && ky == 100 + ((255 - m_width) * 200) / 255)
+    if (m_width >= 0 && m_width <= 255 && ky == SoftnessOf(m_width))
         return DiscMasks()[size_t(m_width)];
     RoundMasks& masks = m_roundMasks;
     if (!masks.ready || masks.scale != ky || masks.width != m_width)
@@ -761,7 +808,7 @@ const std::array<InkRenderer::RoundMasks, 256>& InkRenderer::DiscMasks()
     static const std::array<RoundMasks, 256> table = [] {
         std::array<RoundMasks, 256> made;
         for (LONG width = 0; width <= 255; ++width) {
-            const LONG ky = 100 + ((255 - width) * 200) / 255;
+            const LONG ky = SoftnessOf(width);
             MakeRoundMasks(g_roundTables.distances[size_t(ky - g_roundTables.kFirstScale)].data(), ky, width,
                            made[size_t(width)]);
         }
@@ -818,9 +865,10 @@ void InkRenderer::BlendNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG ste
     const DWORD columns = ColumnBits(first, last);
     const InkBlend ink(m_red, m_green, m_blue);
     const LONG aOffset = (-3 * m_width) / 2;
+    const NibMask& newMask = NewMask();
     for (LONG dy = -reach; dy <= reach; ++dy) {
         const int64_t rowTop = top + dy * zoom;
-        DWORD bits = m_newMask[size_t(dy + kNibReach)] | (dy == 0 ? 1u << kNibReach : 0u);
+        DWORD bits = newMask[size_t(dy + kNibReach)] | (dy == 0 ? 1u << kNibReach : 0u);
         bits &= columns;
         if (changed)
             bits &= changed[dy + kNibReach];
@@ -865,9 +913,10 @@ void InkRenderer::BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG
     QRgb* where[kMost];
     LONG weight[kMost];
     int count = 0;
+    const NibMask& newMask = NewMask();
     for (LONG dy = firstRow; dy <= lastRow; ++dy) {
         const size_t r = size_t(dy + kNibReach);
-        DWORD bits = (m_newMask[r] | (dy == 0 ? 1u << kNibReach : 0u)) & columns;
+        DWORD bits = (newMask[r] | (dy == 0 ? 1u << kNibReach : 0u)) & columns;
         if constexpr (Round) {
             if (changed)
                 bits &= changed[r];  // only discs come with these
@@ -954,8 +1003,8 @@ bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LO
         return false;
     ListedNibs::Nib& listed = ListedNibs::OfThisThread().NibFor(m_newKey);
     if (!listed.made)
-        listed.Make(m_newMask);
-    Q_ASSERT(listed.mask == m_newMask);
+        listed.Make(NewMask());
+    Q_ASSERT(listed.mask == NewMask());
     if (!listed.listed)
         return false;
     listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
@@ -972,11 +1021,11 @@ bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LO
     return true;
 }
 
-// Whether m_newMask has every offset, as a disc's has.
+// Whether the new mask has every offset, as a disc's has.
 bool InkRenderer::WholeNewMask() const
 {
     DWORD missing = 0;
-    for (DWORD row : m_newMask)
+    for (DWORD row : NewMask())
         missing |= ~row & 0x1FFFu;
     return missing == 0;
 }
@@ -1029,8 +1078,9 @@ void InkRenderer::StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, L
                                   const LONG* round, LONG reach)
 {
     PlotPixel(dc, x, y, d0);
+    const NibMask& newMask = NewMask();
     for (LONG dy = -reach; dy <= reach; ++dy) {
-        const DWORD row = m_newMask[size_t(dy + kNibReach)];
+        const DWORD row = newMask[size_t(dy + kNibReach)];
         for (LONG dx = -reach; dx <= reach; ++dx) {
             const int bit = kNibReach - dx;
             if ((dx == 0 && dy == 0) || !((row >> bit) & 1u))
@@ -1090,21 +1140,33 @@ void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LON
     const LONG shiftY = y - py;
     const int from = m_discDone ? -1 : m_curTemplate;
     m_newKey = NibKey(from, index, shiftX, shiftY);
-    if (m_newKey >= 0) {
-        const StepMasks::Masks& step = g_stepMasks.masks[size_t(m_newKey)];
-        m_prevMask = step.previous;
-        m_newMask = step.fresh;
-    } else {
+    m_prevKey = m_newKey;
+    if (m_newKey < 0) {
         // The previous coverage, with the disc's.
+        const NibMask& current = CurMask();
         NibMask previous;
         const DWORD discOr = m_discDone ? 0xFFFFFFFFu : 0u;
         for (int r = 0; r < kNibSize; ++r)
-            previous[size_t(r)] = m_curMask[size_t(r)] | (next[size_t(r)] & discOr);
+            previous[size_t(r)] = current[size_t(r)] | (next[size_t(r)] & discOr);
         MoveNibMasks(previous, next, shiftX, shiftY, m_prevMask, m_newMask);
     }
     m_discDone = 0;
-    m_curMask = next;
     m_curTemplate = index;
+}
+
+const InkRenderer::NibMask& InkRenderer::CurMask() const
+{
+    return m_curTemplate >= 0 ? g_templates.mask[m_curTemplate] : m_curMask;
+}
+
+const InkRenderer::NibMask& InkRenderer::NewMask() const
+{
+    return m_newKey >= 0 ? g_stepMasks.masks[size_t(m_newKey)].fresh : m_newMask;
+}
+
+const InkRenderer::NibMask& InkRenderer::PrevMask() const
+{
+    return m_prevKey >= 0 ? g_stepMasks.masks[size_t(m_prevKey)].previous : m_prevMask;
 }
 
 int InkRenderer::NibKey(int from, int to, LONG x, LONG y)

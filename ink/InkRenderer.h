@@ -49,10 +49,10 @@ public:
     void PlotPixel(DrawingSurface* dc, LONG x, LONG y, LONG d);
     // Stamps a whole round nib of width w at pixel (x, y).
     void StampDisc(DrawingSurface* dc, LONG x, LONG y, LONG w);
-    // Stamps the pixels of m_newMask around (x, y); d0 is the centre's distance, (sx, sy) the
+    // Stamps the pixels of the new mask around (x, y); d0 is the centre's distance, (sx, sy) the
     // direction signs (0, 0 for a round nib) and (kx, ky) the direction scales.
     void StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky);
-    // Recomputes m_newMask for the step from pixel (px, py) to (x, y); (dxf, dyf) is the step in
+    // Recomputes the new mask for the step from pixel (px, py) to (x, y); (dxf, dyf) is the step in
     // 1/256 pixel.
     void UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf);
     // The nib's direction scales for a step of a across and b down (both ≥ 0, 1/256 pixel):
@@ -88,9 +88,9 @@ public:
     static int NibKey(int from, int to, LONG x, LONG y);
 
     // State readable by tests and the canvas.
-    const NibMask& CurMask() const { return m_curMask; }
-    const NibMask& NewMask() const { return m_newMask; }
-    const NibMask& PrevMask() const { return m_prevMask; }
+    const NibMask& CurMask() const;
+    const NibMask& NewMask() const;
+    const NibMask& PrevMask() const;
     LONG Softness() const { return m_softness; }
     LONG Width() const { return m_width; }
     LONG ZoomUp() const { return m_zoomUp; }
@@ -174,12 +174,14 @@ private:
     void Touch(LONG x, LONG y, LONG reach);
     void FlushTouched();
 
+    // The masks of most steps are alike every time: those are not copied here. A mask is the
+    // table's while its number says so, and the member's when the number is -1.
     NibMask m_prevMask{};
     NibMask m_curMask{};
-    NibMask m_emptyMask{};
     NibMask m_newMask{};
-    int m_curTemplate = 0;  // the direction template m_curMask is, 0 for none; -1 when it is neither
-    int m_newKey = -1;      // NibKey of m_newMask, -1 when it has none
+    int m_curTemplate = 0;  // the direction template the current mask is, 0 for none; -1: m_curMask
+    int m_newKey = -1;      // NibKey of the new mask; -1: m_newMask
+    int m_prevKey = -1;     // NibKey of the step that made the previous mask; -1: m_prevMask
     POINT m_ptStart;
     POINT m_ptControl;
     POINT m_ptPrevControl;
