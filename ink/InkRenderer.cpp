@@ -534,7 +534,7 @@ void InkRenderer::SampleCurve(DrawingSurface* dc, bool sharp)
                 m_discDone = 1;
                 m_softness = SoftnessOf(m_width);
             }
-            UpdateNibMasks(prevPixel.x, prevPixel.y, x, y, s.x - prev.x, s.y - prev.y);
+            NextNibMasks(prevPixel.x, prevPixel.y, x, y, s.x - prev.x, s.y - prev.y);
             LONG kx, ky;
             DirectionScalesOf(std::abs(s.x - prev.x), std::abs(s.y - prev.y), m_softness, alongX[j], alongY[j], kx,
                               ky);
@@ -615,20 +615,16 @@ void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, L
     const LONG reach = WholePixelsOf(m_softness) + 3;
     const bool nearCorner = std::abs(x - m_ptCorner.x) < reach && std::abs(y - m_ptCorner.y) < reach;
     const bool allSmooth = !m_lastSharp && !sharp;
-    if (m_width > 70 && nearCorner && !allSmooth) {
-        if (m_width < 151) {
-            m_cornerStamp = 1;
-            StampNib(dc, x, y, d0, sx, sy, kx, ky);
-            m_cornerStamp = 0;
-        } else {
-            StampDisc(dc, x, y, m_width);
-            m_curTemplate = 0;
-        }
-        m_nearCorner = 1;
+    const bool corner = m_width > 70 && nearCorner && !allSmooth;
+    if (corner && m_width >= 151) {
+        StampDisc(dc, x, y, m_width);
+        m_curTemplate = 0;
     } else {
-        StampNib(dc, x, y, d0, sx, sy, kx, ky);
-        m_nearCorner = 0;
+        m_cornerStamp = corner ? 1 : 0;
+        StampNibInlined(dc, x, y, d0, sx, sy, kx, ky);
+        m_cornerStamp = 0;
     }
+    m_nearCorner = corner ? 1 : 0;
 }
 
 void InkRenderer::DirectionScales(LONG a, LONG b, LONG softness, LONG& kx, LONG& ky)
@@ -697,6 +693,13 @@ void InkRenderer::StampDisc(DrawingSurface* dc, LONG x, LONG y, LONG w)
 
 void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky)
 {
+    StampNibInlined(dc, x, y, d0, sx, sy, kx, ky);
+}
+
+// StampNib as the sample loop calls it, inlined there: most directed nibs are blended from
+// lists made once, the others by StampNibGeneral.
+void InkRenderer::StampNibInlined(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky)
+{
     LONG reach;
     if (m_nearCorner || m_cornerStamp) {
         reach = WholePixelsOf(m_softness) + std::max<LONG>(0, m_width - 175) / 25;
@@ -707,7 +710,16 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     }
     reach = std::min<LONG>(reach, kNibReach);
     Touch(x, y, reach);
+    const bool directed = sx != 0 || sy != 0;
+    if (directed && m_zoomUp == 1 && m_zoomDown == 1 && m_newKey >= 0
+        && BlendListedNib(dc, x, y, d0, sx * kx, sy * ky, reach))
+        return;
+    StampNibGeneral(dc, x, y, d0, sx, sy, kx, ky, reach);
+}
 
+void InkRenderer::StampNibGeneral(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky,
+                                  LONG reach)
+{
     const LONG* round = sx == 0 && sy == 0 ? RoundDistances(ky) : nullptr;
     // A round nib on its pixel's centre, as every disc is, takes its coverage and the pixels
     // it changes from masks.
@@ -717,11 +729,7 @@ void InkRenderer::StampNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx,
     const DWORD* changed = centred ? centred->ink.data() : nullptr;
     const LONG stepX = sx * kx;
     const LONG stepY = sy * ky;
-    // Directed nibs of steps of a pixel between direction templates, and most discs, are
-    // blended from lists made once.
-    if (m_zoomUp == 1 && m_zoomDown == 1 && !round && m_newKey >= 0
-        && BlendListedNib(dc, x, y, d0, stepX, stepY, reach))
-        return;
+    // Most discs are blended from lists made once.
     if (centred && m_zoomUp == 1 && m_zoomDown == 1 && WholeNewMask()) {
         if (centred == &DiscMasks()[size_t(m_width)] ? BlendListedDisc(dc, x, y, *centred, round, reach)
                                                      : BlendListedRound(dc, x, y, round, ky, reach))
@@ -1129,6 +1137,11 @@ CRect InkRenderer::TakeTouchedRect()
 }
 
 void InkRenderer::UpdateNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf)
+{
+    NextNibMasks(px, py, x, y, dxf, dyf);
+}
+
+void InkRenderer::NextNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf)
 {
     int index;
     if (dxf <= 0)

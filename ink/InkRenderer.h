@@ -134,11 +134,15 @@ private:
     // sharp: the curve's start or its control point is a corner.
     void SampleCurve(DrawingSurface* dc, bool sharp);
     // (kx, ky): the direction scales of the step from prev to s.
-    void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp, LONG kx, LONG ky);
+    [[gnu::always_inline]] inline void StampNibInlined(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy,
+                                                       LONG kx, LONG ky);
+    void StampNibGeneral(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky, LONG reach);
+    [[gnu::always_inline]] inline void NextNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf);
+    [[gnu::always_inline]] inline void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp, LONG kx, LONG ky);
     static void StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
                                POINT prev, double* alongX, double* alongY);
     // DirectionScales with its two products, softness × b / h and softness × a / h, given.
-    static void DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy, LONG& kx, LONG& ky);
+    [[gnu::always_inline]] static inline void DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy, LONG& kx, LONG& ky);
     static void CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
     const LONG* RoundDistances(LONG ky);
@@ -163,15 +167,15 @@ private:
     void BlendUnitNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                       const DWORD* changed, LONG reach);
     void BlendGathered(QRgb* const* where, const LONG* weight, int count) const;
-    static QRgb* WholeNibCentre(DrawingSurface* dc, LONG x, LONG y, LONG reach);
-    bool BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach);
+    [[gnu::always_inline]] static inline QRgb* WholeNibCentre(DrawingSurface* dc, LONG x, LONG y, LONG reach);
+    [[gnu::always_inline]] inline bool BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach);
     bool WholeNewMask() const;
     bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);
     bool BlendListedRound(DrawingSurface* dc, LONG x, LONG y, const LONG* round, LONG ky, LONG reach);
     void StampNibReduced(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, const LONG* round,
                          LONG reach);
-    void PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const;
-    void Touch(LONG x, LONG y, LONG reach);
+    [[gnu::always_inline]] inline void PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const;
+    [[gnu::always_inline]] inline void Touch(LONG x, LONG y, LONG reach);
     void FlushTouched();
 
     // The masks of most steps are alike every time: those are not copied here. A mask is the
