@@ -97,6 +97,13 @@ public:
     // takes it. weights has whole blocks of kLanes: what is past n is not used.
     static void Blend(QRgb* centre, const int32_t* place, const int16_t* weights, int n, LONG red, LONG green,
                       LONG blue);
+    // The ways of blending a list: a pixel at a time, and in SSE2's and AVX2's registers. Blend
+    // takes the widest this processor has; all three give the same pixels.
+    enum class Lanes { Single, Sse2, Avx2 };
+    static Lanes WidestLanes();
+    // Blend with the given lanes, or the widest there are below them.
+    static void BlendWith(Lanes lanes, QRgb* centre, const int32_t* place, const int16_t* weights, int n, LONG red,
+                          LONG green, LONG blue);
 
 private:
     template <typename List>
