@@ -1,6 +1,7 @@
 #include "InkRenderer.h"
 
 #include "InkBlend.h"
+#include "ListBlend.h"
 #include "ListedNibs.h"
 #include "platform/DrawingSurface.h"
 
@@ -1001,9 +1002,8 @@ QRgb* InkRenderer::WholeNibCentre(DrawingSurface* dc, LONG x, LONG y, LONG reach
     return dc->DeviceScanLine(LONG(top)) + left;
 }
 
-// A directed nib wholly inside the clip, from the listed pixels of its mask: their weights fit
-// in 16 bits (offsets within 6, scales within 300), and are worked out eight at a time. False
-// when the nib has no list or is not wholly inside.
+// A directed nib wholly inside the clip, from the listed pixels of its mask. False when the nib
+// has no list or is not wholly inside.
 bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach)
 {
     QRgb* const centre = WholeNibCentre(dc, x, y, reach);
@@ -1017,15 +1017,8 @@ bool InkRenderer::BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LO
         return false;
     listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
     const int n = listed.within[reach];
-    const LONG aOffset = (-3 * m_width) / 2;
-    alignas(16) int16_t weights[ListedNibs::Nib::kMost];
-    for (int block = 0; block < n; block += ListedNibs::kLanes) {
-        for (int k = 0; k < ListedNibs::kLanes; ++k) {
-            const int16_t d = int16_t(listed.dx[block + k] * stepX - listed.dy[block + k] * stepY + d0);
-            weights[block + k] = int16_t((d < 0 ? -d : d) + aOffset);
-        }
-    }
-    ListedNibs::Blend(centre, listed.place, weights, n, m_red, m_green, m_blue);
+    ListBlend(m_red, m_green, m_blue)
+        .Directed(centre, listed.place, n, listed.dx, listed.dy, stepX, stepY, d0, (-3 * m_width) / 2);
     return true;
 }
 
@@ -1050,7 +1043,7 @@ bool InkRenderer::BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const Roun
     if (!listed.made)
         listed.Make(masks.ink, round, (-3 * m_width) / 2);
     listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
-    ListedNibs::Blend(centre, listed.place, listed.weight, listed.within[reach], m_red, m_green, m_blue);
+    ListBlend(m_red, m_green, m_blue).Listed(centre, listed.place, listed.within[reach], listed.weight, 0);
     return true;
 }
 
@@ -1073,11 +1066,7 @@ bool InkRenderer::BlendListedRound(DrawingSurface* dc, LONG x, LONG y, const LON
     if (n == 0 || listed.ring[n - 1] > reach)
         return false;
     listed.PlaceOn(int32_t(dc->DeviceRowPixels()));
-    alignas(16) int16_t weights[ListedNibs::Round::kMost];
-    const int blocks = (n + ListedNibs::kLanes - 1) / ListedNibs::kLanes * ListedNibs::kLanes;
-    for (int i = 0; i < blocks; ++i)
-        weights[i] = int16_t(listed.weight[i] + aOffset);
-    ListedNibs::Blend(centre, listed.place, weights, n, m_red, m_green, m_blue);
+    ListBlend(m_red, m_green, m_blue).Listed(centre, listed.place, n, listed.weight, aOffset);
     return true;
 }
 

@@ -14,7 +14,6 @@
 class ListedNibs {
 public:
     static constexpr int kReach = 6;    // offsets -6..6 around the centre
-    static constexpr int kLanes = 16;   // pixels blended at a time
     static constexpr int kKeys = 180;   // the directed masks that have a number
     using Mask = std::array<DWORD, 2 * kReach + 1>;  // row r: dy = r - 6; bit b: dx = 6 - b
 
@@ -92,18 +91,6 @@ public:
     static constexpr LONG kFirstScale = 100;
     static constexpr LONG kLastScale = 300;
     Round& RoundFor(LONG scale) { return m_rounds[size_t(scale - kFirstScale)]; }
-
-    // Lays ink over the n pixels at centre + place[i], each with weights[i] as InkBlend::Over
-    // takes it. weights has whole blocks of kLanes: what is past n is not used.
-    static void Blend(QRgb* centre, const int32_t* place, const int16_t* weights, int n, LONG red, LONG green,
-                      LONG blue);
-    // The ways of blending a list: a pixel at a time, and in SSE2's and AVX2's registers. Blend
-    // takes the widest this processor has; all three give the same pixels.
-    enum class Lanes { Single, Sse2, Avx2 };
-    static Lanes WidestLanes();
-    // Blend with the given lanes, or the widest there are below them.
-    static void BlendWith(Lanes lanes, QRgb* centre, const int32_t* place, const int16_t* weights, int n, LONG red,
-                          LONG green, LONG blue);
 
 private:
     template <typename List>
