@@ -201,6 +201,26 @@ void ListBlend::Directed(QRgb* centre, const int32_t* place, int n, const int16_
     Blend(centre, place, n, DirectedWeights{dx, dy, int16_t(stepX), int16_t(stepY), int16_t(d0), int16_t(offset)});
 }
 
+namespace {
+
+// Blending without AVX2: kept out of line, so that the calls that take AVX2 stay short.
+template <typename Weights>
+[[gnu::noinline]] void BlendWithout(ListBlend::Lanes lanes, QRgb* centre, const int32_t* place, int n,
+                                    const Weights& weights, LONG red, LONG green, LONG blue)
+{
+#if defined(__SSE2__)
+    if (lanes != ListBlend::Lanes::Single) {
+        BlendNarrow(centre, place, n, weights, InkBlendLanes(red, green, blue));
+        return;
+    }
+#endif
+    const InkBlend ink(red, green, blue);
+    for (int i = 0; i < n; ++i)
+        centre[place[i]] = ink.Over(centre[place[i]], weights.One(i));
+}
+
+}  // namespace
+
 template <typename Weights>
 void ListBlend::Blend(QRgb* centre, const int32_t* place, int n, const Weights& weights) const
 {
@@ -210,13 +230,5 @@ void ListBlend::Blend(QRgb* centre, const int32_t* place, int n, const Weights& 
         return;
     }
 #endif
-#if defined(__SSE2__)
-    if (m_lanes != Lanes::Single) {
-        BlendNarrow(centre, place, n, weights, InkBlendLanes(m_red, m_green, m_blue));
-        return;
-    }
-#endif
-    const InkBlend ink(m_red, m_green, m_blue);
-    for (int i = 0; i < n; ++i)
-        centre[place[i]] = ink.Over(centre[place[i]], weights.One(i));
+    BlendWithout(m_lanes, centre, place, n, weights, m_red, m_green, m_blue);
 }
