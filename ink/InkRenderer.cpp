@@ -570,7 +570,7 @@ void InkRenderer::PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const
 
 // For each listed sample, the two products DirectionScales truncates, for the step from the
 // listed sample before it (from prev for the first): the same arithmetic in the same order.
-__attribute__((target_clones("avx2", "default"))) void InkRenderer::StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
+INKLEAF_AVX2_CLONES void InkRenderer::StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
                                  POINT prev, double* alongX, double* alongY)
 {
     constexpr int kBlock = 16;
@@ -591,7 +591,7 @@ __attribute__((target_clones("avx2", "default"))) void InkRenderer::StepDirectio
 // Bezier's coordinate a, b, c at t = i / last for 16 samples from i = first on: the same
 // arithmetic in the same order, laid out for the compiler to vectorise. Samples past the
 // curve's end are worked out too and not used.
-__attribute__((target_clones("avx2", "default"))) void InkRenderer::CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out)
+INKLEAF_AVX2_CLONES void InkRenderer::CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out)
 {
     constexpr int kBlock = 16;
     if (a == b && b == c) {

@@ -18,6 +18,12 @@
 
 class DrawingSurface;
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define INKLEAF_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define INKLEAF_AVX2_CLONES
+#endif
+
 class InkRenderer {
 public:
     static constexpr int kNibSize = 13;       // nib masks are 13 × 13 pixels
@@ -139,11 +145,13 @@ private:
     void StampNibGeneral(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky, LONG reach);
     [[gnu::always_inline]] inline void NextNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf);
     [[gnu::always_inline]] inline void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp, LONG kx, LONG ky);
-    static void StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
+    // The two vectorised loops of a block of samples, built for AVX2 as well: without FMA it
+    // rounds as the baseline does.
+    INKLEAF_AVX2_CLONES static void StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
                                POINT prev, double* alongX, double* alongY);
     // DirectionScales with its two products, softness × b / h and softness × a / h, given.
     [[gnu::always_inline]] static inline void DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy, LONG& kx, LONG& ky);
-    static void CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out);
+    INKLEAF_AVX2_CLONES static void CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
     const LONG* RoundDistances(LONG ky);
     struct RoundMasks {

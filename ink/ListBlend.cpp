@@ -172,7 +172,11 @@ __attribute__((target("avx2"))) void BlendWide(QRgb* centre, const int32_t* plac
     }
 }
 
-const bool g_wide = __builtin_cpu_supports("avx2");
+// Asked while globals are made: the processor's features are looked up first.
+const bool g_wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 }  // namespace
