@@ -806,9 +806,14 @@ const InkRenderer::RoundMasks& InkRenderer::RoundMasksFor(const LONG* round, LON
     // Most discs are stamped at the width of the ink around them: those masks are made once.
     if (m_width >= 0 && m_width <= 255 && ky == SoftnessOf(m_width))
         return DiscMasks()[size_t(m_width)];
-    RoundMasks& masks = m_roundMasks;
-    if (!masks.ready || masks.scale != ky || masks.width != m_width)
-        MakeRoundMasks(round, ky, m_width, masks);
+    // The others come back a few at a time (a corner's discs at the widths of the samples
+    // before it): the last few made are kept.
+    for (const RoundMasks& kept : m_roundMasks)
+        if (kept.ready && kept.scale == ky && kept.width == m_width)
+            return kept;
+    RoundMasks& masks = m_roundMasks[m_nextRoundMasks];
+    m_nextRoundMasks = (m_nextRoundMasks + 1) % m_roundMasks.size();
+    MakeRoundMasks(round, ky, m_width, masks);
     return masks;
 }
 

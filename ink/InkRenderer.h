@@ -234,5 +234,6 @@ private:
     std::array<LONG, kNibSize * kNibSize> m_roundDistances{};
     LONG m_roundScale = 0;  // the ky m_roundDistances holds, once m_roundReady
     bool m_roundReady = false;
-    RoundMasks m_roundMasks;  // for discs of another width than the ink's
+    std::array<RoundMasks, 4> m_roundMasks;  // for discs of another width than the ink's
+    size_t m_nextRoundMasks = 0;              // the one made next
 };
