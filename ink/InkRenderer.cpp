@@ -561,8 +561,12 @@ void InkRenderer::PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const
     const int64_t bottom = std::min<int64_t>(int64_t(y) + org.y + kNibReach, int64_t(clip.bottom) - 1);
     if (left > right || top > bottom)
         return;
-    for (int64_t row = top; row <= bottom; ++row) {
-        const QRgb* line = dc->DeviceScanLine(LONG(row));
+    // Every row of the nib's square, those past the clip's edge standing in for its last: a
+    // loop of a fixed length, whose end is never guessed wrong.
+    QRgb* const first = dc->DeviceScanLine(LONG(top));
+    const qsizetype rowPixels = dc->DeviceRowPixels();
+    for (int64_t k = 0; k < kNibSize; ++k) {
+        const QRgb* line = first + std::min(k, bottom - top) * rowPixels;
         __builtin_prefetch(line + left, 1, 3);
         __builtin_prefetch(line + right, 1, 3);
     }
@@ -609,12 +613,14 @@ INKLEAF_AVX2_CLONES void InkRenderer::CurveCoordinates(LONG a, LONG b, LONG c, L
 // Stamps the nib across the direction of motion, or round near a sharp corner.
 void InkRenderer::StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp, LONG kx, LONG ky)
 {
-    const LONG sx = s.x - prev.x < 0 ? -1 : 1;
-    const LONG sy = s.y - prev.y < 0 ? -1 : 1;
+    // -1 or 1 by the step's sign, and whether the sample is near the corner, by arithmetic: the
+    // step's direction and the corner's distance change too often for a branch to guess.
+    const LONG sx = ((s.x - prev.x) >> 31) | 1;
+    const LONG sy = ((s.y - prev.y) >> 31) | 1;
     const LONG d0 = ((s.y & 0xFF) * ky * sy - (s.x & 0xFF) * kx * sx) >> 8;
 
     const LONG reach = WholePixelsOf(m_softness) + 3;
-    const bool nearCorner = std::abs(x - m_ptCorner.x) < reach && std::abs(y - m_ptCorner.y) < reach;
+    const bool nearCorner = (std::abs(x - m_ptCorner.x) < reach) & (std::abs(y - m_ptCorner.y) < reach);
     const bool allSmooth = !m_lastSharp && !sharp;
     const bool corner = m_width > 70 && nearCorner && !allSmooth;
     if (corner && m_width >= 151) {
