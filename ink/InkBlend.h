@@ -52,11 +52,19 @@ public:
     {
     }
 
+    // The eight lanes' weights for the old colour and for the ink: min(max(a, 0), 256) and
+    // 255 - min(keep, 255), as InkBlend::Over takes them.
+    static void Shares(__m128i weights, __m128i& keep, __m128i& ink)
+    {
+        keep = _mm_min_epi16(_mm_max_epi16(weights, _mm_setzero_si128()), _mm_set1_epi16(256));
+        ink = _mm_sub_epi16(_mm_set1_epi16(255), _mm_min_epi16(keep, _mm_set1_epi16(255)));
+    }
+
     // first and second: four pixels each; weights: the eight pixels' weights.
     void Over(__m128i& first, __m128i& second, __m128i weights) const
     {
-        const __m128i keep = _mm_min_epi16(_mm_max_epi16(weights, _mm_setzero_si128()), _mm_set1_epi16(256));
-        const __m128i ink = _mm_sub_epi16(_mm_set1_epi16(255), _mm_min_epi16(keep, _mm_set1_epi16(255)));
+        __m128i keep, ink;
+        Shares(weights, keep, ink);
         first = OverFour(first, _mm_unpacklo_epi16(keep, keep), _mm_unpacklo_epi16(ink, ink));
         second = OverFour(second, _mm_unpackhi_epi16(keep, keep), _mm_unpackhi_epi16(ink, ink));
     }

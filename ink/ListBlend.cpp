@@ -119,8 +119,8 @@ public:
     // Eight pixels with their eight weights.
     __attribute__((target("avx2"))) __m256i Over(__m256i pixels, __m128i weights) const
     {
-        const __m128i keep = _mm_min_epi16(_mm_max_epi16(weights, _mm_setzero_si128()), _mm_set1_epi16(256));
-        const __m128i ink = _mm_sub_epi16(_mm_set1_epi16(255), _mm_min_epi16(keep, _mm_set1_epi16(255)));
+        __m128i keep, ink;
+        InkBlendLanes::Shares(weights, keep, ink);
         // Each pixel's weights twice, pixels 0..3 in the low half and 4..7 in the high one, as
         // unpacking a register's bytes pairs the halves' pixels.
         const __m256i keeps = _mm256_set_m128i(_mm_unpackhi_epi16(keep, keep), _mm_unpacklo_epi16(keep, keep));
