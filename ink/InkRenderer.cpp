@@ -574,8 +574,9 @@ void InkRenderer::PrefetchNib(DrawingSurface* dc, LONG x, LONG y) const
 
 // For each listed sample, the two products DirectionScales truncates, for the step from the
 // listed sample before it (from prev for the first): the same arithmetic in the same order.
-INKLEAF_AVX2_CLONES void InkRenderer::StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
-                                 POINT prev, double* alongX, double* alongY)
+INKLEAF_AVX2_CLONES void InkRenderer::StepDirections(const LONG* xs, const LONG* ys, const int* stamped,
+                                                     const LONG* widths, int listed, POINT prev, double* alongX,
+                                                     double* alongY)
 {
     constexpr int kBlock = 16;
     double a[kBlock];

@@ -144,13 +144,16 @@ private:
                                                        LONG kx, LONG ky);
     void StampNibGeneral(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG sx, LONG sy, LONG kx, LONG ky, LONG reach);
     [[gnu::always_inline]] inline void NextNibMasks(LONG px, LONG py, LONG x, LONG y, LONG dxf, LONG dyf);
-    [[gnu::always_inline]] inline void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp, LONG kx, LONG ky);
+    [[gnu::always_inline]] inline void StampSample(DrawingSurface* dc, POINT s, POINT prev, LONG x, LONG y, bool sharp,
+                                                   LONG kx, LONG ky);
     // The two vectorised loops of a block of samples, built for AVX2 as well: without FMA it
     // rounds as the baseline does.
-    INKLEAF_AVX2_CLONES static void StepDirections(const LONG* xs, const LONG* ys, const int* stamped, const LONG* widths, int listed,
-                               POINT prev, double* alongX, double* alongY);
+    INKLEAF_AVX2_CLONES static void StepDirections(const LONG* xs, const LONG* ys, const int* stamped,
+                                                   const LONG* widths, int listed, POINT prev, double* alongX,
+                                                   double* alongY);
     // DirectionScales with its two products, softness × b / h and softness × a / h, given.
-    [[gnu::always_inline]] static inline void DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy, LONG& kx, LONG& ky);
+    [[gnu::always_inline]] static inline void DirectionScalesOf(LONG a, LONG b, LONG softness, double fx, double fy,
+                                                                LONG& kx, LONG& ky);
     INKLEAF_AVX2_CLONES static void CurveCoordinates(LONG a, LONG b, LONG c, LONG first, LONG last, LONG* out);
     void PushHistory(POINT fixed, POINT pixel, LONG width);
     const LONG* RoundDistances(LONG ky);
@@ -176,7 +179,8 @@ private:
                       const DWORD* changed, LONG reach);
     void BlendGathered(QRgb* const* where, const LONG* weight, int count) const;
     [[gnu::always_inline]] static inline QRgb* WholeNibCentre(DrawingSurface* dc, LONG x, LONG y, LONG reach);
-    [[gnu::always_inline]] inline bool BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX, LONG stepY, LONG reach);
+    [[gnu::always_inline]] inline bool BlendListedNib(DrawingSurface* dc, LONG x, LONG y, LONG d0, LONG stepX,
+                                                      LONG stepY, LONG reach);
     bool WholeNewMask() const;
     bool BlendListedDisc(DrawingSurface* dc, LONG x, LONG y, const RoundMasks& masks, const LONG* round, LONG reach);
     bool BlendListedRound(DrawingSurface* dc, LONG x, LONG y, const LONG* round, LONG ky, LONG reach);

@@ -46,7 +46,8 @@ TEST(ListBlend, every_lane_width_blends_a_list_as_its_pixels_one_at_a_time)
                 std::vector<QRgb> pixels = page;
                 const ListBlend ink(red, green, blue, lanes);
                 if (directed)
-                    ink.Directed(pixels.data() + centre, place.data(), n, dx.data(), dy.data(), stepX, stepY, d0, offset);
+                    ink.Directed(pixels.data() + centre, place.data(), n, dx.data(), dy.data(), stepX, stepY, d0,
+                                 offset);
                 else
                     ink.Listed(pixels.data() + centre, place.data(), n, weights.data(), offset);
                 return pixels;
