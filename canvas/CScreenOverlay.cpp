@@ -134,10 +134,8 @@ CRect CScreenOverlay::FrameRect() const
     const QWidget* frame = m_view.window();
     if (!frame || !frame->isVisible())
         return CRect();
-    const QRect g = frame->frameGeometry();
-    const double ratio = Ratio();
-    return CRect(LONG(std::lround(g.left() * ratio)), LONG(std::lround(g.top() * ratio)),
-                 LONG(std::lround((g.left() + g.width()) * ratio)), LONG(std::lround((g.top() + g.height()) * ratio)));
+    // In the pen's pixels, which the packets tested against it are in.
+    return ScreenMetrics::NativeRect(frame->frameGeometry());
 }
 
 CRect CScreenOverlay::DeviceRectOf(const QRect& logical) const
@@ -249,9 +247,7 @@ void CScreenOverlay::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     SetCaptureMode(false);  // the cursor of the tool in hand
-    const double ratio = Ratio();
-    const QPointF global = event->globalPosition() * ratio;
-    if (FrameRect().PtInRect({LONG(global.x()), LONG(global.y())}))
+    if (FrameRect().PtInRect(ScreenMetrics::NativePoint(event->globalPosition())))
         HandMouseToFrame();
 }
 

@@ -39,12 +39,10 @@ constexpr COLORREF kCursorOutline = 0x808080;
 
 CRect CScrivaView::ScreenRect() const
 {
-    const double ratio = PixelRatio();
-    const QPoint origin = viewport()->mapToGlobal(QPoint(0, 0));
-    const QSize size = viewport()->size() * ratio;
-    const LONG left = LONG(origin.x() * ratio);
-    const LONG top = LONG(origin.y() * ratio);
-    return CRect(left, top, left + size.width(), top + size.height());
+    // Where the pen's packets place it: the screen's own pixels (TabletBinding).
+    const POINT origin = ScreenMetrics::NativePoint(viewport()->mapToGlobal(QPoint(0, 0)));
+    const QSize size = viewport()->size() * PixelRatio();
+    return CRect(origin.x, origin.y, origin.x + size.width(), origin.y + size.height());
 }
 
 void CScrivaView::OpenTablet()

@@ -25,6 +25,41 @@ double ScreenMetrics::DevicePixelRatio()
     return screen ? screen->devicePixelRatio() : 1.0;
 }
 
+namespace {
+// The screen a point of the desktop is on; between screens, the primary one.
+const QScreen* ScreenAt(const QPointF& global)
+{
+    if (g_fixed || !Primary())
+        return nullptr;
+    const QScreen* screen = QGuiApplication::screenAt(global.toPoint());
+    return screen ? screen : Primary();
+}
+
+LONG Scaled(double from, double origin, double ratio)
+{
+    return LONG(std::lround(origin + (from - origin) * ratio));
+}
+}  // namespace
+
+POINT ScreenMetrics::NativePoint(const QPointF& global)
+{
+    const QScreen* screen = ScreenAt(global);
+    if (!screen)
+        return {LONG(std::lround(global.x())), LONG(std::lround(global.y()))};
+    const QPoint origin = screen->geometry().topLeft();
+    const double ratio = screen->devicePixelRatio();
+    return {Scaled(global.x(), origin.x(), ratio), Scaled(global.y(), origin.y(), ratio)};
+}
+
+CRect ScreenMetrics::NativeRect(const QRect& global)
+{
+    const POINT topLeft = NativePoint(global.topLeft());
+    const QScreen* screen = ScreenAt(global.topLeft());
+    const double ratio = screen ? screen->devicePixelRatio() : 1.0;
+    return CRect(topLeft.x, topLeft.y, topLeft.x + LONG(std::lround(global.width() * ratio)),
+                 topLeft.y + LONG(std::lround(global.height() * ratio)));
+}
+
 QSize ScreenMetrics::ScreenSize()
 {
     if (g_fixed)

@@ -6,6 +6,7 @@
 
 #include "Rect.h"
 
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 
@@ -24,6 +25,13 @@ public:
     static QRect LogicalWorkArea();
     // Physical pixels per logical pixel of the primary screen (1 for a fixed screen).
     static double DevicePixelRatio();
+    // A point of Qt's desktop (logical pixels) in the pixels of the screen it is on, as the
+    // windowing system and the pen place it. Qt keeps each screen's top left where the system
+    // has it and scales only from there, so one ratio for the whole desktop is wrong on every
+    // screen away from the origin, and on every screen when their scales differ.
+    static POINT NativePoint(const QPointF& global);
+    // A rectangle of Qt's desktop in the pixels of the screen its top left is on.
+    static CRect NativeRect(const QRect& global);
     // Fixes the screen size; nothing goes back to the real screen.
     static void SetFixedScreen(std::optional<QSize> size);
 };

@@ -19,12 +19,6 @@ namespace {
 // A queue nobody fetches from must not grow without end.
 constexpr size_t kMaxQueued = 4096;
 
-POINT ScreenPixels(const QPointF& global)
-{
-    const double ratio = ScreenMetrics::DevicePixelRatio();
-    return {LONG(std::lround(global.x() * ratio)), LONG(std::lround(global.y() * ratio))};
-}
-
 // The tip is button 0; the barrel buttons follow in the order the pen has them.
 WORD ButtonNumber(Qt::MouseButton button)
 {
@@ -172,7 +166,7 @@ POINT TabletBinding::CursorPos() const
 {
     if (m_haveCursor)
         return m_cursor;
-    return ScreenPixels(QCursor::pos());
+    return ScreenMetrics::NativePoint(QCursor::pos());
 }
 
 bool TabletBinding::FromTabletEvent(QEvent* event)
@@ -180,7 +174,7 @@ bool TabletBinding::FromTabletEvent(QEvent* event)
     const auto* tablet = static_cast<QTabletEvent*>(event);
     PenPacket packet;
     packet.time = DWORD(tablet->timestamp());
-    const POINT at = ScreenPixels(tablet->globalPosition());
+    const POINT at = ScreenMetrics::NativePoint(tablet->globalPosition());
     packet.x = at.x;
     packet.y = at.y;
     packet.pressure = DWORD(std::lround(std::clamp(tablet->pressure(), 0.0, 1.0) * m_axisMaximum));
@@ -206,7 +200,7 @@ bool TabletBinding::FromMouseEvent(QObject* watched, QEvent* event)
         return false;  // made from a pen event, which was queued already
     PenPacket packet;
     packet.time = DWORD(mouse->timestamp());
-    const POINT at = ScreenPixels(mouse->globalPosition());
+    const POINT at = ScreenMetrics::NativePoint(mouse->globalPosition());
     packet.x = at.x;
     packet.y = at.y;
     if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {

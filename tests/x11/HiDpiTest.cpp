@@ -16,6 +16,7 @@
 #include "shell/frame/CMainFrame.h"
 #include "shell/widgets/CHoverBitmapButton.h"
 #include "canvas/CScreenOverlay.h"
+#include "canvas/CScrivaView.h"
 #include "tablet/TabletBinding.h"
 
 #include <QPainter>
@@ -267,6 +268,51 @@ TEST_F(MixedDeskTest, bars_are_drawn_again_for_the_screen_the_frame_moves_to)
     EXPECT_GT(DetailedBlocks(shot, Physical(frame.PaletteBar(), QRect(frame.PaletteBar()->width() - 60, 4, 50, 50))),
               100);
     ExpectCrispPopupInItsOutline(frame);
+}
+
+// The pen's packets and the view's place on the screen must agree in the screen's own pixels,
+// which on the right-hand monitor begin at 1920 and step two to a logical pixel.
+TEST_F(MixedDeskTest, the_pen_writes_where_it_stands_on_a_screen_of_another_scale)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    QScreen* sharp = Screen(QStringLiteral("Sharp"));
+    ASSERT_NE(sharp, nullptr);
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    CMainFrame frame(m_doc, "LETTER", [](UINT) { return false; });
+    m_doc.OnNewDocument();
+    frame.setGeometry(QRect(sharp->geometry().topLeft() + QPoint(60, 40), QSize(800, 450)));
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.screen() == sharp; }, 3000));
+    X11Desk::Settle(300);
+
+    CScrivaView& view = *frame.View();
+    const QPoint logical = view.viewport()->mapToGlobal(QPoint(0, 0));
+    const QPoint origin(1920 + 2 * (logical.x() - 1920), 2 * logical.y());
+    EXPECT_EQ(view.ScreenRect().left, origin.x());
+    EXPECT_EQ(view.ScreenRect().top, origin.y());
+    // Both ends on the page, not on the grey beside it.
+    const QPoint from(700, 150);
+    const QPoint to(1100, 250);
+    const POINT first = view.WindowToPage({from.x(), from.y()});
+    const POINT last = view.WindowToPage({to.x(), to.y()});
+    ASSERT_GT(first.x, 0);
+    ASSERT_LT(last.x, view.Page().PageWidth());
+    const QPoint middle = origin + (from + to) / 2 - QPoint(1920, 0);
+    const QImage before = ScreenShot(sharp).copy(QRect(middle - QPoint(4, 4), QSize(9, 9)));
+    X11Desk::MoveMouse(origin + QPoint(100, 300));
+    ASSERT_TRUE(X11Desk::Drag(X11Desk::Line(origin + from, origin + to, 20)));
+    TabletBinding::Instance().SetMousePen(false);
+
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    const CLine* line = m_doc.m_lines.GetAt(0);
+    EXPECT_NEAR(line->GetPoint(0).x, first.x, 2);
+    EXPECT_NEAR(line->GetPoint(0).y, first.y, 2);
+    EXPECT_NEAR(line->GetPoint(line->GetPointCount() - 1).x, last.x, 2);
+    EXPECT_NEAR(line->GetPoint(line->GetPointCount() - 1).y, last.y, 2);
+    // And the ink shows under the pen on that screen.
+    EXPECT_NE(ScreenShot(sharp).copy(QRect(middle - QPoint(4, 4), QSize(9, 9))), before);
 }
 
 namespace {
