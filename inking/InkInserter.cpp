@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QThread>
 
@@ -152,8 +153,16 @@ void InkInserter::SavePreviousClipboard()
     if (!now)
         return;
     m_previous = std::make_unique<QMimeData>();
-    for (const QString& format : now->formats())
-        m_previous->setData(format, now->data(format));
+    // A program that lists its formats but hangs when asked for one costs the clipboard's
+    // timeout (about 5 s on X11) per format: after one such wait it is taken not to answer.
+    QElapsedTimer asked;
+    for (const QString& format : now->formats()) {
+        asked.start();
+        const QByteArray data = now->data(format);
+        if (data.isEmpty() && asked.elapsed() >= kOwnerStuckMs)
+            break;
+        m_previous->setData(format, data);
+    }
 }
 
 bool InkInserter::OfferIsOnClipboard() const

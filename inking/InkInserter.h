@@ -30,6 +30,7 @@ public:
     static constexpr int kTakeTimeoutMs = 3000;     // an office picture is taken before the next
     static constexpr int kRestoreGraceMs = 500;     // after the target's last request
     static constexpr int kRestoreTimeoutMs = 5000;  // when the target asks for nothing
+    static constexpr int kOwnerStuckMs = 1000;      // a format read this slowly and empty
 
     InkInserter();
     ~InkInserter() override;

@@ -17,6 +17,7 @@
 #include "tablet/TabletBinding.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -165,6 +166,34 @@ TEST_F(InkingX11Test, handwriting_over_a_program_lands_in_it_as_the_picture_of_t
     EXPECT_TRUE(QTest::qWaitFor([] { return QGuiApplication::clipboard()->text() == QLatin1String("copied before"); },
                                 8000));
     EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("picture-2.png"))));
+}
+
+// What the clipboard held is kept across the hand-over; a program that holds it and hangs when
+// asked for it costs one wait for the clipboard's timeout, not one per format it lists.
+TEST_F(InkingX11Test, a_hung_clipboard_owner_delays_the_ink_by_one_timeout_only)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    StartReceiver(QStringLiteral("inkreceiver"));
+    QProcess owner;
+    owner.start(QStringLiteral(INKLEAF_CLIPBOARD_OWNER), {QStringLiteral("--hang")});
+    ASSERT_TRUE(owner.waitForReadyRead(10000));
+    ASSERT_EQ(owner.readAllStandardOutput().trimmed(), "ready");
+    StartInkingFrame();
+    StartToWrite();
+    Write({500, 400}, {700, 460});
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+
+    QElapsedTimer handOver;
+    handOver.start();
+    ASSERT_TRUE(ClickOnFrame(Button(ID_INKING)));
+    const QImage received = Received(1);
+    const qint64 took = handOver.elapsed();
+    owner.kill();
+    owner.waitForFinished(3000);
+    ASSERT_FALSE(received.isNull()) << "the receiver got no picture";
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+    // Four formats at about 5 s each would be 20 s.
+    EXPECT_LT(took, 10000);
 }
 
 TEST_F(InkingX11Test, an_office_program_gets_pencil_ink_then_marker_ink_see_through)
