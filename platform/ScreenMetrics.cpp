@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -11,6 +12,35 @@ std::optional<QSize> g_fixed;
 const QScreen* Primary()
 {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
+}
+
+// The screen a point of the desktop is on, or the nearest one: Qt puts a point on a screen's
+// last pixel at its right or bottom edge, which that screen's geometry does not hold.
+const QScreen* ScreenAt(const QPointF& global)
+{
+    if (g_fixed || !Primary())
+        return nullptr;
+    const QPoint pixel(int(std::floor(global.x())), int(std::floor(global.y())));
+    if (const QScreen* screen = QGuiApplication::screenAt(pixel))
+        return screen;
+    const QScreen* nearest = Primary();
+    double best = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRectF area = QRectF(screen->geometry());
+        const double dx = std::max({area.left() - global.x(), 0.0, global.x() - area.right()});
+        const double dy = std::max({area.top() - global.y(), 0.0, global.y() - area.bottom()});
+        const double distance = dx * dx + dy * dy;
+        if (best < 0 || distance < best) {
+            best = distance;
+            nearest = screen;
+        }
+    }
+    return nearest;
+}
+
+LONG Scaled(double from, double origin, double ratio)
+{
+    return LONG(std::lround(origin + (from - origin) * ratio));
 }
 }  // namespace
 
@@ -24,22 +54,6 @@ double ScreenMetrics::DevicePixelRatio()
     const QScreen* screen = g_fixed ? nullptr : Primary();
     return screen ? screen->devicePixelRatio() : 1.0;
 }
-
-namespace {
-// The screen a point of the desktop is on; between screens, the primary one.
-const QScreen* ScreenAt(const QPointF& global)
-{
-    if (g_fixed || !Primary())
-        return nullptr;
-    const QScreen* screen = QGuiApplication::screenAt(global.toPoint());
-    return screen ? screen : Primary();
-}
-
-LONG Scaled(double from, double origin, double ratio)
-{
-    return LONG(std::lround(origin + (from - origin) * ratio));
-}
-}  // namespace
 
 POINT ScreenMetrics::NativePoint(const QPointF& global)
 {

@@ -376,3 +376,34 @@ TEST_F(HiDpiTest, desktop_mode_freezes_the_screen_pixel_for_pixel_and_the_pen_wr
     EXPECT_NE(ScreenShot().pixel(1200, 400), picture.pixel(200, 100));
     TabletBinding::Instance().SetMousePen(false);
 }
+
+// Two monitors at scale 2 side by side: the frozen screen spans both, and the pen writes on the
+// right-hand one where it stands, in that monitor's own pixels.
+TEST_F(HiDpiTest, desktop_mode_takes_the_pen_on_the_second_monitor_where_it_stands)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    ASSERT_TRUE(X11Desk::AddMonitor(QStringLiteral("Right"), QRect(1920, 0, 1920, 1080)));
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    CMainFrame frame(m_doc, "LETTER", [](UINT) { return false; });
+    frame.UseViewOverlay();
+    frame.setGeometry(100, 100, 300, 200);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.OnCommand(ID_DESKTOP_MODE);
+    CScrivaView& view = *frame.View();
+    ASSERT_TRUE(view.IsOverlayShown());
+    X11Desk::Settle(500);
+    ASSERT_EQ(view.Overlay().ScreenRect(), CRect(0, 0, 3840, 1080));
+
+    for (int i = 0; i < 3; ++i)
+        X11Desk::MoveMouse(QPoint(3000 + 10 * i, 700));
+    ASSERT_TRUE(X11Desk::Drag(X11Desk::Line(QPoint(3000, 400), QPoint(3300, 500), 20)));
+    TabletBinding::Instance().SetMousePen(false);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    const CLine* line = m_doc.m_lines.GetAt(0);
+    EXPECT_EQ(line->GetPoint(0).x, 3000);
+    EXPECT_EQ(line->GetPoint(0).y, 400);
+    EXPECT_NEAR(line->GetPoint(line->GetPointCount() - 1).x, 3300, 1);
+    EXPECT_NEAR(line->GetPoint(line->GetPointCount() - 1).y, 500, 1);
+}
