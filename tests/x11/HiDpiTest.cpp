@@ -407,3 +407,38 @@ TEST_F(HiDpiTest, desktop_mode_takes_the_pen_on_the_second_monitor_where_it_stan
     EXPECT_NEAR(line->GetPoint(line->GetPointCount() - 1).x, 3300, 1);
     EXPECT_NEAR(line->GetPoint(line->GetPointCount() - 1).y, 500, 1);
 }
+
+// The frozen screen spans a monitor at scale 1 and one at scale 2; the pen writes on both in
+// their own pixels, and the ink shows under it on each.
+TEST_F(MixedDeskTest, desktop_mode_writes_on_both_monitors_in_their_own_pixels)
+{
+    ASSERT_TRUE(X11Desk::Available());
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    CMainFrame frame(m_doc, "LETTER", [](UINT) { return false; });
+    frame.UseViewOverlay();
+    frame.setGeometry(100, 100, 300, 200);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.OnCommand(ID_DESKTOP_MODE);
+    CScrivaView& view = *frame.View();
+    ASSERT_TRUE(view.IsOverlayShown());
+    X11Desk::Settle(500);
+    ASSERT_EQ(view.Overlay().ScreenRect(), CRect(0, 0, 3840, 1080));
+    QScreen* sharp = Screen(QStringLiteral("Sharp"));
+    const QRgb sharpBefore = ScreenShot(sharp).pixel(3150 - 1920, 450);
+    const QRgb mainBefore = ScreenShot().pixel(1150, 450);
+
+    for (int i = 0; i < 3; ++i)
+        X11Desk::MoveMouse(QPoint(3000 + 10 * i, 700));
+    ASSERT_TRUE(X11Desk::Drag(X11Desk::Line(QPoint(3000, 400), QPoint(3300, 500), 20)));
+    ASSERT_TRUE(X11Desk::Drag(X11Desk::Line(QPoint(1000, 400), QPoint(1300, 500), 20)));
+    TabletBinding::Instance().SetMousePen(false);
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 2);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).x, 3000);
+    EXPECT_EQ(m_doc.m_lines.GetAt(0)->GetPoint(0).y, 400);
+    EXPECT_EQ(m_doc.m_lines.GetAt(1)->GetPoint(0).x, 1000);
+    EXPECT_EQ(m_doc.m_lines.GetAt(1)->GetPoint(0).y, 400);
+    EXPECT_NE(ScreenShot(sharp).pixel(3150 - 1920, 450), sharpBefore);
+    EXPECT_NE(ScreenShot().pixel(1150, 450), mainBefore);
+}
