@@ -377,24 +377,33 @@ TEST_F(HiDpiTest, desktop_mode_freezes_the_screen_pixel_for_pixel_and_the_pen_wr
     TabletBinding::Instance().SetMousePen(false);
 }
 
+namespace {
+
+// A small letter frame switched to desktop mode, with the mouse as the pen.
+void StartDesktopMode(CMainFrame& frame)
+{
+    TabletBinding::Instance().SetMousePen(true);
+    TabletBinding::Instance().LoadTabletInterface(true);
+    frame.UseViewOverlay();
+    frame.setGeometry(100, 100, 300, 200);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.OnCommand(ID_DESKTOP_MODE);
+    ASSERT_TRUE(frame.View()->IsOverlayShown());
+    X11Desk::Settle(500);
+}
+
+}  // namespace
+
 // Two monitors at scale 2 side by side: the frozen screen spans both, and the pen writes on the
 // right-hand one where it stands, in that monitor's own pixels.
 TEST_F(HiDpiTest, desktop_mode_takes_the_pen_on_the_second_monitor_where_it_stands)
 {
     ASSERT_TRUE(X11Desk::Available());
     ASSERT_TRUE(X11Desk::AddMonitor(QStringLiteral("Right"), QRect(1920, 0, 1920, 1080)));
-    TabletBinding::Instance().SetMousePen(true);
-    TabletBinding::Instance().LoadTabletInterface(true);
     CMainFrame frame(m_doc, "LETTER", [](UINT) { return false; });
-    frame.UseViewOverlay();
-    frame.setGeometry(100, 100, 300, 200);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    frame.OnCommand(ID_DESKTOP_MODE);
-    CScrivaView& view = *frame.View();
-    ASSERT_TRUE(view.IsOverlayShown());
-    X11Desk::Settle(500);
-    ASSERT_EQ(view.Overlay().ScreenRect(), CRect(0, 0, 3840, 1080));
+    ASSERT_NO_FATAL_FAILURE(StartDesktopMode(frame));
+    ASSERT_EQ(frame.View()->Overlay().ScreenRect(), CRect(0, 0, 3840, 1080));
 
     for (int i = 0; i < 3; ++i)
         X11Desk::MoveMouse(QPoint(3000 + 10 * i, 700));
@@ -413,18 +422,9 @@ TEST_F(HiDpiTest, desktop_mode_takes_the_pen_on_the_second_monitor_where_it_stan
 TEST_F(MixedDeskTest, desktop_mode_writes_on_both_monitors_in_their_own_pixels)
 {
     ASSERT_TRUE(X11Desk::Available());
-    TabletBinding::Instance().SetMousePen(true);
-    TabletBinding::Instance().LoadTabletInterface(true);
     CMainFrame frame(m_doc, "LETTER", [](UINT) { return false; });
-    frame.UseViewOverlay();
-    frame.setGeometry(100, 100, 300, 200);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    frame.OnCommand(ID_DESKTOP_MODE);
-    CScrivaView& view = *frame.View();
-    ASSERT_TRUE(view.IsOverlayShown());
-    X11Desk::Settle(500);
-    ASSERT_EQ(view.Overlay().ScreenRect(), CRect(0, 0, 3840, 1080));
+    ASSERT_NO_FATAL_FAILURE(StartDesktopMode(frame));
+    ASSERT_EQ(frame.View()->Overlay().ScreenRect(), CRect(0, 0, 3840, 1080));
     QScreen* sharp = Screen(QStringLiteral("Sharp"));
     const QRgb sharpBefore = ScreenShot(sharp).pixel(3150 - 1920, 450);
     const QRgb mainBefore = ScreenShot().pixel(1150, 450);
