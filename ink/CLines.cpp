@@ -197,6 +197,25 @@ std::vector<int64_t> SumOverRows(const std::vector<std::unique_ptr<CLine>>& line
 
 constexpr int64_t kPointWork = 1 << 16;  // work of one point
 
+// A stroke's bounds as its ink covers them. A dot, or a stroke along one row or one column, at
+// a width whose half rounds to nothing has bounds without area yet leaves ink a pen's width
+// across: on its flat side it counts one pixel each way.
+CRect InkedBounds(const CLine& line)
+{
+    CRect b = line.GetBounds();
+    if (line.GetPointCount() == 0)
+        return b;
+    if (b.right == b.left) {
+        --b.left;
+        ++b.right;
+    }
+    if (b.bottom == b.top) {
+        --b.top;
+        ++b.bottom;
+    }
+    return b;
+}
+
 }  // namespace
 
 std::vector<int64_t> CLines::WorkPerRow(const RECT& area) const
@@ -220,9 +239,9 @@ CRect CLines::GetBounds() const
 {
     if (m_lines.empty())
         return CRect();
-    CRect result = m_lines.front()->GetBounds();
+    CRect result = InkedBounds(*m_lines.front());
     for (const auto& line : m_lines)
-        result.UnionRect(result, line->GetBounds());
+        result.UnionRect(result, InkedBounds(*line));
     return result;
 }
 
@@ -255,9 +274,9 @@ CRect CLines::UnionOf(Keep keep) const
         if (!keep(*line))
             continue;
         if (result.IsRectEmpty())
-            result = line->GetBounds();
+            result = InkedBounds(*line);
         else
-            result.UnionRect(result, line->GetBounds());
+            result.UnionRect(result, InkedBounds(*line));
     }
     return result;
 }

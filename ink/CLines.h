@@ -58,7 +58,9 @@ public:
     // adds: the strokes on both sides of the cut are drawn in both bands.
     std::vector<int64_t> CutWorkPerRow(const RECT& area) const;
 
-    // Unions of the strokes' bounds, page pixels. Bounds without area are ignored.
+    // Unions of the strokes' bounds, page pixels. A stroke with points whose bounds have no
+    // area (a dot, or a straight stroke along a row or a column, at an even width) counts one
+    // pixel each way on its flat side, where its ink lies; a stroke without points is ignored.
     CRect GetBounds() const;
     CRect GetMarkerBounds() const;  // strokes of pen type 4
     CRect GetInkBounds() const;     // all other strokes

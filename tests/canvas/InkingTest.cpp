@@ -256,6 +256,29 @@ TEST_F(InkingTest, a_program_that_refuses_the_office_protocol_gets_all_the_ink_o
     EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
 }
 
+// A straight underline at the pencil's even width has bounds without area; it is still writing,
+// and is handed over with its ink.
+TEST_F(InkingTest, a_straight_line_at_an_even_width_is_handed_over_not_dropped)
+{
+    StartToWrite();
+    m_view->SetToolWidth(CScrivaView::kPencil, 2);
+    Stroke({100, 200}, {300, 200});
+    ASSERT_EQ(m_doc.m_lines.GetCount(), 1);
+    ASSERT_TRUE(m_doc.m_lines.GetAt(0)->GetBounds().IsRectEmpty());
+    m_view->OnInking();
+
+    EXPECT_EQ(m_inserter->calls, QStringList({"OfficeBegin(100,199,300,201)", "OfficeEnd", "Insert(100,199,300,201)"}));
+    ASSERT_EQ(m_inserter->bitmaps.size(), 1u);
+    const QImage& line = m_inserter->bitmaps[0];
+    ASSERT_EQ(line.size(), QSize(200, 2));
+    int black = 0;
+    for (int y = 0; y < line.height(); ++y)
+        for (int x = 0; x < line.width(); ++x)
+            black += line.pixel(x, y) == qRgb(0, 0, 0);
+    EXPECT_GE(black, 190);
+    EXPECT_EQ(m_doc.m_lines.GetCount(), 0);
+}
+
 TEST_F(InkingTest, inking_with_nothing_written_hides_the_overlay_and_calls_nothing)
 {
     QSignalSpy ended(m_view.get(), &CScrivaView::writeOverEnded);

@@ -226,17 +226,22 @@ TEST(CLinesLasso, mask_is_white_outside_path_coloured_on_it_and_black_inside)
     EXPECT_EQ(mask.GetPixel(29, 29), kWhite);
 }
 
-TEST(CLinesBounds, unions_ignore_empty_bounds_and_split_marker_from_ink)
+TEST(CLinesBounds, unions_count_dots_and_straight_strokes_and_split_marker_from_ink)
 {
     CLines lines;
     EXPECT_TRUE(lines.GetBounds().IsRectNull());
     lines.Add(MakeStroke(kPencil, {{10, 10}, {20, 30}}));
     lines.Add(MakeStroke(kMarker, {{50, 50}, {60, 55}}, 4, RGB(255, 255, 0)));
-    lines.Add(MakeStroke(kPencil, {{5, 100}, {5, 100}}));  // a dot: empty bounds, ignored
     lines.Add(MakeStroke(3, {{100, 0}, {110, 8}}));
     EXPECT_EQ(lines.GetBounds(), CRect(10, 0, 110, 56));
     EXPECT_EQ(lines.GetMarkerBounds(), CRect(49, 49, 61, 56));
     EXPECT_EQ(lines.GetInkBounds(), CRect(10, 0, 110, 30));
+    // A dot and a stroke along a row have bounds without area, and ink all the same.
+    lines.Add(MakeStroke(kPencil, {{5, 100}, {5, 100}}));
+    lines.Add(MakeStroke(kPencil, {{30, 120}, {90, 120}}));
+    EXPECT_EQ(lines.GetBounds(), CRect(4, 0, 110, 121));
+    EXPECT_EQ(lines.GetInkBounds(), CRect(4, 0, 110, 121));
+    EXPECT_EQ(lines.GetMarkerBounds(), CRect(49, 49, 61, 56));
 }
 
 TEST(CLinesFile, round_trip_stores_only_the_shown_strokes)
